@@ -1,0 +1,48 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/failure.h"
+
+namespace dustvane {
+
+// What a folder listing tells of an entry's kind without asking the entry.
+enum class EntryKind : uint8_t { kFile, kFolder, kLink, kSpecial, kUnknown };
+
+// The kind of an entry from its mode bits (as lstat reports them).
+EntryKind KindOfMode(mode_t mode);
+
+// The entries of one folder, in the order the file system lists them, with
+// their names kept in one buffer.
+class FolderListing {
+ public:
+  // Reads every entry of the open folder `fd` from its start. Entries whose
+  // kind the listing does not tell are asked with one lstat each.
+  MaybeFailure Read(int fd);
+  void Clear();
+
+  size_t size() const { return entries_.size(); }
+  std::string_view Name(size_t i) const {
+    return std::string_view(names_).substr(entries_[i].offset, entries_[i].length);
+  }
+  EntryKind Kind(size_t i) const { return entries_[i].kind; }
+
+ private:
+  struct Entry {
+    uint32_t offset;
+    uint32_t length;
+    EntryKind kind;
+  };
+  void Add(int fd, std::string_view name, unsigned char type);
+
+  std::vector<Entry> entries_;
+  std::string names_;
+  std::vector<char> buffer_;
+};
+
+}  // namespace dustvane
