@@ -1,0 +1,352 @@
+// The POSIX file-system layer on real trees in a temporary folder.
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "search/file_system.h"
+#include "search/find_files.h"
+#include "search/posix/mount_table.h"
+#include "tests/support/fake_file_system.h"
+
+namespace dustvane {
+namespace {
+
+using ::testing::UnorderedElementsAre;
+using ::testing::Contains;
+using ::testing::Not;
+using ::testing::IsEmpty;
+
+class PosixFileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/dustvane-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root = std::string(pattern) + "/";
+  }
+  void TearDown() override {
+    fs.reset();
+    // Give back write permission everywhere so that everything can go.
+    const std::string command = "chmod -R u+rwx '" + root + "' 2>/dev/null; rm -rf '" + root + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+  }
+
+  std::string Make(const std::string& relative, const std::string& content = "") {
+    const std::string path = root + relative;
+    std::ofstream(path, std::ios::binary) << content;
+    return path;
+  }
+  std::string Folder(const std::string& relative) {
+    const std::string path = root + relative;
+    EXPECT_EQ(mkdir(path.c_str(), 0755), 0) << path;
+    return path;
+  }
+  // Every name the enumeration hands out, in order.
+  std::vector<std::string> Enumerate(const std::string& pattern, Attributes mask) {
+    std::vector<std::string> names;
+    Result<PathString> name = fs->EnumFirst(pattern, mask);
+    while (name.ok() && !name.value().empty()) {
+      names.push_back(name.value());
+      name = fs->EnumNext();
+    }
+    EXPECT_TRUE(name.ok()) << name.failure().description;
+    return names;
+  }
+  Attributes AttributesOf(const std::string& path) {
+    Result<Attributes> bits = fs->FileAttributes(path, AttrAll);
+    EXPECT_TRUE(bits.ok()) << path << ": " << bits.failure().description;
+    return bits.ok() ? bits.value() : 0;
+  }
+
+  std::string root;
+  std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
+};
+
+TEST_F(PosixFileSystemTest, MasksAdmitFoldersAndFilesAsTheirAttributesSay) {
+  Make("plain.tmp");
+  Make(".hidden.tmp");
+  Folder("dir");
+  Folder(".hiddendir");
+  Folder("old.tmp");
+  ASSERT_EQ(mkfifo((root + "fifo.tmp").c_str(), 0644), 0);
+
+  EXPECT_THAT(Enumerate(root, kFoldersAndFilesMask),
+              UnorderedElementsAre(".", "..", "plain.tmp", ".hidden.tmp", "dir", ".hiddendir", "old.tmp"));
+  EXPECT_THAT(Enumerate(root + "*.tmp", kAllFilesMask),
+              UnorderedElementsAre("plain.tmp", ".hidden.tmp", "fifo.tmp"));
+  EXPECT_THAT(Enumerate(root + "*", AttrHidden | AttrSystem),
+              UnorderedElementsAre("plain.tmp", ".hidden.tmp", "fifo.tmp"));
+  EXPECT_THAT(Enumerate(root + "*", 0), UnorderedElementsAre("plain.tmp"));
+}
+
+TEST_F(PosixFileSystemTest, AttributesOfEachKindOfEntry) {
+  Make("file");
+  const std::string readOnly = Make("readonly.tmp");
+  ASSERT_EQ(chmod(readOnly.c_str(), 0444), 0);
+  Folder(".hiddendir");
+  ASSERT_EQ(mkfifo((root + "fifo").c_str(), 0644), 0);
+  ASSERT_EQ(symlink((root + ".hiddendir").c_str(), (root + "dirlink").c_str()), 0);
+
+  const int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(sock, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  const std::string socketPath = root + "sock.tmp";
+  ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
+  std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+  ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+  close(sock);
+
+  EXPECT_EQ(AttributesOf(root + "file"), 0u);
+  EXPECT_EQ(AttributesOf(readOnly), AttrReadOnly);  // the mode bit decides, even for root
+  EXPECT_EQ(AttributesOf(root + ".hiddendir"), AttrHidden | AttrDirectory);
+  EXPECT_EQ(AttributesOf(root + ".hiddendir/"), AttrHidden | AttrDirectory);
+  EXPECT_EQ(AttributesOf(root + "fifo"), AttrSystem);
+  EXPECT_EQ(AttributesOf(root + "sock.tmp"), AttrSystem);
+  EXPECT_EQ(AttributesOf(root + "dirlink"), 0u);  // a link is never a folder
+
+  // Answered from the listing while enumerating: the same bits.
+  for (const std::string& name : Enumerate(root, kFoldersAndFilesMask)) {
+    if (name == "." || name == "..") continue;
+    Result<PathString> again = fs->EnumFirst(root, kFoldersAndFilesMask);
+    while (again.ok() && again.value() != name) again = fs->EnumNext();
+    ASSERT_TRUE(again.ok());
+    Result<Attributes> fromListing = fs->FileAttributes(root + name, AttrDirectory | AttrHidden | AttrSystem);
+    ASSERT_TRUE(fromListing.ok());
+    EXPECT_EQ(fromListing.value(), AttributesOf(root + name) & ~AttrReadOnly) << name;
+  }
+  EXPECT_THAT(Enumerate(root, kFoldersAndFilesMask), Not(Contains("fifo")));
+}
+
+TEST_F(PosixFileSystemTest, PatternMatchesAnyCaseButNeverAFolderOrADecoy) {
+  for (const char* name : {"a.tmp", "B.TMP", "c.TmP", "d.tmpl", "e.temp", "tmp", "f.tmp.bak"}) Make(name);
+  Folder("folder.tmp");
+  EXPECT_THAT(Enumerate(root + "*.tmp", kAllFilesMask), UnorderedElementsAre("a.tmp", "B.TMP", "c.TmP"));
+}
+
+TEST_F(PosixFileSystemTest, LengthsAreExactFromEmptyToBeyondFourGiB) {
+  EXPECT_EQ(fs->FileLength(Make("empty.tmp")).value(), 0);
+  EXPECT_EQ(fs->FileLength(Make("five.tmp", "12345")).value(), 5);
+  const std::string sparse = Make("sparse.tmp");
+  const int64_t big = (int64_t{5} << 30) + 7;
+  ASSERT_EQ(truncate(sparse.c_str(), big), 0);
+  EXPECT_EQ(fs->FileLength(sparse).value(), big);
+  ASSERT_EQ(symlink("five.tmp", (root + "link.tmp").c_str()), 0);
+  EXPECT_EQ(fs->FileLength(root + "link.tmp").value(), 8);  // the link's own length
+  Result<int64_t> missing = fs->FileLength(root + "missing.tmp");
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.failure().number, ENOENT);
+  EXPECT_EQ(missing.failure().description, "No such file or directory");
+}
+
+TEST_F(PosixFileSystemTest, NameThatIsNotUtf8IsFoundAndRemovedByItsExactBytes) {
+  const std::string odd = std::string("bad\xff\xfe") + "name.tmp";
+  const std::string lookalike = std::string("bad\xef\xbf\xbd\xef\xbf\xbd") + "name.tmp";  // U+FFFD twice
+  Make(odd);
+  Make(lookalike);
+  EXPECT_THAT(Enumerate(root + "*.tmp", kAllFilesMask), UnorderedElementsAre(odd, lookalike));
+  EXPECT_EQ(fs->RemoveFile(root + odd), std::nullopt);
+  EXPECT_THAT(Enumerate(root + "*.tmp", kAllFilesMask), UnorderedElementsAre(lookalike));
+}
+
+TEST_F(PosixFileSystemTest, RemoveFileRemovesOneFileAndNothingElse) {
+  const std::string file = Make("a.tmp", "x");
+  EXPECT_EQ(fs->RemoveFile(file), std::nullopt);
+  EXPECT_NE(access(file.c_str(), F_OK), 0);
+  MaybeFailure again = fs->RemoveFile(file);  // already gone
+  ASSERT_TRUE(again.has_value());
+  EXPECT_EQ(again->number, ENOENT);
+
+  MaybeFailure empty = fs->RemoveFile("");
+  ASSERT_TRUE(empty.has_value());
+  EXPECT_EQ(empty->number, ENOENT);
+
+  const std::string folder = Folder("dir.tmp");
+  MaybeFailure onFolder = fs->RemoveFile(folder);
+  ASSERT_TRUE(onFolder.has_value());
+  EXPECT_EQ(onFolder->number, EISDIR);
+  EXPECT_EQ(access(folder.c_str(), F_OK), 0);
+
+  const std::string target = Make("target", "keep");
+  ASSERT_EQ(symlink(target.c_str(), (root + "link.tmp").c_str()), 0);
+  EXPECT_EQ(fs->RemoveFile(root + "link.tmp"), std::nullopt);
+  EXPECT_EQ(access(target.c_str(), F_OK), 0);
+}
+
+TEST_F(PosixFileSystemTest, RemoveFileRefusesAWriteProtectedFileEvenForRoot) {
+  const std::string file = Make("locked.tmp", "x");
+  ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+  MaybeFailure refused = fs->RemoveFile(file);
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_EQ(refused->number, EACCES);
+  EXPECT_EQ(access(file.c_str(), F_OK), 0);
+}
+
+TEST_F(PosixFileSystemTest, EnumerationCursorIsSharedAndRestartedByEnumFirst) {
+  std::unique_ptr<FileSystem> fresh = MakeNativeFileSystem();
+  Result<PathString> none = fresh->EnumNext();
+  EXPECT_FALSE(none.ok());
+
+  Folder("one");
+  Folder("two");
+  Make("one/x.tmp");
+  Make("two/y.tmp");
+  ASSERT_EQ(fs->EnumFirst(root + "one/*.tmp", kAllFilesMask).value(), "x.tmp");
+  ASSERT_EQ(fs->EnumFirst(root + "two/*.tmp", kAllFilesMask).value(), "y.tmp");
+  EXPECT_EQ(fs->EnumNext().value(), "");
+  EXPECT_EQ(fs->EnumNext().value(), "");  // stays run out
+}
+
+TEST_F(PosixFileSystemTest, EnumFirstFailsOnAMissingFolderOrAFile) {
+  Result<PathString> missing = fs->EnumFirst(root + "nowhere/", kFoldersAndFilesMask);
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.failure().number, ENOENT);
+  Make("file");
+  Result<PathString> file = fs->EnumFirst(root + "file/", kFoldersAndFilesMask);
+  ASSERT_FALSE(file.ok());
+  EXPECT_EQ(file.failure().number, ENOTDIR);
+  EXPECT_FALSE(fs->EnumNext().ok());
+}
+
+TEST_F(PosixFileSystemTest, UnreadableFolderIsEmptyForAnOrdinaryUser) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every folder; covered through the scripted file system";
+  const std::string locked = Folder("locked");
+  Make("locked/x.tmp");
+  ASSERT_EQ(chmod(locked.c_str(), 0), 0);
+  EXPECT_THAT(Enumerate(locked + "/", kFoldersAndFilesMask), IsEmpty());
+}
+
+// --- the whole search over a real tree ---------------------------------------
+
+class RealTreeSearchTest : public PosixFileSystemTest {
+ protected:
+  std::vector<std::string> SearchAll(int64_t* total = nullptr) {
+    testing::RecordingResults results;
+    SearchContext context{*fs, results, messages};
+    PathString path = root;
+    int16_t files = 0;
+    int16_t folders = 0;
+    Result<int64_t> sum = FindFiles(context, path, "*.tmp", files, folders);
+    fs->CloseFolders();
+    EXPECT_TRUE(sum.ok());
+    if (total != nullptr) *total = sum.value();
+    EXPECT_EQ(static_cast<size_t>(files), results.lines.size());
+    return results.lines;
+  }
+  testing::RecordingMessages messages;
+};
+
+TEST_F(RealTreeSearchTest, LinksAreListedButNeverEnteredSoLoopsEnd) {
+  Folder("a");
+  Folder("a/b");
+  Make("a/b/deep.tmp", "123");
+  ASSERT_EQ(symlink("..", (root + "a/b/up").c_str()), 0);  // a loop
+  ASSERT_EQ(symlink("/usr", (root + "a/outside").c_str()), 0);
+  ASSERT_EQ(symlink("b/deep.tmp", (root + "a/link.tmp").c_str()), 0);
+  ASSERT_EQ(symlink("b", (root + "a/dirlink.tmp").c_str()), 0);
+
+  int64_t total = 0;
+  EXPECT_THAT(SearchAll(&total),
+              UnorderedElementsAre(root + "a/link.tmp", root + "a/dirlink.tmp", root + "a/b/deep.tmp"));
+  EXPECT_EQ(total, 3 + 10 + 1);
+  EXPECT_THAT(messages.texts, IsEmpty());
+}
+
+TEST_F(RealTreeSearchTest, HiddenAndWriteProtectedMatchesAreFoundAndSecondSearchSeesChanges) {
+  Folder(".cache");
+  Make(".cache/c.TMP", "12");
+  Make("ro.tmp", "1");
+  ASSERT_EQ(chmod((root + "ro.tmp").c_str(), 0444), 0);
+  EXPECT_THAT(SearchAll(), UnorderedElementsAre(root + ".cache/c.TMP", root + "ro.tmp"));
+
+  Make("new.tmp");
+  ASSERT_EQ(unlink((root + ".cache/c.TMP").c_str()), 0);
+  EXPECT_THAT(SearchAll(), UnorderedElementsAre(root + "ro.tmp", root + "new.tmp"));
+}
+
+TEST_F(RealTreeSearchTest, FolderPathsBeyondTheSystemLimitReportOnceAndTheRestIsSearched) {
+  // A chain of folders whose paths outgrow PATH_MAX: the level where that
+  // happens reports it once; everything above it, and beside the chain, is found.
+  const std::string name(200, 'd');
+  std::string relative;
+  int fd = open(root.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(fd, 0);
+  for (int i = 0; i < 30; ++i) {
+    ASSERT_EQ(mkdirat(fd, name.c_str(), 0755), 0);
+    const int inner = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = inner;
+    ASSERT_GE(fd, 0);
+    const int file = openat(fd, "x.tmp", O_CREAT | O_WRONLY, 0644);
+    close(file);
+  }
+  close(fd);
+  Make("beside.tmp");
+
+  const std::vector<std::string> found = SearchAll();
+  EXPECT_THAT(messages.texts, UnorderedElementsAre("Error: 36 - File name too long"));
+  EXPECT_THAT(found, Contains(root + "beside.tmp"));
+  EXPECT_GT(found.size(), 15u);
+  for (const std::string& line : found) EXPECT_LT(line.size(), 4096u + 210u);
+}
+
+// --- mounts the search must not enter ------------------------------------------
+
+TEST(MountTableTest, ParsesPointsWithEscapesAndTheTypeAfterTheSeparator) {
+  const std::string text =
+      "22 1 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
+      "30 22 0:25 / /mnt/my\\040disk rw master:1 shared:2 - ext4 /dev/sdb1 rw\n"
+      "31 22 0:26 / /srv/share rw - nfs4 host:/x rw\n"
+      "broken line\n";
+  const std::vector<Mount> mounts = ParseMountInfo(text);
+  ASSERT_EQ(mounts.size(), 3u);
+  EXPECT_EQ(mounts[0].point, "/proc");
+  EXPECT_EQ(mounts[0].type, "proc");
+  EXPECT_EQ(mounts[1].point, "/mnt/my disk");
+  EXPECT_EQ(mounts[1].type, "ext4");
+  EXPECT_EQ(mounts[2].type, "nfs4");
+}
+
+TEST(MountTableTest, VirtualAndNetworkFileSystemsAreSystemButDisksAndTmpfsAreNot) {
+  for (const char* type : {"proc", "sysfs", "devtmpfs", "devpts", "cgroup2", "nfs", "cifs", "fuse.sshfs"}) {
+    EXPECT_TRUE(IsSystemFileSystemType(type)) << type;
+  }
+  for (const char* type : {"ext4", "xfs", "btrfs", "vfat", "tmpfs", "overlay", "fuseblk"}) {
+    EXPECT_FALSE(IsSystemFileSystemType(type)) << type;
+  }
+}
+
+TEST(MountTableTest, ListingOfTheRootKeepsOutKernelMountsButNotTmp) {
+  std::set<std::string> systemTopLevel;
+  for (const Mount& mount : ReadMountTable()) {
+    if (IsSystemFileSystemType(mount.type) && mount.point.rfind('/') == 0 && mount.point != "/") {
+      systemTopLevel.insert(mount.point.substr(1));
+    }
+  }
+  if (systemTopLevel.empty()) GTEST_SKIP() << "no kernel file system is mounted at the top level here";
+  std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
+  std::set<std::string> listed;
+  for (Result<PathString> name = fs->EnumFirst("/", kFoldersAndFilesMask); name.ok() && !name.value().empty();
+       name = fs->EnumNext()) {
+    listed.insert(name.value());
+  }
+  for (const std::string& point : systemTopLevel) EXPECT_EQ(listed.count(point), 0u) << point;
+  EXPECT_EQ(listed.count("tmp"), 1u);
+  EXPECT_EQ(fs->FileAttributes("/proc", AttrSystem).value(), systemTopLevel.count("proc") ? AttrSystem : 0u);
+}
+
+}  // namespace
+}  // namespace dustvane
