@@ -1,0 +1,30 @@
+#include "bench/tree_profile.h"
+
+namespace dustvane::bench {
+
+namespace {
+
+// The folder counts stay below 32767: the search counts folders in 16 bits
+// and stops with an overflow beyond that, which would make a larger tree
+// measure a shorter walk. "large" doubles the entries instead, keeping the
+// depth and the widest folder of "medium".
+constexpr TreeProfile kProfiles[] = {
+    {"small", 200, 2000, 8, 300, 0x5eed0001},
+    {"medium", 20000, 200000, 12, 10000, 0x5eed0002},
+    {"large", 32000, 400000, 12, 10000, 0x5eed0003},
+    {"deep", 20000, 200000, 120, 10000, 0x5eed0004},
+    {"wide", 20000, 290000, 12, 100000, 0x5eed0005},
+};
+
+}  // namespace
+
+std::optional<TreeProfile> FindProfile(std::string_view name) {
+  for (const TreeProfile& profile : kProfiles) {
+    if (profile.name == name) return profile;
+  }
+  return std::nullopt;
+}
+
+std::string_view ProfileNames() { return "small|medium|large|deep|wide"; }
+
+}  // namespace dustvane::bench
