@@ -1,0 +1,20 @@
+#include "ui/qt_message_dialog.h"
+
+#include <QMessageBox>
+
+namespace dustvane {
+
+MaybeFailure QtMessageDialog::Show(const std::string& text, const std::string& title) {
+  QMessageBox box;
+  box.setObjectName("MessageBox");
+  box.setWindowTitle(QString::fromStdString(title));
+  box.setTextFormat(Qt::PlainText);
+  box.setText(QString::fromStdString(text));
+  box.setIcon(QMessageBox::NoIcon);
+  box.setStandardButtons(QMessageBox::Ok);
+  box.setWindowModality(Qt::ApplicationModal);
+  box.exec();
+  return std::nullopt;
+}
+
+}  // namespace dustvane

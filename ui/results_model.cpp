@@ -1,0 +1,40 @@
+#include "ui/results_model.h"
+
+#include "ui/path_text.h"
+
+namespace dustvane {
+
+MaybeFailure ResultsModel::AddItem(const PathString& line) {
+  const int row = static_cast<int>(lines_.size());
+  beginInsertRows(QModelIndex(), row, row);
+  lines_.push_back(line);
+  endInsertRows();
+  return std::nullopt;
+}
+
+void ResultsModel::Clear() {
+  beginResetModel();
+  lines_.clear();
+  endResetModel();
+}
+
+int ResultsModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : static_cast<int>(lines_.size());
+}
+
+QVariant ResultsModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= rowCount()) return {};
+  const PathString& line = Line(index.row());
+  switch (role) {
+    case Qt::DisplayRole:
+    case Qt::ToolTipRole:
+    case Qt::AccessibleTextRole:
+      return DisplayPath(line);
+    case kPathBytesRole:
+      return PathToBytes(line);
+    default:
+      return {};
+  }
+}
+
+}  // namespace dustvane
