@@ -151,17 +151,29 @@ class PosixFileSystem final : public FileSystem {
 
   MaybeFailure RemoveFile(const PathString& path) override {
     if (path.empty()) return ErrnoFailure(ENOENT);
-    Result<struct stat> st = StatEntry(path);
-    if (!st.ok()) return st.failure();
-    const mode_t mode = st.value().st_mode;
-    if (S_ISDIR(mode)) return ErrnoFailure(EISDIR);
-    if (!S_ISLNK(mode) && (mode & S_IWUSR) == 0) return ErrnoFailure(EACCES);
-    // Without AT_REMOVEDIR this never removes a folder, even one that took the
-    // file's place since the check above; a link is removed, not its target.
-    const Located at = Locate(path);
-    if (unlinkat(at.folderFd, at.name.c_str(), 0) != 0) return ErrnoFailure(errno);
-    if (listingValid_ && at.folderFd != AT_FDCWD) listingValid_ = false;
-    return std::nullopt;
+    // The folder is reached without following any link, so that a folder on
+    // the way that was replaced by a link since the search cannot send the
+    // removal somewhere else.
+    Result<Located> at = OpenParentWithoutLinks(path);
+    if (!at.ok()) return at.failure();
+    const int folderFd = at.value().folderFd;
+    const std::string& name = at.value().name;
+    MaybeFailure failure;
+    struct stat st;
+    if (fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      failure = ErrnoFailure(errno);
+    } else if (S_ISDIR(st.st_mode)) {
+      failure = ErrnoFailure(EISDIR);
+    } else if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
+      failure = ErrnoFailure(EACCES);
+    } else if (unlinkat(folderFd, name.c_str(), 0) != 0) {
+      // Without AT_REMOVEDIR this never removes a folder, even one that took
+      // the file's place since the check above; a link goes, not its target.
+      failure = ErrnoFailure(errno);
+    }
+    close(folderFd);
+    listingValid_ = false;
+    return failure;
   }
 
   void CloseFolders() override {
@@ -273,6 +285,31 @@ class PosixFileSystem final : public FileSystem {
       }
     }
     return {AT_FDCWD, path};
+  }
+
+  // Opens the folder that holds `path` one component at a time, refusing to
+  // pass through a link, and splits off the entry's name.
+  static Result<Located> OpenParentWithoutLinks(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+    const size_t slash = trimmed.rfind('/');
+    const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+    if (name.empty() || name == "." || name == "..") return ErrnoFailure(EISDIR);
+    int fd = open(!trimmed.empty() && trimmed[0] == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return ErrnoFailure(errno);
+    size_t pos = 0;
+    while (slash != std::string::npos && pos < slash) {
+      const size_t end = trimmed.find('/', pos);
+      const std::string component = trimmed.substr(pos, end - pos);
+      pos = end + 1;
+      if (component.empty()) continue;
+      const int inner = openat(fd, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      const int err = errno;
+      close(fd);
+      if (inner < 0) return ErrnoFailure(err);
+      fd = inner;
+    }
+    return Located{fd, name};
   }
 
   Result<struct stat> StatEntry(const std::string& path) const {

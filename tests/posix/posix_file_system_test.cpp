@@ -186,6 +186,21 @@ TEST_F(PosixFileSystemTest, RemoveFileRemovesOneFileAndNothingElse) {
   EXPECT_EQ(access(target.c_str(), F_OK), 0);
 }
 
+TEST_F(PosixFileSystemTest, RemoveFileNeverPassesThroughAFolderThatBecameALink) {
+  Folder("elsewhere");
+  const std::string victim = Make("elsewhere/x.tmp", "keep");
+  Folder("listed");
+  Make("listed/x.tmp");
+  // After the search, "listed" is swapped for a link to another folder.
+  ASSERT_EQ(rename((root + "listed").c_str(), (root + "moved").c_str()), 0);
+  ASSERT_EQ(symlink((root + "elsewhere").c_str(), (root + "listed").c_str()), 0);
+
+  MaybeFailure refused = fs->RemoveFile(root + "listed/x.tmp");
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_THAT(refused->number, ::testing::AnyOf(ELOOP, ENOTDIR));
+  EXPECT_EQ(access(victim.c_str(), F_OK), 0);
+}
+
 TEST_F(PosixFileSystemTest, RemoveFileRefusesAWriteProtectedFileEvenForRoot) {
   const std::string file = Make("locked.tmp", "x");
   ASSERT_EQ(chmod(file.c_str(), 0444), 0);
