@@ -5,34 +5,50 @@
 // to the results list, in order, as raw bytes (each ended by a newline, or by
 // a NUL byte with -0); on standard error every message the search would show,
 // and last a line with the counts, the exact total and the wall time.
+//
+// On Windows paths are UTF-16, and the lines are written as the raw UTF-16LE
+// code units the results list holds, each ended by a 16-bit newline or NUL:
+// exact even for names that are not valid UTF-16 (iconv -f UTF-16LE reads the
+// rest).
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#ifdef _WIN32
+// clang-format off
+#include <windows.h>  // before shellapi.h, which needs its types
+#include <shellapi.h>
+// clang-format on
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "search/find_files.h"
 
 namespace {
 
 using dustvane::MaybeFailure;
+using dustvane::PathChar;
 using dustvane::PathString;
 
 class StreamResults final : public dustvane::ResultsList {
  public:
-  StreamResults(bool list, char terminator) : list_(list), terminator_(terminator) {}
+  StreamResults(bool list, PathChar terminator) : list_(list), terminator_(terminator) {}
   MaybeFailure AddItem(const PathString& line) override {
     if (list_) {
       std::fwrite(line.data(), sizeof(line[0]), line.size(), stdout);
-      std::fputc(terminator_, stdout);
+      std::fwrite(&terminator_, sizeof(terminator_), 1, stdout);
     }
     return std::nullopt;
   }
 
  private:
   bool list_;
-  char terminator_;
+  PathChar terminator_;
 };
 
 // The user closes every message at once.
@@ -49,23 +65,43 @@ int Usage() {
   return 2;
 }
 
+// The command line in the platform's path form: wide on Windows, where the
+// narrow argv would have lost whatever the code page cannot spell.
+std::vector<PathString> Arguments(int argc, char** argv) {
+#ifdef _WIN32
+  (void)argc;
+  (void)argv;
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<PathString> args(wide, wide + (wide != nullptr ? count : 0));
+  LocalFree(wide);
+  // The lines go out as UTF-16 code units: no newline translation.
+  _setmode(_fileno(stdout), _O_BINARY);
+  return args;
+#else
+  return std::vector<PathString>(argv, argv + argc);
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  const std::vector<PathString> args = Arguments(argc, argv);
+  const int count = static_cast<int>(args.size());
   bool list = false;
-  char terminator = '\n';
-  PathString pattern = "*.tmp";
+  PathChar terminator = DV_PATH('\n');
+  PathString pattern = DV_PATH("*.tmp");
   PathString root;
   bool haveRoot = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--list") {
+  for (int i = 1; i < count; ++i) {
+    const PathString& arg = args[static_cast<size_t>(i)];
+    if (arg == DV_PATH("--list")) {
       list = true;
-    } else if (arg == "-0") {
-      terminator = '\0';
-    } else if (arg == "--pattern" && i + 1 < argc) {
-      pattern = argv[++i];
-    } else if (!haveRoot && (arg.empty() || arg[0] != '-' || arg == "-")) {
+    } else if (arg == DV_PATH("-0")) {
+      terminator = DV_PATH('\0');
+    } else if (arg == DV_PATH("--pattern") && i + 1 < count) {
+      pattern = args[static_cast<size_t>(++i)];
+    } else if (!haveRoot && (arg.empty() || arg[0] != '-' || arg == DV_PATH("-"))) {
       root = arg;
       haveRoot = true;
     } else {

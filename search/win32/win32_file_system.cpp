@@ -1,0 +1,171 @@
+// The file-system queries over the Windows wide-character API. Names and paths
+// stay UTF-16 code units from the API to the results list and back, so a name
+// that is not valid UTF-16 is still found, listed and deleted exactly.
+
+#include <windows.h>
+
+#include "search/file_system.h"
+#include "search/name_pattern.h"
+#include "search/win32/long_path.h"
+#include "search/win32/win32_failure.h"
+
+namespace dustvane {
+
+namespace {
+
+// The attribute bits the program uses have the same values as Windows'.
+constexpr DWORD kKnownBits = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                             FILE_ATTRIBUTE_DIRECTORY;
+static_assert(AttrReadOnly == FILE_ATTRIBUTE_READONLY && AttrHidden == FILE_ATTRIBUTE_HIDDEN &&
+              AttrSystem == FILE_ATTRIBUTE_SYSTEM && AttrDirectory == FILE_ATTRIBUTE_DIRECTORY);
+
+bool IsFolderLink(DWORD bits) {
+  return (bits & FILE_ATTRIBUTE_DIRECTORY) != 0 && (bits & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+// A junction or a link to a folder is a folder as far as the masks go, so the
+// file pass never lists one as a match; but the attribute query reports it
+// without the directory bit, so the search never enters it: no loops, and
+// nothing outside the tree it was given.
+Attributes QueryAttributes(DWORD bits) {
+  Attributes attributes = bits & kKnownBits;
+  if (IsFolderLink(bits)) attributes &= ~AttrDirectory;
+  return attributes;
+}
+
+// Where the folder part of a pattern ends: after its last separator, or after
+// a bare drive ("C:*.tmp").
+size_t FolderPartLength(const PathString& pattern) {
+  const size_t separator = pattern.find_last_of(L"\\/");
+  if (separator != PathString::npos) return separator + 1;
+  if (pattern.size() >= 2 && pattern[1] == L':') return 2;
+  return 0;
+}
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  Win32FileSystem() = default;
+  Win32FileSystem(const Win32FileSystem&) = delete;
+  Win32FileSystem& operator=(const Win32FileSystem&) = delete;
+  ~Win32FileSystem() override { CloseFolders(); }
+
+  // Lists the whole folder and filters the names with the program's own
+  // matcher: the API would also match a name pattern against the 8.3 short
+  // names, so "*.tmp" would find "notes.tmpl" through "NOTES~1.TMP".
+  Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override {
+    CloseFind();
+    started_ = false;
+    const size_t folderLength = FolderPartLength(pattern);
+    folder_ = pattern.substr(0, folderLength);
+    namePattern_ = pattern.substr(folderLength);
+    mask_ = mask;
+
+    const PathString everything = ApiPath(folder_ + L"*");
+    find_ = FindFirstFileExW(everything.c_str(), FindExInfoBasic, &found_, FindExSearchNameMatch, nullptr,
+                             FIND_FIRST_EX_LARGE_FETCH);
+    if (find_ == INVALID_HANDLE_VALUE) {
+      const DWORD error = GetLastError();
+      // Nothing there, or a folder we may not read: both are empty folders.
+      // A whole-disk search meets many protected folders, none worth a message.
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES && error != ERROR_ACCESS_DENIED) {
+        return Win32Failure(error);
+      }
+    }
+    started_ = true;
+    unread_ = find_ != INVALID_HANDLE_VALUE;
+    return Advance();
+  }
+
+  Result<PathString> EnumNext() override {
+    if (!started_) return Win32Failure(ERROR_INVALID_HANDLE);
+    return Advance();
+  }
+
+  Result<Attributes> FileAttributes(const PathString& path, Attributes wanted) override {
+    if (IsLastHanded(path)) return QueryAttributes(found_.dwFileAttributes) & wanted;
+    if (path.empty()) return Win32Failure(ERROR_PATH_NOT_FOUND);
+    const DWORD bits = GetFileAttributesW(ApiPath(path).c_str());
+    if (bits == INVALID_FILE_ATTRIBUTES) return Win32Failure(GetLastError());
+    return QueryAttributes(bits) & wanted;
+  }
+
+  // Asked afresh every time: the search sums what is on disk now.
+  Result<int64_t> FileLength(const PathString& path) override {
+    if (path.empty()) return Win32Failure(ERROR_PATH_NOT_FOUND);
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(ApiPath(path).c_str(), GetFileExInfoStandard, &data)) {
+      return Win32Failure(GetLastError());
+    }
+    return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+  }
+
+  // DeleteFileW refuses read-only files itself. Folders, and links to folders,
+  // are refused before it is called: removing a junction is a folder operation,
+  // and this one only ever removes files.
+  MaybeFailure RemoveFile(const PathString& path) override {
+    handedOut_ = false;
+    if (path.empty()) return Win32Failure(ERROR_PATH_NOT_FOUND);
+    const PathString apiPath = ApiPath(path);
+    const DWORD bits = GetFileAttributesW(apiPath.c_str());
+    if (bits == INVALID_FILE_ATTRIBUTES) return Win32Failure(GetLastError());
+    if ((bits & FILE_ATTRIBUTE_DIRECTORY) != 0) return Win32Failure(ERROR_ACCESS_DENIED);
+    if (!DeleteFileW(apiPath.c_str())) return Win32Failure(GetLastError());
+    return std::nullopt;
+  }
+
+  void CloseFolders() override { CloseFind(); }
+
+ private:
+  // The next entry that passes the mask and the name pattern. `found_` keeps
+  // the entry handed out last, whose attributes the directory pass asks next.
+  Result<PathString> Advance() {
+    handedOut_ = false;
+    while (find_ != INVALID_HANDLE_VALUE) {
+      if (!unread_ && !FindNextFileW(find_, &found_)) {
+        const DWORD error = GetLastError();
+        CloseFind();
+        if (error == ERROR_NO_MORE_FILES) return PathString();
+        return Win32Failure(error);
+      }
+      unread_ = false;
+      if (!PassesMask(found_.dwFileAttributes & kKnownBits, mask_)) continue;
+      const PathView name(found_.cFileName);
+      if (!namePattern_.empty() && !MatchesNamePattern(name, namePattern_)) continue;
+      handedOut_ = true;
+      return PathString(name);
+    }
+    return PathString();
+  }
+
+  bool IsLastHanded(const PathString& path) const {
+    if (!handedOut_) return false;
+    const PathView name(found_.cFileName);
+    return path.size() == folder_.size() + name.size() && path.compare(0, folder_.size(), folder_) == 0 &&
+           PathView(path).substr(folder_.size()) == name;
+  }
+
+  void CloseFind() {
+    if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
+    find_ = INVALID_HANDLE_VALUE;
+    unread_ = false;
+    handedOut_ = false;
+  }
+
+  // The enumeration cursor.
+  bool started_ = false;
+  HANDLE find_ = INVALID_HANDLE_VALUE;
+  WIN32_FIND_DATAW found_{};
+  bool unread_ = false;     // found_ holds an entry not yet looked at
+  bool handedOut_ = false;  // found_ holds the entry handed out last
+  PathString folder_;
+  PathString namePattern_;
+  Attributes mask_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+PathString LocalDiskRoot() { return L"C:\\"; }
+
+}  // namespace dustvane

@@ -1,0 +1,77 @@
+#include "tests/win32/real_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "search/win32/win32_failure.h"
+
+namespace dustvane::testing {
+
+namespace {
+
+void Check(BOOL ok, const PathString& what) {
+  ASSERT_TRUE(ok) << "error " << GetLastError() << " on " << Utf8FromWide(what);
+}
+
+}  // namespace
+
+PathString Extended(const PathString& path) { return L"\\\\?\\" + path; }
+
+RealTree::RealTree() {
+  static unsigned serial = 0;
+  root_ = L"C:\\dvtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) +
+          L"-" + std::to_wstring(++serial);
+  Check(CreateDirectoryW(root_.c_str(), nullptr), root_);
+  root_ += L"\\";
+}
+
+RealTree::~RealTree() { RemoveTree(root_.substr(0, root_.size() - 1)); }
+
+PathString RealTree::Folder(const PathString& relative, DWORD attributes) {
+  const PathString path = Path(relative);
+  Check(CreateDirectoryW(Extended(path).c_str(), nullptr), path);
+  if (attributes != 0) Check(SetFileAttributesW(Extended(path).c_str(), attributes), path);
+  return path;
+}
+
+PathString RealTree::File(const PathString& relative, int64_t length, DWORD attributes) {
+  const PathString path = Path(relative);
+  HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+  Check(file != INVALID_HANDLE_VALUE, path);
+  if (length > 0) {
+    // Setting the end of the file is cheap at any length: the file stays
+    // sparse where the file system allows it.
+    LARGE_INTEGER end;
+    end.QuadPart = length;
+    Check(SetFilePointerEx(file, end, nullptr, FILE_BEGIN) && SetEndOfFile(file), path);
+  }
+  CloseHandle(file);
+  if (attributes != 0) Check(SetFileAttributesW(Extended(path).c_str(), attributes), path);
+  return path;
+}
+
+void RemoveTree(const PathString& path) {
+  const PathString extended = Extended(path);
+  const DWORD bits = GetFileAttributesW(extended.c_str());
+  if (bits == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesW(extended.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if ((bits & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    DeleteFileW(extended.c_str());
+    return;
+  }
+  if ((bits & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    WIN32_FIND_DATAW found;
+    HANDLE find = FindFirstFileW((extended + L"\\*").c_str(), &found);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        const PathString name = found.cFileName;
+        if (name != L"." && name != L"..") RemoveTree(path + L"\\" + name);
+      } while (FindNextFileW(find, &found));
+      FindClose(find);
+    }
+  }
+  RemoveDirectoryW(extended.c_str());
+}
+
+}  // namespace dustvane::testing
