@@ -9,6 +9,8 @@ namespace dustvane {
 // The position is kept as the float it was set to, so stepping it by 2 and
 // comparing it with 100 works on exactly the values the timer computed.
 class ActivityBar : public QProgressBar {
+  Q_OBJECT
+
  public:
   explicit ActivityBar(QWidget* parent);
 
