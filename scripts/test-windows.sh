@@ -35,7 +35,9 @@ install_missing() {
 install_missing
 started=$SECONDS
 
-cmake -S "$top/tests/win32" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" >/dev/null
+# Release: without debug information the cross build takes half the time.
+cmake -S "$top/tests/win32" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-w64-x86_64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "$jobs"
 built=$SECONDS
 
