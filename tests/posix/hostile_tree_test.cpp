@@ -23,6 +23,7 @@
 #include "search/file_system.h"
 #include "search/find_files.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/temp_folder.h"
 
 namespace dustvane {
 namespace {
@@ -34,19 +35,6 @@ using ::testing::UnorderedElementsAreArray;
 
 class HostileTreeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    // Wide trees are slow to remove from a journalling disk; a memory file
-    // system takes them in a moment.
-    std::string pattern = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    pattern += "/dustvane-hostile-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root = pattern + "/";
-  }
-  void TearDown() override {
-    fs.reset();
-    const std::string command = "chmod -R u+rwx '" + root + "' 2>/dev/null; rm -rf '" + root + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
   void Make(const std::string& relative, const std::string& content = "") {
     std::ofstream(root + relative, std::ios::binary) << content;
   }
@@ -78,7 +66,8 @@ class HostileTreeTest : public ::testing::Test {
     return out;
   }
 
-  std::string root;
+  testing::TempFolder folder;
+  std::string root = folder.path();
   std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
 };
 

@@ -21,6 +21,7 @@
 #include "search/find_files.h"
 #include "search/posix/mount_table.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/temp_folder.h"
 
 namespace dustvane {
 namespace {
@@ -32,18 +33,6 @@ using ::testing::IsEmpty;
 
 class PosixFileSystemTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/dustvane-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root = std::string(pattern) + "/";
-  }
-  void TearDown() override {
-    fs.reset();
-    // Give back write permission everywhere so that everything can go.
-    const std::string command = "chmod -R u+rwx '" + root + "' 2>/dev/null; rm -rf '" + root + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-  }
-
   std::string Make(const std::string& relative, const std::string& content = "") {
     const std::string path = root + relative;
     std::ofstream(path, std::ios::binary) << content;
@@ -71,7 +60,8 @@ class PosixFileSystemTest : public ::testing::Test {
     return bits.ok() ? bits.value() : 0;
   }
 
-  std::string root;
+  testing::TempFolder folder;
+  std::string root = folder.path();
   std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
 };
 
