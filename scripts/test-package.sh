@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# Builds the Debian package and checks it: its name, version, dependencies
+# and contents, and that its desktop entry is valid. In CI (or with
+# DUSTVANE_TEST_INSTALL=1, as root) it also installs the package with apt,
+# starts the program from its desktop entry on a virtual display, exits it,
+# and removes the package again.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+top=$(cd "$here/.." && pwd)
+build="${DUSTVANE_BUILD_DIR:-$top/build}"
+source "$here/lib.sh"
+install_packages "$here/packages-package.txt"
+
+fail() { echo "package: FAILED: $*"; echo "package: 0 passed, 1 failed"; exit 1; }
+
+rm -f "$build"/dustvane_*.deb
+(cd "$build" && cpack >/dev/null)
+deb=$(ls "$build"/dustvane_1.00_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || fail "no dustvane_1.00_*.deb was built"
+
+[ "$(dpkg-deb -f "$deb" Package)" = dustvane ] || fail "package name"
+[ "$(dpkg-deb -f "$deb" Version)" = 1.00 ] || fail "version"
+depends=$(dpkg-deb -f "$deb" Depends)
+for needed in libqt6widgets6 qt6-qpa-plugins libc6; do
+  grep -q "$needed" <<<"$depends" || fail "no dependency on $needed: $depends"
+done
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for path in ./usr/bin/dustvane ./usr/share/applications/dustvane.desktop \
+            ./usr/share/icons/hicolor/32x32/apps/dustvane.png ./usr/share/icons/hicolor/256x256/apps/dustvane.png; do
+  grep -qx "$path" <<<"$contents" || fail "$path is missing from the package"
+done
+desktop-file-validate "$top/packaging/dustvane.desktop" || fail "the desktop entry is not valid"
+
+if [ "$(id -u)" -eq 0 ] && { [ "${CI:-}" = true ] || [ "${DUSTVANE_TEST_INSTALL:-}" = 1 ]; }; then
+  if dpkg-query -W dustvane >/dev/null 2>&1; then
+    fail "a dustvane package is installed already; not touching it"
+  fi
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
+  trap 'DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq dustvane >/dev/null 2>&1 || true' EXIT
+  entry=/usr/share/applications/dustvane.desktop
+  [ -f "$entry" ] || fail "the desktop entry was not installed"
+  exec_line=$(sed -n 's/^Exec=//p' "$entry")
+  # Started as the desktop would start it, on a virtual display, then exited
+  # by its Exit button's access key.
+  xvfb-run -a -s '-screen 0 1280x1024x24' bash -c '
+    '"$exec_line"' & pid=$!
+    win=$(timeout 20 xdotool search --sync --onlyvisible --name "^Dustvane$" | head -n 1) || exit 3
+    xdotool windowfocus --sync "$win"; sleep 0.3; xdotool key alt+e
+    timeout 10 tail --pid=$pid -f /dev/null || exit 4
+    wait $pid' || fail "the installed program did not start and exit cleanly from its desktop entry"
+  echo "package: installed with apt, started from its desktop entry, removed"
+fi
+echo "package: 1 passed, 0 failed"
