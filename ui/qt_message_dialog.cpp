@@ -1,6 +1,7 @@
 #include "ui/qt_message_dialog.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace dustvane {
 
@@ -12,6 +13,8 @@ MaybeFailure QtMessageDialog::Show(const std::string& text, const std::string& t
   box.setText(QString::fromStdString(text));
   box.setIcon(QMessageBox::NoIcon);
   box.setStandardButtons(QMessageBox::Ok);
+  // Some styles put a picture on standard buttons; this box shows no icon at all.
+  box.button(QMessageBox::Ok)->setIcon(QIcon());
   box.setWindowModality(Qt::ApplicationModal);
   box.exec();
   return std::nullopt;
