@@ -80,7 +80,7 @@ class SystemMounts {
 
 class PosixFileSystem final : public FileSystem {
  public:
-  PosixFileSystem() { mounts_.Load(); }
+  PosixFileSystem() = default;
   ~PosixFileSystem() override { CloseFolders(); }
 
   Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override {
@@ -123,6 +123,8 @@ class PosixFileSystem final : public FileSystem {
 
   Result<Attributes> FileAttributes(const PathString& path, Attributes wanted) override {
     if (path.empty()) return ErrnoFailure(ENOENT);
+    // Outside a walk nothing has read the mount table yet.
+    if (chain_.empty()) mounts_.Load();
     if ((wanted & AttrReadOnly) == 0 && IsLastHanded(path)) {
       const EntryKind kind = listing_.Kind(lastHanded_);
       if (kind != EntryKind::kUnknown) {
