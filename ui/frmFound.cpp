@@ -31,6 +31,7 @@ void frmFound::CreateControls() {
   // lines one by one.
   List1->setUniformItemSizes(true);
   List1->setTextElideMode(Qt::ElideNone);
+  List1->setAccessibleName(QStringLiteral("Files found"));
 
   lblFound = MakeLabel(this, "lblFound", QStringLiteral("Found"), FromTwips(120, 4560, 615, 255));
   lblFound->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -41,6 +42,7 @@ void frmFound::CreateControls() {
   QPalette red = Text3->palette();
   red.setColor(QPalette::Text, QColor(255, 0, 0));
   Text3->setPalette(red);
+  Text3->setAccessibleName(QStringLiteral("Number of files found"));
 
   lblFiles = MakeLabel(this, "lblFiles", QStringLiteral("files"), FromTwips(1680, 4560, 495, 255));
   cmdDelete = MakeButton(this, "cmdDelete", QStringLiteral("&Delete"), FromTwips(3360, 4560, 1215, 375));
@@ -56,6 +58,7 @@ void frmFound::CreateControls() {
   QPalette flat = txtSizeSummary->palette();
   flat.setColor(QPalette::Base, palette().color(QPalette::Window));
   txtSizeSummary->setPalette(flat);
+  txtSizeSummary->setAccessibleName(QStringLiteral("Size of files found"));
 
   setTabOrder(List1, Text3);
   setTabOrder(Text3, cmdDelete);

@@ -90,6 +90,7 @@ void frmMain::CreateControls() {
   Drive1->setObjectName("Drive1");
   Drive1->setGeometry(FromTwips(1200, 480, 3015, 315));
   Drive1->setEnabled(false);
+  Drive1->setAccessibleName(QStringLiteral("Drive"));
   optSearchAll->setChecked(true);
 
   cmdSearch = MakeButton(this, "cmdSearch", QStringLiteral("&") + kIdleCaption, FromTwips(1320, 2640, 2415, 375));
@@ -98,6 +99,7 @@ void frmMain::CreateControls() {
   ProgressBar1->setObjectName("ProgressBar1");
   ProgressBar1->setGeometry(FromTwips(720, 3120, 3615, 255));
   ProgressBar1->SetVisible(false);
+  ProgressBar1->setAccessibleName(QStringLiteral("Search activity"));
 
   cmdExit = MakeButton(this, "cmdExit", QStringLiteral("&Exit"), FromTwips(4560, 3240, 615, 255));
 
@@ -197,6 +199,7 @@ void frmMain::tmrAnimation_Timer() {
     cmdSearch->setEnabled(true);
     cmdSearch->setText(kIdleCaption);
     ProgressBar1->SetVisible(false);
+  ProgressBar1->setAccessibleName(QStringLiteral("Search activity"));
   }
   if (ProgressBar1->Value() == kBarWrap) {
     ProgressBar1->SetValue(0.0f);
