@@ -69,16 +69,17 @@ struct LinuxDirent64 {
 MaybeFailure FolderListing::Read(int fd) {
   Clear();
   if (lseek(fd, 0, SEEK_SET) < 0) return ErrnoFailure(errno);
-  if (buffer_.empty()) buffer_.resize(64 * 1024);
+  constexpr size_t kBufferSize = 64 * 1024;
+  if (!buffer_) buffer_.reset(new char[kBufferSize]);
   while (true) {
-    const long got = syscall(SYS_getdents64, fd, buffer_.data(), buffer_.size());
+    const long got = syscall(SYS_getdents64, fd, buffer_.get(), kBufferSize);
     if (got < 0) {
       if (errno == EINTR) continue;
       return ErrnoFailure(errno);
     }
     if (got == 0) return std::nullopt;
     for (long pos = 0; pos < got;) {
-      const auto* d = reinterpret_cast<const LinuxDirent64*>(buffer_.data() + pos);
+      const auto* d = reinterpret_cast<const LinuxDirent64*>(buffer_.get() + pos);
       Add(fd, d->d_name, d->d_type);
       pos += d->d_reclen;
     }

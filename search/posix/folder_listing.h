@@ -3,6 +3,7 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,7 +43,8 @@ class FolderListing {
 
   std::vector<Entry> entries_;
   std::string names_;
-  std::vector<char> buffer_;
+  // Left uninitialised: only the part a listing fills is ever paged in.
+  std::unique_ptr<char[]> buffer_;
 };
 
 }  // namespace dustvane
