@@ -199,7 +199,6 @@ void frmMain::tmrAnimation_Timer() {
     cmdSearch->setEnabled(true);
     cmdSearch->setText(kIdleCaption);
     ProgressBar1->SetVisible(false);
-  ProgressBar1->setAccessibleName(QStringLiteral("Search activity"));
   }
   if (ProgressBar1->Value() == kBarWrap) {
     ProgressBar1->SetValue(0.0f);
