@@ -142,6 +142,33 @@ class ResultsWindowTest : public QObject {
     QVERIFY(Exists(newline));
   }
 
+  void everyHostileNameIsDeletedExactlyFromTheWindow() {
+    Harness h;
+    const std::vector<std::string> names = {
+        "inv\xff.tmp",
+        "inv\xef\xbf\xbd.tmp",  // U+FFFD, the usual stand-in for the byte above
+        "new\nline.tmp",
+        "tab\there.tmp",
+        "-dash.tmp",
+        std::string(251, 'n') + ".tmp",  // 255 bytes
+    };
+    std::vector<PathString> paths;
+    for (const std::string& name : names) paths.push_back(h.MakeFile(name, 1));
+    SearchAndShow(h);
+    QCOMPARE(h.Lines().size(), names.size());
+
+    // Delete them one by one, each by its own line; every other file stays.
+    for (size_t gone = 0; gone < paths.size(); ++gone) {
+      const std::vector<PathString> lines = h.Lines();
+      const int row = static_cast<int>(std::find(lines.begin(), lines.end(), paths[gone]) - lines.begin());
+      QVERIFY(row < static_cast<int>(lines.size()));
+      SelectWithKeys(h, row);
+      PressAccessKey(h.Found(), Qt::Key_D);
+      for (size_t i = 0; i < paths.size(); ++i) QCOMPARE(Exists(paths[i]), i > gone);
+    }
+    QVERIFY(h.messages.shown.empty());
+  }
+
   void closeHidesWithContentsAndNextSearchShowsAgain() {
     Harness h;
     h.MakeFile("a.tmp", 1);
