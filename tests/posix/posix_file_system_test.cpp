@@ -20,6 +20,7 @@
 #include "search/file_system.h"
 #include "search/find_files.h"
 #include "search/posix/mount_table.h"
+#include "tests/support/enumerate.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/temp_folder.h"
 
@@ -43,16 +44,8 @@ class PosixFileSystemTest : public ::testing::Test {
     EXPECT_EQ(mkdir(path.c_str(), 0755), 0) << path;
     return path;
   }
-  // Every name the enumeration hands out, in order.
   std::vector<std::string> Enumerate(const std::string& pattern, Attributes mask) {
-    std::vector<std::string> names;
-    Result<PathString> name = fs->EnumFirst(pattern, mask);
-    while (name.ok() && !name.value().empty()) {
-      names.push_back(name.value());
-      name = fs->EnumNext();
-    }
-    EXPECT_TRUE(name.ok()) << name.failure().description;
-    return names;
+    return testing::EnumerateNames(*fs, pattern, mask);
   }
   Attributes AttributesOf(const std::string& path) {
     Result<Attributes> bits = fs->FileAttributes(path, AttrAll);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "search/file_system.h"
+#include "tests/support/enumerate.h"
 #include "tests/win32/real_tree.h"
 
 namespace dustvane::testing {
@@ -19,16 +20,8 @@ using ::testing::UnorderedElementsAreArray;
 
 class Win32FileSystemTest : public ::testing::Test {
  protected:
-  // Every name one enumeration hands out, in order.
   std::vector<PathString> Enumerate(const PathString& pattern, Attributes mask) {
-    std::vector<PathString> names;
-    Result<PathString> name = fs->EnumFirst(pattern, mask);
-    while (name.ok() && !name.value().empty()) {
-      names.push_back(name.value());
-      name = fs->EnumNext();
-    }
-    EXPECT_TRUE(name.ok()) << name.failure().description;
-    return names;
+    return testing::EnumerateNames(*fs, pattern, mask);
   }
 
   RealTree tree;
