@@ -123,14 +123,14 @@ class PosixFileSystem final : public FileSystem {
 
   Result<Attributes> FileAttributes(const PathString& path, Attributes wanted) override {
     if (path.empty()) return ErrnoFailure(ENOENT);
-    // Outside a walk nothing has read the mount table yet.
-    if (chain_.empty()) mounts_.Load();
     if ((wanted & AttrReadOnly) == 0 && IsLastHanded(path)) {
       const EntryKind kind = listing_.Kind(lastHanded_);
       if (kind != EntryKind::kUnknown) {
         return KindAttributes(kind, listing_.Name(lastHanded_), listedFolder_) & wanted;
       }
     }
+    // Outside a walk the mount table may be missing or out of date.
+    if (chain_.empty()) mounts_.Load();
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
     Result<struct stat> st = StatEntry(trimmed);
