@@ -13,26 +13,9 @@ top=$(cd "$here/.." && pwd)
 build="${DUSTVANE_WIN_BUILD_DIR:-$top/build-win}"
 jobs="${DUSTVANE_JOBS:-2}"
 
-install_missing() {
-  local missing=() pkg
-  while read -r pkg; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
-  done < <(sed -e 's/#.*//' -e '/^[[:space:]]*$/d' "$here/packages-windows.txt")
-  [ ${#missing[@]} -eq 0 ] && return 0
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "The Windows tests need these Debian packages. Install them, then run this again:"
-    echo "  sudo apt-get install -y --no-install-recommends ${missing[*]}"
-    exit 1
-  fi
-  echo "Installing: ${missing[*]}"
-  local started=$SECONDS
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-  echo "Installed in $((SECONDS - started)) s"
-}
-
-install_missing
+# shellcheck source=scripts/lib.sh
+source "$here/lib.sh"
+install_packages "$here/packages-windows.txt"
 started=$SECONDS
 
 # Release: without debug information the cross build takes half the time.
