@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "dustvane_version.h"
 #include "search/file_system.h"
 #include "ui/app_context.h"
 #include "ui/app_icon.h"
@@ -14,7 +15,8 @@
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Dustvane"));
-  QApplication::setApplicationVersion(QStringLiteral("1.00"));
+  QApplication::setApplicationVersion(QString::fromLatin1(dustvane::kVersion));
+  QApplication::setDesktopFileName(QString::fromLatin1(dustvane::kAppId));
   QApplication::setWindowIcon(dustvane::AppIcon());
   // The results window only hides when closed; the main window decides when
   // the program ends.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it: its name, version, dependencies
-# and contents, and that its desktop entry is valid. In CI (or with
+# and contents, and that its desktop entry, AppStream metainfo and copyright
+# file are valid. In CI (or with
 # DUSTVANE_TEST_INSTALL=1, as root) it also installs the package with apt,
 # starts the program from its desktop entry on a virtual display, exits it,
 # and removes the package again.
@@ -13,31 +14,50 @@ install_packages "$here/packages-package.txt"
 
 fail() { echo "package: FAILED: $*"; echo "package: 0 passed, 1 failed"; exit 1; }
 
+# The package carries the version the project declares.
+version=$(sed -n 's/^project(Dustvane VERSION \([^ )]*\).*/\1/p' "$top/CMakeLists.txt")
+[ -n "$version" ] || fail "no project version in CMakeLists.txt"
 rm -f "$build"/dustvane_*.deb
 (cd "$build" && cpack >/dev/null)
-deb=$(ls "$build"/dustvane_1.00_*.deb 2>/dev/null | head -n 1)
-[ -n "$deb" ] || fail "no dustvane_1.00_*.deb was built"
+deb=$(ls "$build"/dustvane_"$version"_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || fail "no dustvane_${version}_*.deb was built"
 
 [ "$(dpkg-deb -f "$deb" Package)" = dustvane ] || fail "package name"
-[ "$(dpkg-deb -f "$deb" Version)" = 1.00 ] || fail "version"
+[ "$(dpkg-deb -f "$deb" Version)" = "$version" ] || fail "version"
 depends=$(dpkg-deb -f "$deb" Depends)
 for needed in libqt6widgets6 qt6-qpa-plugins libc6; do
   grep -q "$needed" <<<"$depends" || fail "no dependency on $needed: $depends"
 done
+app_id=$(sed -n 's/^set(DUSTVANE_APP_ID \([^ )]*\)).*/\1/p' "$top/CMakeLists.txt")
+[ -n "$app_id" ] || fail "no DUSTVANE_APP_ID in CMakeLists.txt"
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
-for path in ./usr/bin/dustvane ./usr/share/applications/dustvane.desktop \
+for path in ./usr/bin/dustvane ./usr/share/applications/"$app_id".desktop \
+            ./usr/share/metainfo/"$app_id".metainfo.xml ./usr/share/doc/dustvane/copyright \
             ./usr/share/icons/hicolor/32x32/apps/dustvane.png ./usr/share/icons/hicolor/256x256/apps/dustvane.png; do
   grep -qx "$path" <<<"$contents" || fail "$path is missing from the package"
 done
-desktop-file-validate "$top/packaging/dustvane.desktop" || fail "the desktop entry is not valid"
+
+# The desktop entry, the software-centre metadata and the copyright file, as
+# the package holds them.
+unpacked=$(mktemp -d)
+trap 'rm -rf "$unpacked"' EXIT
+dpkg-deb -x "$deb" "$unpacked"
+desktop-file-validate "$unpacked/usr/share/applications/$app_id.desktop" || fail "the desktop entry is not valid"
+metainfo="$unpacked/usr/share/metainfo/$app_id.metainfo.xml"
+appstreamcli validate --no-net "$metainfo" || fail "the AppStream metainfo is not valid"
+grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
+  fail "the metainfo does not launch the desktop entry $app_id.desktop"
+grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo does not name release $version"
+grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' \
+  "$unpacked/usr/share/doc/dustvane/copyright" || fail "the copyright file is not in the machine-readable format"
 
 if [ "$(id -u)" -eq 0 ] && { [ "${CI:-}" = true ] || [ "${DUSTVANE_TEST_INSTALL:-}" = 1 ]; }; then
   if dpkg-query -W dustvane >/dev/null 2>&1; then
     fail "a dustvane package is installed already; not touching it"
   fi
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "$deb" >/dev/null
-  trap 'DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq dustvane >/dev/null 2>&1 || true' EXIT
-  entry=/usr/share/applications/dustvane.desktop
+  trap 'DEBIAN_FRONTEND=noninteractive apt-get purge -y -qq dustvane >/dev/null 2>&1 || true; rm -rf "$unpacked"' EXIT
+  entry=/usr/share/applications/$app_id.desktop
   [ -f "$entry" ] || fail "the desktop entry was not installed"
   exec_line=$(sed -n 's/^Exec=//p' "$entry")
   # Started as the desktop would start it, on a virtual display, then exited
