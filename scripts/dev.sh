@@ -3,6 +3,7 @@
 #
 #   scripts/dev.sh run    install what is missing, build, start the program
 #   scripts/dev.sh test   install what is missing, build, run every test
+#   scripts/dev.sh check  build and run the CTest suite only: the quick loop
 #   scripts/dev.sh setup  only install what is missing
 set -euo pipefail
 
@@ -21,10 +22,14 @@ build_all() {
 
 cmd_setup() { install_packages "$here/packages.txt"; }
 
-cmd_test() {
-  cmd_setup
+cmd_check() {
   build_all
   (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+}
+
+cmd_test() {
+  cmd_setup
+  cmd_check
   # Further suites (they install their own tools) run after the main one.
   local extra
   for extra in "$here"/test-*.sh; do
@@ -47,6 +52,7 @@ cmd_run() {
 case "${1:-}" in
   setup) cmd_setup ;;
   test) cmd_test ;;
+  check) cmd_check ;;
   run) cmd_run ;;
-  *) echo "usage: scripts/dev.sh run|test|setup" >&2; exit 2 ;;
+  *) echo "usage: scripts/dev.sh run|test|check|setup" >&2; exit 2 ;;
 esac

@@ -4,27 +4,9 @@
 # it to a path it prints, and ends it: proof that the program runs.
 set -euo pipefail
 
-# Runs on the virtual display: start, wait for the main window, photograph it, end it.
-on_virtual_display() {
-  local program=$1 shot=$2 pid status=0
-  "$program" &
-  pid=$!
-  if timeout 20 xdotool search --sync --onlyvisible --name '^Dustvane$' >/dev/null; then
-    sleep 0.5
-    import -window root "$shot" || status=1
-  else
-    echo "The main window did not appear within 20 seconds." >&2
-    status=1
-  fi
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
-  return "$status"
-}
-
-if [ "${1:-}" = "--on-virtual-display" ]; then
-  on_virtual_display "$2" "$3"
-  exit
-fi
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=scripts/lib.sh
+source "$here/lib.sh"
 
 build="${1:?usage: run-program.sh BUILD_DIR}"
 program="$build/app/dustvane"
@@ -35,14 +17,28 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
 fi
 
 echo "There is no display (DISPLAY is not set), so Dustvane cannot open its window here."
-if ! command -v xvfb-run >/dev/null || ! command -v xdotool >/dev/null || ! command -v import >/dev/null; then
+if ! command -v Xvfb >/dev/null || ! command -v xdotool >/dev/null || ! command -v import >/dev/null; then
   echo "To see it start anyway, install xvfb, xdotool and imagemagick (scripts/packages.txt lists them)." >&2
   exit 1
 fi
 shot="${TMPDIR:-/tmp}/dustvane-screen.png"
 echo "Starting it on a virtual display (Xvfb) instead, to take a screenshot..."
+start_virtual_display 800x600x24 || exit 1
+status=0
+"$program" &
+pid=$!
+if timeout 20 xdotool search --sync --onlyvisible --name '^Dustvane$' >/dev/null; then
+  sleep 0.5
+  import -window root "$shot" || status=1
+else
+  echo "The main window did not appear within 20 seconds." >&2
+  status=1
+fi
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true
 
-if xvfb-run -a -s "-screen 0 800x600x24" bash "$0" --on-virtual-display "$program" "$shot"; then
+if [ "$status" -eq 0 ]; then
   echo "Dustvane started and showed its main window. Screenshot: $shot"
   echo "On a machine with a display, the same command opens the program itself."
 else

@@ -21,7 +21,10 @@ top=$(cd "$here/.." && pwd)
 build=$(cd "${1:-$top/build}" && pwd)
 out=$(mkdir -p "${2:-$top/shots}" && cd "${2:-$top/shots}" && pwd)
 
-for tool in xvfb-run xdotool import unshare twm; do
+# shellcheck source=scripts/lib.sh
+source "$here/lib.sh"
+
+for tool in Xvfb xdotool import unshare twm; do
   command -v "$tool" >/dev/null || { echo "missing: $tool (see scripts/packages.txt)" >&2; exit 1; }
 done
 [ -x "$build/app/dustvane" ] || { echo "build the program first: $build/app/dustvane" >&2; exit 1; }
@@ -58,8 +61,9 @@ if [ "$DUSTVANE_SHOTS_STAGE" = "drives" ]; then
   # One folder past the 32767 the folder count holds: the search says so.
   (cd "$work/overflow" && seq 1 32800 | sed 's/^/f/' | xargs mkdir)
 
-  DUSTVANE_SHOTS_STAGE=display HOME="$small/home" xvfb-run -a -s "-screen 0 1024x768x24" \
-    bash "$0" "$build" "$out"
+  start_virtual_display 1024x768x24
+  trap 'kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true; umount "$work"/* 2>/dev/null || true; rm -rf "$work"' EXIT
+  DUSTVANE_SHOTS_STAGE=display HOME="$small/home" bash "$0" "$build" "$out"
   exit
 fi
 
@@ -80,14 +84,24 @@ next_drive() {
 }
 
 # twm would ask for each new window to be placed by hand; this keeps the
-# program's own positions.
+# program's own positions. Its default fonts are not on a bare X server, and
+# without a font it ends at once: "fixed" is built into every X server.
 wmrc=$(mktemp)
-printf 'UsePPosition "on"\nRandomPlacement\nNoGrabServer\nDecorateTransients\n' >"$wmrc"
-twm -f "$wmrc" >/dev/null 2>&1 &
+printf '%s\n' 'UsePPosition "on"' RandomPlacement NoGrabServer DecorateTransients \
+  'TitleFont "fixed"' 'ResizeFont "fixed"' 'MenuFont "fixed"' 'IconFont "fixed"' \
+  'IconManagerFont "fixed"' >"$wmrc"
+wmlog=$(mktemp)
+twm -f "$wmrc" >"$wmlog" 2>&1 &
 wm=$!
+sleep 0.5
+if ! kill -0 "$wm" 2>/dev/null; then
+  echo "twm ended at once, so the windows would have no title bars:" >&2
+  cat "$wmlog" >&2
+  exit 1
+fi
 "$build/app/dustvane" &
 pid=$!
-trap 'kill $pid $wm 2>/dev/null || true; rm -f "$wmrc"' EXIT
+trap 'kill $pid $wm 2>/dev/null || true; rm -f "$wmrc" "$wmlog"' EXIT
 main=$(window Dustvane)
 shot 1-main-idle.png
 
@@ -125,5 +139,5 @@ for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 if kill -0 "$pid" 2>/dev/null; then echo "the program did not end through Exit" >&2; exit 1; fi
 echo "the program ended through Exit"
 kill "$wm" 2>/dev/null || true
-rm -f "$wmrc"
+rm -f "$wmrc" "$wmlog"
 trap - EXIT

@@ -12,6 +12,8 @@ top=$(cd "$here/.." && pwd)
 build="${DUSTVANE_BUILD_DIR:-$top/build}"
 program="$build/app/dustvane"
 walk="$build/bench/dustvane-walk"
+# shellcheck source=scripts/lib.sh
+source "$here/lib.sh"
 
 if [ -z "${DUSTVANE_E2E_INSIDE:-}" ]; then
   if [ "$(id -u)" -ne 0 ]; then
@@ -27,7 +29,6 @@ if [ -z "${DUSTVANE_E2E_INSIDE:-}" ]; then
 fi
 
 work=$(mktemp -d /tmp/dustvane-e2e-XXXXXX)
-display=":$((90 + RANDOM % 100))"
 xvfb_pid="" program_pid=""
 cleanup() {
   [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
@@ -54,17 +55,19 @@ before=$(snapshot)
 target=$("$walk" --list "$vol" 2>/dev/null | head -n 1)
 [ -n "$target" ] || fail "the tree has no match"
 
-# The X server and the program, as "nobody".
+# The X server (open to "nobody": -ac) and the program, as "nobody". The
+# checkout may lie where "nobody" cannot go (inside a private 0700 folder),
+# so the program runs from a copy in the work folder, and from there.
 chmod 755 "$work"
 runtime="$work/runtime"
 mkdir -m 700 "$runtime" && chown nobody:nogroup "$runtime"
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -ac >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.1; done
-export DISPLAY="$display"
-setpriv --reuid=nobody --regid=nogroup --clear-groups \
-  env -i DISPLAY="$display" HOME="$runtime" XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb \
-  "$program" >"$work/program.log" 2>&1 &
+as_nobody=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+program=$(stage_program "$program" "$work")
+"${as_nobody[@]}" test -x "$program" || fail "the user nobody cannot run $program (a folder on its path is closed to others)"
+VIRTUAL_DISPLAY_LOG="$work/xvfb.log" start_virtual_display 1280x1024x24 -ac || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+xvfb_pid=$VIRTUAL_DISPLAY_PID
+(cd "$work" && exec "${as_nobody[@]}" env -i DISPLAY="$DISPLAY" HOME="$runtime" XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb \
+  "$program" >"$work/program.log" 2>&1) &
 program_pid=$!
 
 find_window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
@@ -72,7 +75,7 @@ windows_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; 
 press() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
 
 main=$(find_window '^Dustvane$') || true
-[ -n "$main" ] || fail "the main window did not appear"
+[ -n "$main" ] || fail "the main window did not appear: $(cat "$work/program.log")"
 xdotool windowfocus --sync "$main"
 # "Drive:" (optDrive), then Drive1: the newest mount, our volume, is listed last.
 xdotool mousemove --window "$main" 60 136 click 1
