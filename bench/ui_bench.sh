@@ -8,6 +8,8 @@
 set -euo pipefail
 build=$(cd "${1:?usage: ui_bench.sh BUILD_DIR [TREE_DIR]}" && pwd)
 tree="${2:-${TMPDIR:-/tmp}/dustvane-medium}"
+[ -x "$build/bench/dustvane-ui-bench" ] ||
+  { echo "$build/bench/dustvane-ui-bench is not built (it needs Qt Test: qt6-base-dev)" >&2; exit 1; }
 if [ ! -d "$tree" ]; then
   echo "Making the medium tree in $tree..."
   "$build/bench/dustvane-maketree" --profile medium "$tree" >/dev/null
