@@ -174,7 +174,7 @@ void frmMain::SearchScope(PathString root, bool withSizeSummary) {
   int16_t fileCount = 0;
   int16_t dirCount = 0;
   SearchContext search{context_.fileSystem, found.Lines(), context_.messages};
-  Result<int64_t> total = [&]() -> Result<int64_t> {
+  Result<ByteTotal> total = [&]() -> Result<ByteTotal> {
     try {
       return FindFiles(search, root, kSearchPattern, fileCount, dirCount);
     } catch (const std::bad_alloc&) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "search/byte_total.h"
 #include "search/path_string.h"
 
 namespace dustvane {
@@ -12,8 +13,8 @@ namespace dustvane {
 QString CountText(int16_t fileCount);
 
 // "Size of files found under <root> = <total> Bytes", the total grouped in
-// threes with the locale's thousands separator. The whole 64-bit total is
-// written, so a sum beyond 2,147,483,647 bytes reads exactly.
-QString SizeSummary(const PathString& root, int64_t totalBytes, const QLocale& locale = QLocale());
+// threes with the locale's thousands separator. Every digit of the total is
+// written, so a sum of any size reads exactly.
+QString SizeSummary(const PathString& root, ByteTotal totalBytes, const QLocale& locale = QLocale());
 
 }  // namespace dustvane

@@ -49,7 +49,7 @@ class HostileTreeTest : public ::testing::Test {
     std::vector<std::string> messages;
     int16_t files = 0;
     int16_t folders = 0;
-    int64_t total = 0;
+    ByteTotal total;
   };
   Outcome Search(const std::string& where) {
     testing::RecordingResults results;
@@ -57,10 +57,10 @@ class HostileTreeTest : public ::testing::Test {
     SearchContext context{*fs, results, messages};
     Outcome out;
     PathString path = where;
-    Result<int64_t> total = FindFiles(context, path, "*.tmp", out.files, out.folders);
+    Result<ByteTotal> total = FindFiles(context, path, "*.tmp", out.files, out.folders);
     fs->CloseFolders();
     EXPECT_TRUE(total.ok());
-    out.total = total.ok() ? total.value() : -1;
+    out.total = total.ok() ? total.value() : ByteTotal(~uint64_t{0});
     out.lines = results.lines;
     out.messages = messages.texts;
     return out;
@@ -278,7 +278,7 @@ TEST_F(HostileTreeTest, ProcAndSysfsMountedInsideTheTreeAreNeverEntered) {
         SearchContext context{*inside, results, messages};
         PathString path = root;
         int16_t files = 0, folders = 0;
-        Result<int64_t> total = FindFiles(context, path, "*.tmp", files, folders);
+        Result<ByteTotal> total = FindFiles(context, path, "*.tmp", files, folders);
         const bool good = total.ok() && messages.texts.empty() && folders == 0 &&
                           results.lines == std::vector<PathString>{root + "mine.tmp"};
         return good ? 0 : 1;

@@ -231,13 +231,13 @@ TEST_F(PosixFileSystemTest, UnreadableFolderIsEmptyForAnOrdinaryUser) {
 
 class RealTreeSearchTest : public PosixFileSystemTest {
  protected:
-  std::vector<std::string> SearchAll(int64_t* total = nullptr) {
+  std::vector<std::string> SearchAll(ByteTotal* total = nullptr) {
     testing::RecordingResults results;
     SearchContext context{*fs, results, messages};
     PathString path = root;
     int16_t files = 0;
     int16_t folders = 0;
-    Result<int64_t> sum = FindFiles(context, path, "*.tmp", files, folders);
+    Result<ByteTotal> sum = FindFiles(context, path, "*.tmp", files, folders);
     fs->CloseFolders();
     EXPECT_TRUE(sum.ok());
     if (total != nullptr) *total = sum.value();
@@ -256,7 +256,7 @@ TEST_F(RealTreeSearchTest, LinksAreListedButNeverEnteredSoLoopsEnd) {
   ASSERT_EQ(symlink("b/deep.tmp", (root + "a/link.tmp").c_str()), 0);
   ASSERT_EQ(symlink("b", (root + "a/dirlink.tmp").c_str()), 0);
 
-  int64_t total = 0;
+  ByteTotal total;
   EXPECT_THAT(SearchAll(&total),
               UnorderedElementsAre(root + "a/link.tmp", root + "a/dirlink.tmp", root + "a/b/deep.tmp"));
   EXPECT_EQ(total, 3 + 10 + 1);
