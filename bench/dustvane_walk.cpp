@@ -118,7 +118,7 @@ int main(int argc, char** argv) {
   int16_t dirCount = 0;
 
   const auto start = std::chrono::steady_clock::now();
-  dustvane::Result<int64_t> total = dustvane::FindFiles(context, root, pattern, fileCount, dirCount);
+  dustvane::Result<dustvane::ByteTotal> total = dustvane::FindFiles(context, root, pattern, fileCount, dirCount);
   fileSystem->CloseFolders();
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::fflush(stdout);
@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", dustvane::ErrorMessageText(total.failure()).c_str());
     return 1;
   }
-  std::fprintf(stderr, "files=%d folders=%d bytes=%lld seconds=%.6f\n", fileCount, dirCount,
-               static_cast<long long>(total.value()), seconds);
+  std::fprintf(stderr, "files=%d folders=%d bytes=%s seconds=%.6f\n", fileCount, dirCount,
+               dustvane::DecimalDigits(total.value()).c_str(), seconds);
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "search/find_files.h"
 
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace dustvane {
@@ -39,39 +40,85 @@ bool EndsInDotSys(const PathString& name) {
   return name.size() >= kSys.size() && name.compare(name.size() - kSys.size(), kSys.size(), kSys) == 0;
 }
 
-// One call of the search: one folder, with the state it keeps while it runs.
+// What every folder of one search shares.
+struct SearchState {
+  SearchContext& context;
+  const PathString& searchStr;
+  int16_t& fileCount;
+  int16_t& dirCount;
+  // The path of the folder being worked on. Each folder's path is a prefix of
+  // its sub-folders' paths, so one buffer serves the whole chain and memory
+  // grows with the depth, not with its square.
+  PathString path;
+};
+
+// One folder of the search, with the state it keeps while it is searched.
 class Level {
  public:
-  Level(SearchContext& context, PathString& path, const PathString& searchStr,
-        int16_t& fileCount, int16_t& dirCount)
-      : context_(context),
-        fs_(context.fileSystem),
-        path_(path),
-        searchStr_(searchStr),
-        fileCount_(fileCount),
-        dirCount_(dirCount) {}
+  Level(SearchState& state, size_t pathLength) : state_(&state), pathLength_(pathLength) {}
 
-  Result<int64_t> Run() {
-    MaybeFailure failure = Guarded([&] { return Prepare(); });
-    if (!failure) failure = Guarded([&] { return DirectoryPass(); });
+  // Lists the folder's own matches and collects its sub-folders.
+  void SearchOwnEntries() {
+    MaybeFailure failure = Guarded([&] { return DirectoryPass(); });
     if (!failure) failure = Guarded([&] { return FilePass(); });
-    if (!failure) failure = Guarded([&] { return SubFolderPass(); });
-    if (failure) return Report(*failure);
-    return total_;
+    if (failure) Fail(*failure);
+  }
+
+  bool Over() const { return outcome_.has_value(); }
+  Result<ByteTotal> Outcome() const { return *outcome_; }
+  size_t PathLength() const { return pathLength_; }
+
+  // The next sub-folder to search, in the order the directory pass found
+  // them; null once all have been searched, which ends the level.
+  const PathString* NextSubFolder() {
+    if (nextSubFolder_ == subFolderCount_) {
+      outcome_ = total_;
+      return nullptr;
+    }
+    return &subFolders_[static_cast<size_t>(nextSubFolder_++)];
+  }
+
+  // Takes in what the search of a sub-folder came to.
+  void Absorb(const Result<ByteTotal>& subTotal) {
+    if (subTotal.ok()) {
+      total_ += subTotal.value();
+    } else {
+      Fail(subTotal.failure());
+    }
+  }
+
+  // Shows the failure and ends the level with what it has gathered. A failure
+  // while showing it cannot be handled here and goes to the calling level.
+  void Fail(const Failure& failure) {
+    MaybeFailure shown = Guarded([&] {
+      return state_->context.messages.Show(ErrorMessageText(failure), kUnexpectedErrorTitle);
+    });
+    if (shown) {
+      outcome_ = *shown;
+    } else {
+      outcome_ = total_;
+    }
   }
 
  private:
-  MaybeFailure Prepare() {
-    if (path_.empty() || path_.back() != kSeparator) path_ += kSeparator;
-    entryPath_ = path_;
-    return std::nullopt;
+  FileSystem& Fs() { return state_->context.fileSystem; }
+
+  // The folder's path, or the path of one of its entries, in the shared buffer.
+  const PathString& FolderPath() {
+    state_->path.resize(pathLength_);
+    return state_->path;
+  }
+  const PathString& EntryPath(const PathString& name) {
+    state_->path.resize(pathLength_);
+    state_->path += name;
+    return state_->path;
   }
 
   // Collects the folder's sub-folders. A failure while the pass stands on a
   // ".sys" name is dropped and the pass goes on with the next entry; any other
   // failure ends the pass and is returned.
   MaybeFailure DirectoryPass() {
-    Result<PathString> first = fs_.EnumFirst(path_, kFoldersAndFilesMask);
+    Result<PathString> first = Fs().EnumFirst(FolderPath(), kFoldersAndFilesMask);
     if (!first.ok()) return first.failure();
     entryName_ = std::move(first.value());
 
@@ -81,14 +128,14 @@ class Level {
         MaybeFailure failure = Guarded([&] { return ExamineEntry(); });
         if (failure && !EndsInDotSys(entryName_)) return failure;
       }
-      Result<PathString> next = fs_.EnumNext();
+      Result<PathString> next = Fs().EnumNext();
       if (!next.ok()) {
         // The same ".sys" entry is allowed one more try at moving on; a
         // cursor that fails again in the same place would fail forever, so
         // that second failure is reported and ends the level.
         if (EndsInDotSys(entryName_) && !lastStepWasResumedNext) {
           lastStepWasResumedNext = true;
-          next = fs_.EnumNext();
+          next = Fs().EnumNext();
         }
         if (!next.ok()) return next.failure();
       }
@@ -102,9 +149,7 @@ class Level {
   // the folder count is raised, so a count that overflows leaves it stored but
   // not counted.
   MaybeFailure ExamineEntry() {
-    entryPath_.resize(path_.size());
-    entryPath_ += entryName_;
-    Result<Attributes> attributes = fs_.FileAttributes(entryPath_, AttrDirectory);
+    Result<Attributes> attributes = Fs().FileAttributes(EntryPath(entryName_), AttrDirectory);
     if (!attributes.ok()) return attributes.failure();
     if ((attributes.value() & AttrDirectory) == 0) return std::nullopt;
 
@@ -114,63 +159,51 @@ class Level {
     } else {
       subFolders_.push_back(entryName_);
     }
-    if (MaybeFailure f = CheckedIncrement(dirCount_)) return f;
+    if (MaybeFailure f = CheckedIncrement(state_->dirCount)) return f;
     return CheckedIncrement(subFolderCount_);
   }
 
-  // Lists the folder's own matches. F3 (the length) comes before F4 (the
-  // count), so a match that overflows the count is in the total but not listed.
+  // Lists the folder's own matches. Each match's length is added before it
+  // is counted, so a match that overflows the count is in the total but not
+  // listed.
   MaybeFailure FilePass() {
-    Result<PathString> match = fs_.EnumFirst(path_ + searchStr_, kAllFilesMask);
+    Result<PathString> match = Fs().EnumFirst(FolderPath() + state_->searchStr, kAllFilesMask);
     while (true) {
       if (!match.ok()) return match.failure();
       if (match.value().empty()) return std::nullopt;
-      entryPath_.resize(path_.size());
-      entryPath_ += match.value();
-      Result<int64_t> length = fs_.FileLength(entryPath_);
+      const PathString& matchPath = EntryPath(match.value());
+      Result<int64_t> length = Fs().FileLength(matchPath);
       if (!length.ok()) return length.failure();
-      total_ += length.value();
-      if (MaybeFailure f = CheckedIncrement(fileCount_)) return f;
-      if (MaybeFailure f = context_.results.AddItem(entryPath_)) return f;
-      match = fs_.EnumNext();
+      total_ += ByteTotal(static_cast<uint64_t>(length.value()));
+      if (MaybeFailure f = CheckedIncrement(state_->fileCount)) return f;
+      if (MaybeFailure f = state_->context.results.AddItem(matchPath)) return f;
+      match = Fs().EnumNext();
     }
   }
 
-  // Searches each sub-folder in the order the directory pass found them.
-  MaybeFailure SubFolderPass() {
-    const int16_t count = subFolderCount_;
-    for (int16_t i = 0; i < count; ++i) {
-      PathString subPath = path_ + subFolders_[static_cast<size_t>(i)] + kSeparator;
-      Result<int64_t> subTotal = FindFiles(context_, subPath, searchStr_, fileCount_, dirCount_);
-      if (!subTotal.ok()) return subTotal.failure();
-      total_ += subTotal.value();
-    }
-    return std::nullopt;
-  }
+  SearchState* state_;
+  size_t pathLength_;
 
-  // Shows the failure and ends the level with what it has gathered. A failure
-  // while showing it cannot be handled here and goes to the caller.
-  Result<int64_t> Report(const Failure& failure) {
-    MaybeFailure shown = Guarded([&] {
-      return context_.messages.Show(ErrorMessageText(failure), kUnexpectedErrorTitle);
-    });
-    if (shown) return *shown;
-    return total_;
-  }
-
-  SearchContext& context_;
-  FileSystem& fs_;
-  PathString& path_;
-  const PathString& searchStr_;
-  int16_t& fileCount_;
-  int16_t& dirCount_;
-
-  int64_t total_ = 0;
+  ByteTotal total_;
   std::vector<PathString> subFolders_;
   int16_t subFolderCount_ = 0;
+  int16_t nextSubFolder_ = 0;
   PathString entryName_;
-  PathString entryPath_;  // reused buffer for path + entry name
+  std::optional<Result<ByteTotal>> outcome_;
 };
+
+// Starts the search of the next sub-folder of the innermost level, or ends
+// that level when it has none left.
+MaybeFailure Descend(SearchState& state, std::vector<Level>& levels) {
+  Level& parent = levels.back();
+  const PathString* name = parent.NextSubFolder();
+  if (name == nullptr) return std::nullopt;
+  state.path.resize(parent.PathLength());
+  state.path += *name;
+  state.path += kSeparator;
+  levels.emplace_back(state, state.path.size());
+  return std::nullopt;
+}
 
 }  // namespace
 
@@ -178,11 +211,41 @@ std::string ErrorMessageText(const Failure& failure) {
   return "Error: " + std::to_string(failure.number) + " - " + failure.description;
 }
 
-Result<int64_t> FindFiles(SearchContext& context, PathString& path,
-                          const PathString& searchStr, int16_t& fileCount,
-                          int16_t& dirCount) {
-  Level level(context, path, searchStr, fileCount, dirCount);
-  return level.Run();
+// The folders being searched are kept in a list, outermost first, rather than
+// on the call stack, so depth is bounded by memory alone: a chain of folders
+// as deep as any file system allows is searched whole.
+Result<ByteTotal> FindFiles(SearchContext& context, PathString& path, const PathString& searchStr,
+                            int16_t& fileCount, int16_t& dirCount) {
+  SearchState state{context, searchStr, fileCount, dirCount, PathString()};
+  std::vector<Level> levels;
+  MaybeFailure failure = Guarded([&] {
+    if (path.empty() || path.back() != kSeparator) path += kSeparator;
+    state.path = path;
+    levels.reserve(64);
+    return std::nullopt;
+  });
+  levels.emplace_back(state, state.path.size());
+  if (failure) {
+    levels.back().Fail(*failure);
+  } else {
+    levels.back().SearchOwnEntries();
+  }
+
+  while (true) {
+    if (!levels.back().Over()) {
+      const size_t depth = levels.size();
+      if (MaybeFailure f = Guarded([&] { return Descend(state, levels); })) {
+        levels.back().Fail(*f);
+      } else if (levels.size() > depth) {
+        levels.back().SearchOwnEntries();
+      }
+      continue;
+    }
+    const Result<ByteTotal> outcome = levels.back().Outcome();
+    levels.pop_back();
+    if (levels.empty()) return outcome;
+    levels.back().Absorb(outcome);
+  }
 }
 
 }  // namespace dustvane

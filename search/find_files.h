@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "search/byte_total.h"
 #include "search/failure.h"
 #include "search/file_system.h"
 #include "search/path_string.h"
@@ -47,9 +48,10 @@ std::string ErrorMessageText(const Failure& failure);
 // is reported through the message box and ends that level, which returns the
 // size gathered so far. Returns the total size of the matches listed in this
 // level and below, or the failure that could not be handled here (the message
-// box itself failing).
-Result<int64_t> FindFiles(SearchContext& context, PathString& path,
-                          const PathString& searchStr, int16_t& fileCount,
-                          int16_t& dirCount);
+// box itself failing). The total is exact for any set of files. Depth is
+// limited by memory only: the search does not recurse on the call stack.
+Result<ByteTotal> FindFiles(SearchContext& context, PathString& path,
+                            const PathString& searchStr, int16_t& fileCount,
+                            int16_t& dirCount);
 
 }  // namespace dustvane

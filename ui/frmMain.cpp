@@ -99,7 +99,7 @@ void frmMain::SearchScope(PathString root, bool withSizeSummary) {
   int16_t fileCount = 0;
   int16_t dirCount = 0;
   SearchContext search{context_.fileSystem, found.Lines(), context_.messages};
-  Result<int64_t> total = [&]() -> Result<int64_t> {
+  Result<ByteTotal> total = [&]() -> Result<ByteTotal> {
     try {
       return FindFiles(search, root, kSearchPattern, fileCount, dirCount);
     } catch (const std::bad_alloc&) {
@@ -111,9 +111,8 @@ void frmMain::SearchScope(PathString root, bool withSizeSummary) {
   found.SetCountText(CountText(fileCount));
   if (withSizeSummary) {
     // Without a total there is nothing true to say about the size.
-    found.SetSizeSummary(
-        total.ok() ? SizeSummary(root, ByteTotal(static_cast<uint64_t>(total.value())), context_.thousandsSeparator)
-                   : std::string());
+    found.SetSizeSummary(total.ok() ? SizeSummary(root, total.value(), context_.thousandsSeparator)
+                                    : std::string());
   }
   hourglass.Restore();
   // A failure the search could not deal with itself is reported here and

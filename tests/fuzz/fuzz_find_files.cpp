@@ -39,12 +39,12 @@ void Check(bool condition) {
 
 // What a search without failures lists below `folder`, in order.
 void Expect(const std::vector<Node>& nodes, size_t folder, std::vector<PathString>& lines,
-            int& folders, int64_t& total) {
+            int& folders, ByteTotal& total) {
   for (size_t child : nodes[folder].children) {
     const Node& n = nodes[child];
     if (!n.folder && MatchesNamePattern(n.name, DV_PATH("*.tmp"))) {
       lines.push_back(n.path);
-      total += n.length;
+      total += static_cast<uint64_t>(n.length);
     }
   }
   for (size_t child : nodes[folder].children) {
@@ -113,17 +113,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   PathString root = nodes[0].path;
   int16_t fileCount = 0;
   int16_t dirCount = 0;
-  Result<int64_t> total = FindFiles(context, root, DV_PATH("*.tmp"), fileCount, dirCount);
+  Result<ByteTotal> total = FindFiles(context, root, DV_PATH("*.tmp"), fileCount, dirCount);
   Check(total.ok());
 
   std::vector<PathString> expected;
   int expectedFolders = 0;
-  int64_t expectedTotal = 0;
+  ByteTotal expectedTotal;
   Expect(nodes, 0, expected, expectedFolders, expectedTotal);
 
   // The total is the sum of what was listed, and the count is its number.
-  int64_t listedTotal = 0;
-  for (const PathString& line : results.lines) listedTotal += fs.FileLength(line).value();
+  ByteTotal listedTotal;
+  for (const PathString& line : results.lines) listedTotal += static_cast<uint64_t>(fs.FileLength(line).value());
   Check(total.value() == listedTotal);
   Check(static_cast<size_t>(fileCount) == results.lines.size());
 

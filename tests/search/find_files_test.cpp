@@ -16,14 +16,14 @@ using ::testing::IsEmpty;
 class FindFilesTest : public ::testing::Test {
  protected:
   // Searches `root` for "*.tmp" with the counters as they stand.
-  int64_t Search(const char* root) {
+  ByteTotal Search(const char* root) {
     PathString path = P(root);
     return SearchPath(path);
   }
-  int64_t SearchPath(PathString& path) {
-    Result<int64_t> total = FindFiles(context, path, pattern, fileCount, dirCount);
+  ByteTotal SearchPath(PathString& path) {
+    Result<ByteTotal> total = FindFiles(context, path, pattern, fileCount, dirCount);
     EXPECT_TRUE(total.ok()) << total.failure().description;
-    return total.ok() ? total.value() : -1;
+    return total.ok() ? total.value() : ByteTotal(~uint64_t{0});
   }
   std::vector<PathString> Lines(std::initializer_list<const char*> paths) {
     std::vector<PathString> out;
@@ -246,7 +246,7 @@ TEST_F(FindFilesTest, FailureThatNoLevelCanReportReachesTheCaller) {
   fs.FailLength(P("/r/a/bad.tmp"), NoSuchFile());
   messages.failNextShows = 2;
   PathString root = P("/r");
-  Result<int64_t> total = FindFiles(context, root, pattern, fileCount, dirCount);
+  Result<ByteTotal> total = FindFiles(context, root, pattern, fileCount, dirCount);
   ASSERT_FALSE(total.ok());
   EXPECT_EQ(total.failure().number, 5);
 }

@@ -83,6 +83,7 @@ class RecordingResults final : public ResultsList {
   MaybeFailure AddItem(const PathString& line) override;
   std::vector<PathString> lines;
   std::optional<PathString> refuse;  // this line is refused with an error
+  std::function<void(const PathString&)> whenAdded;  // runs after each line is added
 };
 
 // Records every message shown, failed showings included; can be told to

@@ -23,10 +23,10 @@ using ::testing::UnorderedElementsAreArray;
 
 class Win32SearchTest : public ::testing::Test {
  protected:
-  int64_t Search(PathString root) {
-    Result<int64_t> total = FindFiles(context, root, pattern, fileCount, dirCount);
+  ByteTotal Search(PathString root) {
+    Result<ByteTotal> total = FindFiles(context, root, pattern, fileCount, dirCount);
     EXPECT_TRUE(total.ok());
-    return total.ok() ? total.value() : -1;
+    return total.ok() ? total.value() : ByteTotal(~uint64_t{0});
   }
 
   RealTree tree;
