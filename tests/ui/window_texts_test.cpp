@@ -3,6 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#ifndef _WIN32
+#include <sys/stat.h>
+
+#include "search/posix/mount_table.h"
+#endif
+
 #include "tests/support/fake_file_system.h"
 #include "ui/drive_list.h"
 #include "ui/path_text.h"
@@ -121,13 +130,23 @@ TEST(DriveList, StartsOnTheDriveHoldingTheHomeFolder) {
 }
 
 #ifndef _WIN32
-TEST(DriveList, TheDrivesOfThisMachineAreFolders) {
-  const std::vector<PathString> drives = ListDrives();
-  ASSERT_FALSE(drives.empty());
-  for (const PathString& d : drives) {
-    EXPECT_TRUE(d.starts_with("/")) << d;
-    EXPECT_FALSE(d.starts_with("/proc") || d.starts_with("/sys")) << d;
-  }
+TEST(DriveList, OnlyFoldersOfUserFileSystemsAreDrivesEachOnce) {
+  // Under /tmp, not in a memory file system below /dev, which is no drive.
+  char made[] = "/tmp/dustvane-drives-XXXXXX";
+  ASSERT_NE(mkdtemp(made), nullptr);
+  const std::string top = made;
+  const std::string data = top + "/data";
+  const std::string file = top + "/hosts";
+  ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
+  ASSERT_TRUE(std::ofstream(file).good());
+  const std::vector<Mount> mounts = {
+      {"/", "ext4"},   {"/proc", "proc"}, {"/run/user/0", "tmpfs"},          {data, "ext4"},
+      {data, "ext4"},  {file, "ext4"},    {top + "/snap", "squashfs"}, {"/sys/fs/cgroup", "cgroup2"},
+      {top + "/gone", "ext4"},
+  };
+  EXPECT_EQ(DrivesAmong(mounts), (std::vector<PathString>{"/", data}));
+  EXPECT_EQ(DrivesAmong({}), std::vector<PathString>{"/"});
+  std::filesystem::remove_all(top);
 }
 #endif
 
