@@ -2,6 +2,9 @@
 // access keys, and that each control reaches its handler.
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -36,6 +39,30 @@ class MainWindowTest : public QObject {
     QCOMPARE(h.Button(w, "cmdSearch")->text(), QString("&Search For Temporary Files"));
     QVERIFY(h.Timer()->isActive());
     QCOMPARE(h.Timer()->interval(), 50);
+  }
+
+  void frameCaptionSitsOnTheBorderAboveWholeOptions() {
+    Harness h;
+    QtMainWindow& w = h.Main();
+    ShowActive(w);
+    auto* frame = h.Control<QGroupBox>(w, "frmeSearchDrives");
+    QStyleOptionGroupBox box;
+    box.initFrom(frame);
+    box.text = frame->title();
+    box.textAlignment = frame->alignment();
+    box.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const QRect border = frame->style()->subControlRect(QStyle::CC_GroupBox, &box, QStyle::SC_GroupBoxFrame, frame);
+    const QRect caption = frame->style()->subControlRect(QStyle::CC_GroupBox, &box, QStyle::SC_GroupBoxLabel, frame);
+    QVERIFY(caption.top() < border.top() && border.top() < caption.bottom());
+    for (const char* name : {"optSearchAll", "optDrive", "optFolder"}) {
+      auto* option = h.Control<QRadioButton>(w, name);
+      QVERIFY2(border.top() < option->geometry().top(), name);
+      QStyleOptionButton button;
+      button.initFrom(option);
+      button.text = option->text();
+      const QRect indicator = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &button, option);
+      QVERIFY2(option->rect().contains(indicator), name);
+    }
   }
 
   void tabVisitsEveryControlInDesignedOrder() {
