@@ -31,9 +31,11 @@ bool IsUserFileSystem(const Mount& mount) {
 
 }  // namespace
 
-std::vector<PathString> ListDrives() {
+std::vector<PathString> ListDrives() { return DrivesAmong(ReadMountTable()); }
+
+std::vector<PathString> DrivesAmong(const std::vector<Mount>& mounts) {
   std::vector<PathString> drives;
-  for (const Mount& mount : ReadMountTable()) {
+  for (const Mount& mount : mounts) {
     if (!IsUserFileSystem(mount)) continue;
     // Containers bind single files (/etc/hosts) as mounts; only folders are drives.
     struct stat st {};

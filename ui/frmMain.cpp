@@ -109,11 +109,12 @@ void frmMain::SearchScope(PathString root, bool withSizeSummary) {
   context_.fileSystem.CloseFolders();
 
   found.SetCountText(CountText(fileCount));
-  if (withSizeSummary) {
-    // Without a total there is nothing true to say about the size.
-    found.SetSizeSummary(total.ok() ? SizeSummary(root, total.value(), context_.thousandsSeparator)
-                                    : std::string());
-  }
+  // A drive search composes no summary, and a failed walk has no total: in
+  // both cases the display is emptied, so it never shows another search's
+  // size under this search's list.
+  found.SetSizeSummary(withSizeSummary && total.ok()
+                           ? SizeSummary(root, total.value(), context_.thousandsSeparator)
+                           : std::string());
   hourglass.Restore();
   // A failure the search could not deal with itself is reported here and
   // ends only this search; what it found so far stays listed.

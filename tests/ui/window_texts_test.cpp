@@ -3,6 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#ifndef _WIN32
+#include <sys/stat.h>
+
+#include "search/posix/mount_table.h"
+#endif
+
 #include "tests/support/fake_file_system.h"
 #include "ui/drive_list.h"
 #include "ui/path_text.h"
@@ -25,10 +34,6 @@ TEST(PathText, EveryOtherByteShowsVisiblyAndDistinctly) {
   EXPECT_EQ(DisplayPath("\xc0\xaf"), "\\xC0\\xAF");
   EXPECT_EQ(DisplayPath("\xed\xa0\x80"), "\\xED\\xA0\\x80");
   EXPECT_EQ(DisplayPath("x\xe2\x82"), "x\\xE2\\x82");
-  // Invisible and line-breaking characters.
-  EXPECT_EQ(DisplayPath("\xe2\x80\xae" "gpj.tmp"), "\\u{202E}gpj.tmp");
-  EXPECT_EQ(DisplayPath("a\xe2\x80\xa8" "b\xc2\x85"), "a\\u{2028}b\\u{0085}");
-  EXPECT_EQ(DisplayPath("\xf3\xa0\x80\x81"), "\\u{E0001}");
 }
 #else
 TEST(PathText, ValidTextShowsAsUtf8WithItsSeparators) {
@@ -43,6 +48,57 @@ TEST(PathText, LoneSurrogatesAndInvisibleCharactersShowVisiblyAndDistinctly) {
   EXPECT_EQ(DisplayPath(L"n\nl\u202Egpj"), "n<U+000A>l<U+202E>gpj");
 }
 #endif
+
+// The path "a", one character, "b", as this platform stores it.
+PathString NameWith(char32_t cp) {
+#ifndef _WIN32
+  std::string middle;
+  path_text::AppendUtf8(middle, cp);
+  return "a" + middle + "b";
+#else
+  std::wstring middle;
+  if (cp < 0x10000) {
+    middle += static_cast<wchar_t>(cp);
+  } else {
+    middle += static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
+    middle += static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+  }
+  return L"a" + middle + L"b";
+#endif
+}
+
+TEST(PathText, InvisibleAndSpaceLikeCharactersShowAsEscapesAndNothingElseDoes) {
+  struct Case {
+    char32_t codePoint;
+    const char* escape;  // hex digits shown in the escape; null when shown as is
+  };
+  const Case cases[] = {
+      {0x0085, "0085"},   {0x00A0, "00A0"},   {0x00AD, "00AD"},   {0x034F, "034F"},   {0x061C, "061C"},
+      {0x115F, "115F"},   {0x1680, "1680"},   {0x17B4, "17B4"},   {0x180E, "180E"},   {0x2000, "2000"},
+      {0x2007, "2007"},   {0x200A, "200A"},   {0x200B, "200B"},   {0x200D, "200D"},   {0x2028, "2028"},
+      {0x2029, "2029"},   {0x202E, "202E"},   {0x202F, "202F"},   {0x205F, "205F"},   {0x2060, "2060"},
+      {0x2065, "2065"},   {0x3000, "3000"},   {0x3164, "3164"},   {0xE000, "E000"},   {0xFDD0, "FDD0"},
+      {0xFE0F, "FE0F"},   {0xFEFF, "FEFF"},   {0xFFA0, "FFA0"},   {0xFFFF, "FFFF"},   {0x1BCA0, "1BCA0"},
+      {0x1D173, "1D173"}, {0xE0001, "E0001"}, {0xE0100, "E0100"}, {0x1FFFE, "1FFFE"}, {0x10FFFD, "10FFFD"},
+      // Visible characters, combining accents among them, show as they are.
+      {0x00E9, nullptr},  {0x0301, nullptr},  {0x0308, nullptr},  {0x00A1, nullptr},  {0x2010, nullptr},
+      {0x3001, nullptr},  {0xFFFD, nullptr},  {0x1F600, nullptr},
+  };
+  for (const Case& c : cases) {
+    std::string expected = "a";
+    if (c.escape == nullptr) {
+      path_text::AppendUtf8(expected, c.codePoint);
+    } else {
+#ifndef _WIN32
+      expected += std::string("\\u{") + c.escape + "}";
+#else
+      expected += std::string("<U+") + c.escape + ">";
+#endif
+    }
+    expected += "b";
+    EXPECT_EQ(DisplayPath(NameWith(c.codePoint)), expected) << std::hex << static_cast<uint32_t>(c.codePoint);
+  }
+}
 
 TEST(SearchTexts, CountIsPlainDigits) {
   EXPECT_EQ(CountText(0), "0");
@@ -74,13 +130,27 @@ TEST(DriveList, StartsOnTheDriveHoldingTheHomeFolder) {
 }
 
 #ifndef _WIN32
-TEST(DriveList, TheDrivesOfThisMachineAreFolders) {
-  const std::vector<PathString> drives = ListDrives();
-  ASSERT_FALSE(drives.empty());
-  for (const PathString& d : drives) {
-    EXPECT_TRUE(d.starts_with("/")) << d;
-    EXPECT_FALSE(d.starts_with("/proc") || d.starts_with("/sys")) << d;
+TEST(DriveList, OnlyFoldersOfUserFileSystemsAreDrivesEachOnce) {
+  // Under /tmp, not in a memory file system below /dev, which is no drive.
+  char made[] = "/tmp/dustvane-drives-XXXXXX";
+  ASSERT_NE(mkdtemp(made), nullptr);
+  const std::string top = made;
+  const std::string data = top + "/data";
+  const std::string file = top + "/hosts";
+  ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
+  ASSERT_TRUE(std::ofstream(file).good());
+  std::vector<Mount> mounts;
+  for (auto [point, type] : std::vector<std::pair<std::string, std::string>>{
+           {"/", "ext4"}, {"/proc", "proc"}, {"/run/user/0", "tmpfs"}, {data, "ext4"}, {data, "ext4"},
+           {file, "ext4"}, {top + "/snap", "squashfs"}, {"/sys/fs/cgroup", "cgroup2"}, {top + "/gone", "ext4"}}) {
+    Mount mount;
+    mount.point = point;
+    mount.type = type;
+    mounts.push_back(mount);
   }
+  EXPECT_EQ(DrivesAmong(mounts), (std::vector<PathString>{"/", data}));
+  EXPECT_EQ(DrivesAmong({}), std::vector<PathString>{"/"});
+  std::filesystem::remove_all(top);
 }
 #endif
 

@@ -7,6 +7,7 @@
 #include "ui/qt/activity_bar.h"
 #include "ui/qt/drive_list_box.h"
 #include "ui/qt/found_window.h"
+#include "ui/qt/frame_style.h"
 #include "ui/qt/program_fonts.h"
 #include "ui/qt/widget_makers.h"
 #include "ui/qt/window_geometry.h"
@@ -52,6 +53,7 @@ void QtMainWindow::CreateControls(AppContext& context) {
   frmeSearchDrives = new QGroupBox(QStringLiteral("Search Drives..."), this);
   frmeSearchDrives->setObjectName("frmeSearchDrives");
   frmeSearchDrives->setGeometry(FromTwips(360, 1440, 4335, 1095));
+  StyleFrame(*frmeSearchDrives);
   optSearchAll = MakeOption(frmeSearchDrives, "optSearchAll", QStringLiteral("Local Hard Disk"),
                             FromTwips(120, 240, 1695, 255));
   optDrive = MakeOption(frmeSearchDrives, "optDrive", QStringLiteral("Drive:"), FromTwips(120, 480, 1095, 255));

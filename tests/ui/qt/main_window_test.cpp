@@ -2,6 +2,9 @@
 // access keys, and that each control reaches its handler.
 
 #include <QComboBox>
+#include <QGroupBox>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -38,21 +41,42 @@ class MainWindowTest : public QObject {
     QCOMPARE(h.Timer()->interval(), 50);
   }
 
-  void tabVisitsTheControlsInDesignedOrder() {
+  void frameCaptionSitsOnTheBorderAboveWholeOptions() {
     Harness h;
     QtMainWindow& w = h.Main();
     ShowActive(w);
-    QStringList order;
-    QWidget* focus = QApplication::focusWidget();
-    for (int i = 0; i < 6 && focus; ++i) {
-      order << focus->objectName();
-      QTest::keyClick(focus, Qt::Key_Tab);
-      focus = QApplication::focusWidget();
+    auto* frame = h.Control<QGroupBox>(w, "frmeSearchDrives");
+    QStyleOptionGroupBox box;
+    box.initFrom(frame);
+    box.text = frame->title();
+    box.textAlignment = frame->alignment();
+    box.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+    const QRect border = frame->style()->subControlRect(QStyle::CC_GroupBox, &box, QStyle::SC_GroupBoxFrame, frame);
+    const QRect caption = frame->style()->subControlRect(QStyle::CC_GroupBox, &box, QStyle::SC_GroupBoxLabel, frame);
+    QVERIFY(caption.top() < border.top() && border.top() < caption.bottom());
+    for (const char* name : {"optSearchAll", "optDrive", "optFolder"}) {
+      auto* option = h.Control<QRadioButton>(w, name);
+      QVERIFY2(border.top() < option->geometry().top(), name);
+      QStyleOptionButton button;
+      button.initFrom(option);
+      button.text = option->text();
+      const QRect indicator = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &button, option);
+      QVERIFY2(option->rect().contains(indicator), name);
     }
-    // Qt lets Tab enter an option group once, at its selected option.
-    QCOMPARE(order.first(), QString("optSearchAll"));
-    QVERIFY(order.indexOf("Drive1") < order.indexOf("cmdSearch"));
-    QVERIFY(order.indexOf("cmdSearch") < order.indexOf("cmdExit"));
+  }
+
+  void tabVisitsEveryControlInDesignedOrder() {
+    Harness h;
+    QtMainWindow& w = h.Main();
+    h.Click(w, "optDrive");  // Drive1 takes the focus only while enabled
+    const QStringList designed = {"optSearchAll", "optDrive", "Drive1", "cmdSearch", "optFolder", "cmdExit"};
+    // Qt's Tab passes over the options that are not checked (arrow keys move
+    // within the group), so the order is read from the chain Tab follows.
+    QCOMPARE(FocusChain(w), designed);
+    ShowActive(w);
+    h.Control<QWidget>(w, "Drive1")->setFocus();
+    PressKey(w, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QString("cmdSearch"));
   }
 
   void scopeOptionsReachTheDriveList() {
@@ -170,18 +194,20 @@ class MainWindowTest : public QObject {
     QCOMPARE(byKey.programEnded, 1);
   }
 
-  void enterAndEscapePressNothing() {
+  void enterAndEscapePressNothingWhereverTheFocusIs() {
     Harness h;
     QtMainWindow& w = h.Main();
+    h.Click(w, "optDrive");
     ShowActive(w);
-    QPushButton* search = h.Button(w, "cmdSearch");
-    search->setFocus();
-    QTest::keyClick(search, Qt::Key_Return);
-    QTest::keyClick(search, Qt::Key_Enter);
-    QTest::keyClick(search, Qt::Key_Escape);
-    QVERIFY(search->isEnabled());
-    QCOMPARE(h.programEnded, 0);
-    QVERIFY(!h.Found().isVisible());
+    for (const QString& name : FocusChain(w)) {
+      h.Control<QWidget>(w, qPrintable(name))->setFocus();
+      for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) PressKey(w, key);
+      QVERIFY2(h.Button(w, "cmdSearch")->isEnabled(), qPrintable(name));
+      QVERIFY2(!h.Found().isVisible(), qPrintable(name));
+      QVERIFY2(h.Control<QRadioButton>(w, "optDrive")->isChecked(), qPrintable(name));
+      QCOMPARE(h.programEnded, 0);
+      QVERIFY(w.isVisible());
+    }
   }
 };
 

@@ -71,6 +71,11 @@ class ResultsWindowTest : public QObject {
         "new\nline.tmp",
         "tab\there.tmp",
         "-dash.tmp",
+        "look alike.tmp",
+        "look\xc2\xa0" "alike.tmp",     // a no-break space
+        "lookalike.tmp",
+        "look\xe2\x80\x8b" "alike.tmp",  // a zero-width space
+        "look\xcd\x8f" "alike.tmp",       // a combining grapheme joiner
         std::string(251, 'n') + ".tmp",  // 255 bytes
     };
     std::vector<PathString> paths;
@@ -123,16 +128,31 @@ class ResultsWindowTest : public QObject {
     QVERIFY(!h.Found().isVisible());
   }
 
-  void escapeAndEnterPressNoButton() {
+  void tabVisitsEveryControlInDesignedOrder() {
+    Harness h;
+    h.MakeFile("a.tmp", 1);
+    SearchAndShow(h);
+    const QStringList designed = {"List1", "Text3", "cmdDelete", "cmdClose"};
+    QCOMPARE(FocusChain(h.Found()), designed);
+    for (qsizetype i = 0; i < designed.size(); ++i) {
+      h.Control<QWidget>(h.Found(), qPrintable(designed[i]))->setFocus();
+      PressKey(h.Found(), Qt::Key_Tab);
+      QCOMPARE(QApplication::focusWidget()->objectName(), designed[(i + 1) % designed.size()]);
+    }
+  }
+
+  void enterAndEscapePressNoButtonWhereverTheFocusIs() {
     Harness h;
     h.MakeFile("a.tmp", 1);
     SearchAndShow(h);
     SelectWithKeys(h, 0);
-    QTest::keyClick(&h.Found(), Qt::Key_Escape);
-    QTest::keyClick(h.Button(h.Found(), "cmdDelete"), Qt::Key_Return);
-    QVERIFY(h.Found().isVisible());
-    QCOMPARE(h.Lines().size(), size_t(1));
-    QVERIFY(Exists(h.Lines()[0]));
+    for (const QString& name : FocusChain(h.Found())) {
+      h.Control<QWidget>(h.Found(), qPrintable(name))->setFocus();
+      for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) PressKey(h.Found(), key);
+      QVERIFY2(h.Found().isVisible(), qPrintable(name));
+      QVERIFY2(Exists(h.Lines()[0]), qPrintable(name));
+      QVERIFY2(h.messages.texts.empty(), qPrintable(name));
+    }
   }
 };
 

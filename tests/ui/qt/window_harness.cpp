@@ -55,6 +55,18 @@ void ShowActive(QWidget& window) {
   if (!QTest::qWaitForWindowActive(&window)) qWarning("window %s did not become active", qPrintable(window.objectName()));
 }
 
+QStringList FocusChain(QWidget& window) {
+  QStringList names;
+  for (QWidget* w = window.nextInFocusChain(); w && w != &window; w = w->nextInFocusChain()) {
+    if (window.isAncestorOf(w) && w->isVisibleTo(&window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+      names << w->objectName();
+    }
+  }
+  return names;
+}
+
+void PressKey(QWidget& window, Qt::Key key) { QTest::keyClick(window.windowHandle(), key); }
+
 void PressAccessKey(QWidget& window, Qt::Key key) {
   QTest::keyClick(&window, key, Qt::AltModifier);
   constexpr int kLongerThanThePressAnimation = 250;

@@ -68,6 +68,15 @@ class Harness {
 // Shows a window and waits until it has the keyboard, so access keys reach it.
 void ShowActive(QWidget& window);
 
+// The names of the window's controls that Tab can reach as they stand now
+// (shown, enabled, taking the focus by Tab), in the window's focus chain
+// order, starting from the first after the window itself.
+QStringList FocusChain(QWidget& window);
+
+// Sends a key to the window as the keyboard does: to its focused control,
+// from where an unhandled key passes to the window.
+void PressKey(QWidget& window, Qt::Key key);
+
 // Presses Alt+key and lets the button it names finish its press animation,
 // after which the button reports the click.
 void PressAccessKey(QWidget& window, Qt::Key key);
