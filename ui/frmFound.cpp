@@ -6,7 +6,7 @@
 #include <QListView>
 #include <QPushButton>
 
-#include "ui/controls.h"
+#include "ui/qt/widget_makers.h"
 #include "ui/report_failure.h"
 #include "ui/window_geometry.h"
 

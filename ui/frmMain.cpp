@@ -10,7 +10,7 @@
 #include <new>
 
 #include "ui/activity_bar.h"
-#include "ui/controls.h"
+#include "ui/qt/widget_makers.h"
 #include "ui/drive_list_box.h"
 #include "ui/program_fonts.h"
 #include "ui/report_failure.h"

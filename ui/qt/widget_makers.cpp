@@ -1,4 +1,4 @@
-#include "ui/controls.h"
+#include "ui/qt/widget_makers.h"
 
 #include <QLabel>
 #include <QPushButton>
