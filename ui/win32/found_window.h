@@ -26,9 +26,8 @@ class FoundWindow : public TopLevelWindow {
 
   void Connect(FoundWindowHandlers handlers) { handlers_ = std::move(handlers); }
 
-  Win32List& List1() { return *List1_; }
-  Win32Text& Text3() { return *Text3_; }
-  Win32Text& SizeSummary() { return *summary_; }
+  // What the handlers work on.
+  FoundWindowControls Controls() { return FoundWindowControls{*this, *List1_, *Text3_, *summary_}; }
 
  protected:
   void CreateControls() override;

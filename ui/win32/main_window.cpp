@@ -46,7 +46,6 @@ MainWindow::MainWindow(std::vector<PathString> drives, const PathString& startFo
 }
 
 MainWindow::~MainWindow() {
-  StopTimer();
   if (titleFont_) DeleteObject(titleFont_);
 }
 
@@ -82,13 +81,12 @@ void MainWindow::CreateControls() {
   ShowWindow(ProgressBar1Window, SW_HIDE);
 
   cmdSearch_ = std::make_unique<Win32Button>(cmdSearchWindow);
-  cmdExit_ = std::make_unique<Win32Button>(cmdExitWindow);
   optSearchAll_ = std::make_unique<Win32Option>(optSearchAllWindow);
   optDrive_ = std::make_unique<Win32Option>(optDriveWindow);
-  optFolder_ = std::make_unique<Win32Option>(optFolderWindow);
   Drive1_ = std::make_unique<Win32DriveList>(Drive1Window, drives_, startFolder_);
   Drive1_->SetEnabled(false);
   ProgressBar1_ = std::make_unique<Win32ActivityBar>(ProgressBar1Window);
+  tmrAnimation_ = std::make_unique<Win32Timer>(window, kAnimationTimer, kTickMilliseconds);
 }
 
 void MainWindow::OnDpiChanged(UINT dpi) {
@@ -121,13 +119,14 @@ void MainWindow::OnDpiChanged(UINT dpi) {
   }
 }
 
-void MainWindow::Connect(MainWindowHandlers handlers) {
-  handlers_ = std::move(handlers);
-  SetTimer(Handle(), kAnimationTimer, kTickMilliseconds, nullptr);
+MainWindowControls MainWindow::Controls() {
+  return MainWindowControls{*this,    *cmdSearch_,    *optSearchAll_, *optDrive_,
+                            *Drive1_, *ProgressBar1_, *tmrAnimation_, pointer_};
 }
 
-void MainWindow::StopTimer() {
-  if (Handle()) KillTimer(Handle(), kAnimationTimer);
+void MainWindow::Connect(MainWindowHandlers handlers) {
+  handlers_ = std::move(handlers);
+  tmrAnimation_->SetEnabled(true);
 }
 
 std::vector<HWND> MainWindow::TabOrder() const {

@@ -26,17 +26,11 @@ class MainWindow : public TopLevelWindow {
   MainWindow(std::vector<PathString> drives, const PathString& startFolder);
   ~MainWindow() override;
 
+  // What the handlers work on.
+  MainWindowControls Controls();
+
   // Connects the controls to what they do, and starts the timer.
   void Connect(MainWindowHandlers handlers);
-  void StopTimer();
-
-  Win32Button& cmdSearch() { return *cmdSearch_; }
-  Win32Button& cmdExit() { return *cmdExit_; }
-  Win32Option& optSearchAll() { return *optSearchAll_; }
-  Win32Option& optDrive() { return *optDrive_; }
-  Win32Option& optFolder() { return *optFolder_; }
-  Win32DriveList& Drive1() { return *Drive1_; }
-  Win32ActivityBar& ProgressBar1() { return *ProgressBar1_; }
 
  protected:
   void CreateControls() override;
@@ -63,12 +57,12 @@ class MainWindow : public TopLevelWindow {
   HWND cmdExitWindow = nullptr;
 
   std::unique_ptr<Win32Button> cmdSearch_;
-  std::unique_ptr<Win32Button> cmdExit_;
   std::unique_ptr<Win32Option> optSearchAll_;
   std::unique_ptr<Win32Option> optDrive_;
-  std::unique_ptr<Win32Option> optFolder_;
   std::unique_ptr<Win32DriveList> Drive1_;
   std::unique_ptr<Win32ActivityBar> ProgressBar1_;
+  std::unique_ptr<Win32Timer> tmrAnimation_;
+  Win32ScreenPointer pointer_;
 };
 
 }  // namespace dustvane::win32

@@ -119,6 +119,8 @@ void TopLevelWindow::SetVisible(bool visible) {
   ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
 }
 
+void TopLevelWindow::PaintNow() { RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+
 void TopLevelWindow::MoveFocus(bool backwards) {
   std::vector<HWND> order = TabOrder();
   if (order.empty()) return;

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/controls.h"
 #include "ui/win32/window_layout.h"
 
 namespace dustvane::win32 {
@@ -14,19 +15,20 @@ namespace dustvane::win32 {
 // exact at every DPI, the desktop's message font on every control, centring
 // when first shown, the focus kept across deactivation, keyboard focus moving
 // by tab order, and the hourglass pointer while the program is busy.
-class TopLevelWindow {
+class TopLevelWindow : public WindowControl {
  public:
   TopLevelWindow() = default;
-  virtual ~TopLevelWindow();
+  ~TopLevelWindow() override;
   TopLevelWindow(const TopLevelWindow&) = delete;
   TopLevelWindow& operator=(const TopLevelWindow&) = delete;
 
   HWND Handle() const { return window_; }
 
-  bool Visible() const { return IsWindowVisible(window_) != FALSE; }
+  bool Visible() const override { return IsWindowVisible(window_) != FALSE; }
   // Shows or hides the window; the first time it is shown it is centred on
   // the work area of its screen.
-  void SetVisible(bool visible);
+  void SetVisible(bool visible) override;
+  void PaintNow() override;
 
   // Tab and Shift+Tab: the next control in tab order that can take the focus.
   void MoveFocus(bool backwards);

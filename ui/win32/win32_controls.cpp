@@ -7,6 +7,7 @@
 #include "search/win32/win32_failure.h"
 #include "ui/drive_list.h"
 #include "ui/win32/drive_text.h"
+#include "ui/win32/screen_pointer.h"
 #include "ui/win32/wide_text.h"
 
 namespace dustvane::win32 {
@@ -30,11 +31,7 @@ Win32ActivityBar::Win32ActivityBar(HWND bar) : bar_(bar) {
 
 bool Win32ActivityBar::Visible() const { return IsWindowVisible(bar_) != FALSE; }
 
-void Win32ActivityBar::SetVisible(bool visible) {
-  ShowWindow(bar_, visible ? SW_SHOWNA : SW_HIDE);
-  // The search that follows handles no messages: paint now or never.
-  if (visible) UpdateWindow(bar_);
-}
+void Win32ActivityBar::SetVisible(bool visible) { ShowWindow(bar_, visible ? SW_SHOWNA : SW_HIDE); }
 
 void Win32ActivityBar::SetValue(float position) {
   position_ = position;
@@ -93,6 +90,18 @@ PathString Win32List::SelectedPath() const {
   if (selected == LB_ERR || static_cast<size_t>(selected) >= paths_.size()) return PathString();
   return paths_[static_cast<size_t>(selected)];
 }
+
+void Win32Timer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  if (enabled) {
+    enabled_ = SetTimer(window_, id_, milliseconds_, nullptr) != 0;
+  } else {
+    KillTimer(window_, id_);
+    enabled_ = false;
+  }
+}
+
+void Win32ScreenPointer::Show(PointerShape shape) { ShowBusyPointer(shape == PointerShape::Hourglass); }
 
 MaybeFailure Win32MessageDialog::Show(const std::string& text, const std::string& title) {
   // Task-modal with no owner: both windows are disabled while it is open.
