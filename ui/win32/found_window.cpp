@@ -32,12 +32,12 @@ void FoundWindow::CreateControls() {
                                  LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP,
                                  kListId, WS_EX_CLIENTEDGE));
   layout_.Place(List1Window, {120, 120, 6495, 4350});
-  lblFound = Named("lblFound", MakeControl(window, L"STATIC", L"Found", SS_RIGHT, kFoundLabelId));
+  lblFound = Named("lblFound", MakeControl(window, L"STATIC", L"Found", SS_RIGHT | SS_CENTERIMAGE, kFoundLabelId));
   layout_.Place(lblFound, {120, 4560, 615, 255});
   Text3Window = Named(
       "Text3", MakeControl(window, L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, kCountId, WS_EX_CLIENTEDGE));
   layout_.Place(Text3Window, {840, 4560, 735, 285});
-  lblFiles = Named("lblFiles", MakeControl(window, L"STATIC", L"files", SS_LEFT, kFilesLabelId));
+  lblFiles = Named("lblFiles", MakeControl(window, L"STATIC", L"files", SS_LEFT | SS_CENTERIMAGE, kFilesLabelId));
   layout_.Place(lblFiles, {1680, 4560, 495, 255});
   cmdDeleteWindow =
       Named("cmdDelete", MakeControl(window, L"BUTTON", L"&Delete", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, kDeleteId));
