@@ -7,7 +7,7 @@
 
 #include <cstdio>
 
-#include "ui/app_icon.h"
+#include "ui/qt/app_icon.h"
 
 int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);

@@ -5,24 +5,33 @@
 // After windows.h, which it builds on.
 #include <commctrl.h>
 
-#include <utility>
+#include <memory>
 
+#include "search/file_system.h"
+#include "ui/app_context.h"
 #include "ui/drive_list.h"
 #include "ui/win32/drive_text.h"
-#include "ui/win32/found_window.h"
-#include "ui/win32/main_window.h"
 #include "ui/win32/message_loop.h"
+#include "ui/win32/program.h"
+#include "ui/win32/user_locale.h"
+#include "ui/win32/win32_controls.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   if (!InitCommonControlsEx(&controls)) return 1;
 
-  dustvane::win32::MainWindow mainWindow(dustvane::ListDrives(), dustvane::win32::ProfileFolder());
-  if (!mainWindow.Handle()) return 1;
-  dustvane::win32::FoundWindow found;
-  dustvane::win32::MainWindowHandlers handlers;
-  handlers.cmdExit_Click = [] { PostQuitMessage(0); };
-  mainWindow.Connect(std::move(handlers));
-  mainWindow.SetVisible(true);
+  std::unique_ptr<dustvane::FileSystem> fileSystem = dustvane::MakeNativeFileSystem();
+  dustvane::win32::Win32MessageDialog messages;
+  dustvane::AppContext context{*fileSystem,
+                               messages,
+                               dustvane::LocalDiskRoot(),
+                               dustvane::ListDrives(),
+                               dustvane::win32::ProfileFolder(),
+                               [] { PostQuitMessage(0); },
+                               dustvane::win32::UserThousandsSeparator()};
+
+  dustvane::win32::Program program(context);
+  if (!program.Window().Handle()) return 1;
+  program.Window().SetVisible(true);
   return dustvane::win32::RunMessageLoop();
 }

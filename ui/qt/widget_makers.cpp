@@ -1,11 +1,10 @@
 #include "ui/qt/widget_makers.h"
 
 #include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
 
-#include "ui/app_icon.h"
-#include "ui/program_fonts.h"
+#include "ui/qt/app_icon.h"
+#include "ui/qt/program_fonts.h"
+#include "ui/qt/qt_controls.h"
 
 namespace dustvane {
 
@@ -31,8 +30,8 @@ void SetUpWindow(QWidget& window, const char* name, const QString& caption, QSiz
   window.setFixedSize(clientSize);
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  auto* button = Place(new QPushButton(caption, parent), name, geometry);
+QtButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+  auto* button = Place(new QtButton(caption, parent), name, geometry);
   button->setAutoDefault(false);
   button->setDefault(false);
   return button;
@@ -42,8 +41,8 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QRe
   return Place(new QLabel(caption, parent), name, geometry);
 }
 
-QRadioButton* MakeOption(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-  return Place(new QRadioButton(caption, parent), name, geometry);
+QtOption* MakeOption(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+  return Place(new QtOption(caption, parent), name, geometry);
 }
 
 }  // namespace dustvane

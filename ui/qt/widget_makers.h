@@ -5,11 +5,12 @@
 #include <Qt>
 
 class QLabel;
-class QPushButton;
-class QRadioButton;
 class QWidget;
 
 namespace dustvane {
+
+class QtButton;
+class QtOption;
 
 // A fixed-size top-level window of the program, with its name, caption,
 // title-bar buttons, icon and font.
@@ -18,8 +19,8 @@ void SetUpWindow(QWidget& window, const char* name, const QString& caption, QSiz
 
 // Controls placed where the layout puts them. Buttons never act as a default
 // or cancel button: Enter and Esc press nothing.
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry);
+QtButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry);
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, QRect geometry);
-QRadioButton* MakeOption(QWidget* parent, const char* name, const QString& caption, QRect geometry);
+QtOption* MakeOption(QWidget* parent, const char* name, const QString& caption, QRect geometry);
 
 }  // namespace dustvane

@@ -6,6 +6,7 @@
 
 #include "search/win32/win32_failure.h"
 #include "ui/drive_list.h"
+#include "ui/path_text.h"
 #include "ui/win32/drive_text.h"
 #include "ui/win32/screen_pointer.h"
 #include "ui/win32/wide_text.h"
@@ -67,7 +68,7 @@ void Win32List::Clear() {
 }
 
 MaybeFailure Win32List::AddItem(const PathString& line) {
-  const std::wstring text = DisplayText(line);
+  const std::wstring text = Utf8ToWide(DisplayPath(line));
   const LRESULT index = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index == LB_ERR || index == LB_ERRSPACE) return OutOfMemoryFailure();
   paths_.push_back(line);
@@ -110,15 +111,6 @@ MaybeFailure Win32MessageDialog::Show(const std::string& text, const std::string
     return Win32Failure(GetLastError());
   }
   return std::nullopt;
-}
-
-std::wstring DisplayText(const PathString& path) {
-  std::wstring text = path;
-  for (wchar_t& c : text) {
-    if (c < 0x20) c = static_cast<wchar_t>(0x2400 + c);
-    if (c == 0x7F) c = 0x2421;
-  }
-  return text;
 }
 
 }  // namespace dustvane::win32

@@ -72,8 +72,9 @@ class Win32DriveList : public DriveListControl {
 };
 
 // The results list. Each line keeps the exact path it was added with beside
-// the text shown, and the selected line's path is that stored one: two names
-// may look alike on screen, and a name need not be valid UTF-16.
+// the text shown (DisplayPath), and the selected line's path is that stored
+// one: two names may look alike on screen, and a name need not be valid
+// UTF-16.
 class Win32List : public ListControl {
  public:
   explicit Win32List(HWND list) : list_(list) {}
@@ -115,9 +116,5 @@ class Win32MessageDialog : public MessageDialog {
  public:
   MaybeFailure Show(const std::string& text, const std::string& title) override;
 };
-
-// The text a path is shown by: control characters, which no line should
-// carry, are shown by their visible pictures (U+2400 and on).
-std::wstring DisplayText(const PathString& path);
 
 }  // namespace dustvane::win32

@@ -1,4 +1,4 @@
-#include "window_harness.h"
+#include "tests/ui/qt/window_harness.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,14 +6,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "ui/frmFound.h"
+#include "ui/qt/results_list_view.h"
 
 namespace dustvane::testing {
 
 Harness::Harness()
-    : native(MakeNativeFileSystem()),
-      fileSystem(*native),
-      context{fileSystem, messages, {}, {}, {}, [this] { ++programEnded; }} {
+    : fileSystem(MakeNativeFileSystem()),
+      context{*fileSystem, messages, {}, {}, {}, [this] { ++programEnded; }, ","} {
   root_ = QFile::encodeName(dir.path()).toStdString();
   context.localDiskRoot = root_;
   context.drives = {root_};
@@ -30,19 +29,19 @@ PathString Harness::MakeFile(const std::string& relative, qint64 size) {
   return path;
 }
 
-frmMain& Harness::Main() {
-  if (!main_) main_ = std::make_unique<frmMain>(context);
+QtMainWindow& Harness::Main() {
+  if (!main_) main_ = std::make_unique<QtMainWindow>(context);
   return *main_;
 }
 
 void Harness::TickByHand(int ticks) {
   Timer()->stop();
-  for (int i = 0; i < ticks; ++i) Main().tmrAnimation_Timer();
+  for (int i = 0; i < ticks; ++i) Main().Form().tmrAnimation_Timer();
 }
 
 std::vector<PathString> Harness::Lines() {
   std::vector<PathString> lines;
-  const ResultsModel& model = Found().Lines();
+  const ResultsModel& model = Found().List().Lines();
   for (int row = 0; row < model.rowCount(); ++row) lines.push_back(model.Line(row));
   return lines;
 }

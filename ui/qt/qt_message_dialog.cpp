@@ -1,4 +1,4 @@
-#include "ui/qt_message_dialog.h"
+#include "ui/qt/qt_message_dialog.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -3,7 +3,7 @@
 #include <QAbstractListModel>
 #include <vector>
 
-#include "search/find_files.h"
+#include "search/path_string.h"
 
 namespace dustvane {
 
@@ -11,14 +11,11 @@ namespace dustvane {
 // search appended them, never sorted. The text shown is computed only for the
 // lines the view draws, so appending tens of thousands of lines costs little
 // more than storing them.
-class ResultsModel final : public QAbstractListModel, public ResultsList {
+class ResultsModel final : public QAbstractListModel {
  public:
-  // The exact bytes of a line, for deleting the file it names.
-  static constexpr int kPathBytesRole = Qt::UserRole + 1;
-
   using QAbstractListModel::QAbstractListModel;
 
-  MaybeFailure AddItem(const PathString& line) override;
+  void Append(const PathString& line);
   void Clear();
   const PathString& Line(int row) const { return lines_[static_cast<size_t>(row)]; }
 

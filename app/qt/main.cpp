@@ -3,13 +3,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
 
 #include "search/file_system.h"
 #include "ui/app_context.h"
-#include "ui/app_icon.h"
 #include "ui/drive_list.h"
-#include "ui/frmMain.h"
-#include "ui/qt_message_dialog.h"
+#include "ui/qt/app_icon.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_message_dialog.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -27,9 +28,10 @@ int main(int argc, char** argv) {
                                dustvane::LocalDiskRoot(),
                                dustvane::ListDrives(),
                                QFile::encodeName(QDir::homePath()).toStdString(),
-                               [] { QCoreApplication::quit(); }};
+                               [] { QCoreApplication::quit(); },
+                               QLocale().groupSeparator().toStdString()};
 
-  dustvane::frmMain mainWindow(context);
+  dustvane::QtMainWindow mainWindow(context);
   mainWindow.show();
   return app.exec();
 }

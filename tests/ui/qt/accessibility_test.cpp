@@ -3,7 +3,7 @@
 #include <QAccessible>
 #include <QtTest>
 
-#include "tests/ui/window_harness.h"
+#include "tests/ui/qt/window_harness.h"
 
 using namespace dustvane;
 using namespace dustvane::testing;

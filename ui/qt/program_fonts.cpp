@@ -1,4 +1,4 @@
-#include "ui/program_fonts.h"
+#include "ui/qt/program_fonts.h"
 
 namespace dustvane {
 

@@ -4,16 +4,21 @@
 #include <vector>
 
 #include "search/path_string.h"
+#include "ui/controls.h"
 
 namespace dustvane {
 
 // Drive1: the drives to choose from, each shown by its root folder; `Drive`
 // reports the chosen root exactly as the file system knows it.
-class DriveListBox : public QComboBox {
+class DriveListBox final : public QComboBox, public DriveListControl {
  public:
   DriveListBox(QWidget* parent, const std::vector<PathString>& drives, const PathString& homeFolder);
 
-  PathString Drive() const;
+  PathString Drive() const override;
+  void SetEnabled(bool enabled) override { setEnabled(enabled); }
+
+ private:
+  std::vector<PathString> drives_;
 };
 
 }  // namespace dustvane

@@ -1,15 +1,14 @@
-#include "ui/results_model.h"
+#include "ui/qt/results_model.h"
 
 #include "ui/path_text.h"
 
 namespace dustvane {
 
-MaybeFailure ResultsModel::AddItem(const PathString& line) {
+void ResultsModel::Append(const PathString& line) {
   const int row = static_cast<int>(lines_.size());
   beginInsertRows(QModelIndex(), row, row);
   lines_.push_back(line);
   endInsertRows();
-  return std::nullopt;
 }
 
 void ResultsModel::Clear() {
@@ -24,14 +23,11 @@ int ResultsModel::rowCount(const QModelIndex& parent) const {
 
 QVariant ResultsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
-  const PathString& line = Line(index.row());
   switch (role) {
     case Qt::DisplayRole:
     case Qt::ToolTipRole:
     case Qt::AccessibleTextRole:
-      return DisplayPath(line);
-    case kPathBytesRole:
-      return PathToBytes(line);
+      return QString::fromStdString(DisplayPath(Line(index.row())));
     default:
       return {};
   }

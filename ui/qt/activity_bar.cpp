@@ -1,4 +1,4 @@
-#include "ui/activity_bar.h"
+#include "ui/qt/activity_bar.h"
 
 #include <cmath>
 
