@@ -16,7 +16,9 @@
 
 #include "search/file_system.h"
 #include "ui/app_context.h"
-#include "ui/frmMain.h"
+#include "ui/qt/found_window.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/results_list_view.h"
 
 namespace {
 
@@ -38,22 +40,23 @@ void ShowAndPaint(QWidget& window) {
   window.repaint();
 }
 
-double TimeSearch(frmMain& main) {
+double TimeSearch(QtMainWindow& main) {
   QElapsedTimer clock;
   clock.start();
   QTest::mouseClick(main.findChild<QPushButton*>("cmdSearch"), Qt::LeftButton);
-  ShowAndPaint(main.Found());
+  ShowAndPaint(main.ResultsWindow());
   return clock.nsecsElapsed() / 1e9;
 }
 
-double TimeList(frmFound& found, int lines) {
+double TimeList(QtFoundWindow& window, int lines) {
+  frmFound& found = window.Form();
   const PathString folder = "/home/someone/projects/dustvane/build/cache/folder-";
   QElapsedTimer clock;
   clock.start();
   found.Lines().Clear();
-  for (int i = 0; i < lines; ++i) found.Lines().AddItem(folder + std::to_string(i / 100) + "/file-" + std::to_string(i) + ".tmp");
+  for (int i = 0; i < lines; ++i) (void)found.Lines().AddItem(folder + std::to_string(i / 100) + "/file-" + std::to_string(i) + ".tmp");
   found.SetVisible(true);
-  ShowAndPaint(found);
+  ShowAndPaint(window);
   return clock.nsecsElapsed() / 1e9;
 }
 
@@ -68,16 +71,16 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   std::unique_ptr<FileSystem> fileSystem = MakeNativeFileSystem();
   CountingMessages messages;
-  AppContext context{*fileSystem, messages, argv[1], {argv[1]}, argv[1], [] {}};
-  frmMain main(context);
+  AppContext context{*fileSystem, messages, argv[1], {argv[1]}, argv[1], [] {}, ","};
+  QtMainWindow main(context);
   main.show();
   if (!QTest::qWaitForWindowExposed(&main)) std::fprintf(stderr, "window not shown\n");
 
   const double search = TimeSearch(main);
-  std::printf("search seconds=%.6f files=%d messages=%d\n", search, main.Found().Lines().rowCount(),
+  std::printf("search seconds=%.6f files=%d messages=%d\n", search, main.ResultsWindow().List().Lines().rowCount(),
               messages.count);
   constexpr int kMostLines = 32767;
-  const double list = TimeList(main.Found(), kMostLines);
-  std::printf("list seconds=%.6f lines=%d\n", list, main.Found().Lines().rowCount());
+  const double list = TimeList(main.ResultsWindow(), kMostLines);
+  std::printf("list seconds=%.6f lines=%d\n", list, main.ResultsWindow().List().Lines().rowCount());
   return 0;
 }

@@ -12,7 +12,7 @@
 #include <cstring>
 
 #include "packaging/ico_file.h"
-#include "ui/app_icon.h"
+#include "ui/qt/app_icon.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 # Builds Dustvane for Windows with mingw-w64: dustvane.exe for 64-bit (x86-64)
 # and 32-bit (i686) Windows, each with its tests, then the installer.
 #
-#   build-win64/app/dustvane.exe    64-bit program (tests in build-win64/tests)
-#   build-win32/app/dustvane.exe    32-bit program (tests in build-win32/tests)
-#   dist/dustvane-VERSION-setup.exe installer holding both
+#   build-win64/app/win32/dustvane.exe  64-bit program (tests in build-win64/tests)
+#   build-win32/app/win32/dustvane.exe  32-bit program (tests in build-win32/tests)
+#   dist/dustvane-VERSION-setup.exe     installer holding both
 #
 # DUSTVANE_WIN_OUT picks another parent folder for the three. Installs what
 # scripts/packages-windows-build.txt lists when it is missing (as root;
@@ -31,7 +31,7 @@ done
 # Static linking leaves the compiler's runtime DLLs (libstdc++-6.dll,
 # libgcc_s_*.dll, libwinpthread-1.dll) out; a program that still wants one
 # would not start when copied on its own.
-for exe in "$out"/build-win{64,32}/app/dustvane.exe "$out"/build-win{64,32}/bench/dustvane-walk.exe; do
+for exe in "$out"/build-win{64,32}/app/win32/dustvane.exe "$out"/build-win{64,32}/bench/dustvane-walk.exe; do
   dlls=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')
   echo "$exe: $(stat -c %s "$exe") bytes, imports $dlls"
   if grep -qi 'lib[^ ]*\.dll' <<<"$dlls"; then
@@ -43,7 +43,7 @@ done
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/build-win64/CMakeCache.txt")
 installer() {
   makensis -V2 -DVERSION="$version" \
-    -DEXE64="$out/build-win64/app/dustvane.exe" -DEXE32="$out/build-win32/app/dustvane.exe" \
+    -DEXE64="$out/build-win64/app/win32/dustvane.exe" -DEXE32="$out/build-win32/app/win32/dustvane.exe" \
     "$@" "$top/packaging/windows/dustvane.nsi"
 }
 mkdir -p "$out/dist"

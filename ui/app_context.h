@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "search/file_system.h"
@@ -10,8 +11,9 @@
 namespace dustvane {
 
 // What the two windows are given from outside: the process's one file system
-// (one enumeration cursor), the message box, the roots they search and how
-// the program ends. The program passes the real ones; tests pass their own.
+// (one enumeration cursor), the message box, the roots they search, the
+// user's thousands separator and how the program ends. The program passes
+// the real ones; tests pass their own.
 struct AppContext {
   FileSystem& fileSystem;
   MessageDialog& messages;
@@ -19,6 +21,7 @@ struct AppContext {
   std::vector<PathString> drives;       // what Drive1 offers, as root folders
   PathString homeFolder;                // Drive1 starts on the drive holding it
   std::function<void()> endProgram;     // cmdExit and the main window's close control
+  std::string thousandsSeparator;       // UTF-8, from the user's locale
 };
 
 }  // namespace dustvane

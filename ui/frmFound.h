@@ -1,55 +1,33 @@
 #pragma once
 
-#include <QWidget>
+#include <string>
 
 #include "ui/app_context.h"
-#include "ui/results_model.h"
-
-class QLabel;
-class QLineEdit;
-class QListView;
-class QPushButton;
+#include "ui/controls.h"
 
 namespace dustvane {
 
-// The results window: the files found (List1), their number (Text3), the
-// size summary of a local-disk search, and the commands to delete the file on
-// the selected line or to hide the window. It is hidden, never destroyed, when
-// closed, so its contents last until the next search.
-class frmFound : public QWidget {
+// The results window's handlers and what the search command writes into it:
+// the files found (List1), their number (Text3) and the size summary of a
+// local-disk search. The window is hidden, never destroyed, when closed, so
+// its contents last until the next search.
+class frmFound {
  public:
-  explicit frmFound(AppContext& context);
+  frmFound(AppContext& context, FoundWindowControls controls);
 
-  ResultsModel& Lines() { return lines_; }
-  void SetCountText(const QString& text);
-  void SetSizeSummary(const QString& text);
+  ListControl& Lines() { return controls_.List1; }
+  void SetCountText(const std::string& text) { controls_.Text3.SetText(text); }
+  void SetSizeSummary(const std::string& text) { controls_.txtSizeSummary.SetText(text); }
 
-  bool Visible() const { return isVisible(); }
-  void SetVisible(bool visible);
-
-  // List1's Text: the exact path on the selected line, or empty with none.
-  PathString SelectedPath() const;
+  bool Visible() const { return controls_.window.Visible(); }
+  void SetVisible(bool visible) { controls_.window.SetVisible(visible); }
 
   void cmdDelete_Click();
   void cmdClose_Click();
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
  private:
-  void CreateControls();
-
   AppContext& context_;
-  ResultsModel lines_;
-  bool shownBefore_ = false;
-
-  QListView* List1 = nullptr;
-  QLabel* lblFound = nullptr;
-  QLineEdit* Text3 = nullptr;
-  QLabel* lblFiles = nullptr;
-  QPushButton* cmdDelete = nullptr;
-  QPushButton* cmdClose = nullptr;
-  QLineEdit* txtSizeSummary = nullptr;
+  FoundWindowControls controls_;
 };
 
 }  // namespace dustvane

@@ -1,29 +1,18 @@
 #include "ui/frmMain.h"
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QTimer>
 #include <new>
 
-#include "ui/activity_bar.h"
-#include "ui/controls.h"
-#include "ui/drive_list_box.h"
-#include "ui/program_fonts.h"
+#include "search/byte_total.h"
 #include "ui/report_failure.h"
 #include "ui/search_texts.h"
-#include "ui/window_geometry.h"
 
 namespace dustvane {
 
 namespace {
 
-const QString kIdleCaption = QStringLiteral("Search For Temporary Files");
+const std::string kIdleCaption = "Search For Temporary Files";
+const std::string kBusyCaption = "...Searching...";
 const PathString kSearchPattern = DV_PATH("*.tmp");
-constexpr int kTickMilliseconds = 50;
 constexpr float kBarStep = 2.0f;
 constexpr float kBarWrap = 100.0f;
 
@@ -32,144 +21,80 @@ constexpr float kBarWrap = 100.0f;
 // and let the search button be pressed in the middle of the search.
 class TimerHold {
  public:
-  explicit TimerHold(QTimer& timer) : timer_(timer), wasActive_(timer.isActive()) { timer_.stop(); }
+  explicit TimerHold(TimerControl& timer) : timer_(timer), wasEnabled_(timer.Enabled()) { timer_.SetEnabled(false); }
   ~TimerHold() {
-    if (wasActive_) timer_.start();
+    if (wasEnabled_) timer_.SetEnabled(true);
   }
   TimerHold(const TimerHold&) = delete;
   TimerHold& operator=(const TimerHold&) = delete;
 
  private:
-  QTimer& timer_;
-  bool wasActive_;
+  TimerControl& timer_;
+  bool wasEnabled_;
 };
 
-// The hourglass pointer for as long as the walk runs.
-class WaitCursor {
+// The hourglass pointer for as long as the walk runs, and never longer: an
+// escaping exception puts the default back too.
+class BusyPointer {
  public:
-  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~WaitCursor() { Restore(); }
+  explicit BusyPointer(ScreenPointer& pointer) : pointer_(pointer) { pointer_.Show(PointerShape::Hourglass); }
+  ~BusyPointer() { Restore(); }
   void Restore() {
-    if (active_) QApplication::restoreOverrideCursor();
-    active_ = false;
+    if (busy_) pointer_.Show(PointerShape::Default);
+    busy_ = false;
   }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
 
  private:
-  bool active_ = true;
+  ScreenPointer& pointer_;
+  bool busy_ = true;
 };
 
 }  // namespace
 
-frmMain::frmMain(AppContext& context) : QWidget(nullptr), context_(context) {
-  SetUpWindow(*this, "frmMain", QStringLiteral("Dustvane"), FromTwips(0, 0, 5205, 3525).size(),
-              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-  CreateControls();
-  CentreOnScreen(*this);
-}
+frmMain::frmMain(AppContext& context, MainWindowControls controls, FoundWindowFactory makeFound)
+    : context_(context), controls_(controls), makeFound_(std::move(makeFound)) {}
 
 frmMain::~frmMain() = default;
 
-void frmMain::CreateControls() {
-  // Created in the order that stacks them as designed: the drive list lies
-  // over the end of the "Drive:" option.
-  lblTitle = MakeLabel(this, "lblTitle", QStringLiteral("DUSTVANE"), FromTwips(1080, 120, 3015, 975));
-  lblTitle->setAlignment(Qt::AlignCenter);
-  lblTitle->setFrameStyle(QFrame::Box | QFrame::Plain);
-  lblTitle->setFont(TitleFont());
-
-  frmeSearchDrives = new QGroupBox(QStringLiteral("Search Drives..."), this);
-  frmeSearchDrives->setObjectName("frmeSearchDrives");
-  frmeSearchDrives->setGeometry(FromTwips(360, 1440, 4335, 1095));
-  optSearchAll = MakeOption(frmeSearchDrives, "optSearchAll", QStringLiteral("Local Hard Disk"),
-                            FromTwips(120, 240, 1695, 255));
-  optDrive = MakeOption(frmeSearchDrives, "optDrive", QStringLiteral("Drive:"), FromTwips(120, 480, 1095, 255));
-  optFolder = MakeOption(frmeSearchDrives, "optFolder", QStringLiteral("Folder"), FromTwips(120, 720, 975, 195));
-  Drive1 = new DriveListBox(frmeSearchDrives, context_.drives, context_.homeFolder);
-  Drive1->setObjectName("Drive1");
-  Drive1->setGeometry(FromTwips(1200, 480, 3015, 315));
-  Drive1->setEnabled(false);
-  Drive1->setAccessibleName(QStringLiteral("Drive"));
-  optSearchAll->setChecked(true);
-
-  cmdSearch = MakeButton(this, "cmdSearch", QStringLiteral("&") + kIdleCaption, FromTwips(1320, 2640, 2415, 375));
-
-  ProgressBar1 = new ActivityBar(this);
-  ProgressBar1->setObjectName("ProgressBar1");
-  ProgressBar1->setGeometry(FromTwips(720, 3120, 3615, 255));
-  ProgressBar1->SetVisible(false);
-  ProgressBar1->setAccessibleName(QStringLiteral("Search activity"));
-
-  cmdExit = MakeButton(this, "cmdExit", QStringLiteral("&Exit"), FromTwips(4560, 3240, 615, 255));
-
-  setTabOrder(optSearchAll, optDrive);
-  setTabOrder(optDrive, Drive1);
-  setTabOrder(Drive1, cmdSearch);
-  setTabOrder(cmdSearch, optFolder);
-  setTabOrder(optFolder, cmdExit);
-  optSearchAll->setFocus();
-
-  tmrAnimation = new QTimer(this);
-  tmrAnimation->setObjectName("tmrAnimation");
-  tmrAnimation->setInterval(kTickMilliseconds);
-
-  connect(cmdSearch, &QPushButton::clicked, this, &frmMain::cmdSearch_Click);
-  connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
-  connect(optSearchAll, &QRadioButton::toggled, this, [this](bool on) {
-    if (on) optSearchAll_Click();
-  });
-  connect(optDrive, &QRadioButton::toggled, this, [this](bool on) {
-    if (on) optDrive_Click();
-  });
-  connect(tmrAnimation, &QTimer::timeout, this, &frmMain::tmrAnimation_Timer);
-  tmrAnimation->start();
-}
-
 frmFound& frmMain::Found() {
-  if (!found_) found_ = std::make_unique<frmFound>(context_);
-  return *found_;
+  if (!found_) found_ = makeFound_();
+  return found_->Form();
 }
 
-void frmMain::optSearchAll_Click() { Drive1->setEnabled(false); }
+void frmMain::optSearchAll_Click() { controls_.Drive1.SetEnabled(false); }
 
-void frmMain::optDrive_Click() { Drive1->setEnabled(true); }
+void frmMain::optDrive_Click() { controls_.Drive1.SetEnabled(true); }
 
 void frmMain::cmdExit_Click() {
-  tmrAnimation->stop();
-  if (found_) found_->hide();
-  hide();
+  controls_.tmrAnimation.SetEnabled(false);
+  if (found_) found_->Form().SetVisible(false);
+  controls_.window.SetVisible(false);
   if (context_.endProgram) context_.endProgram();
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
-  // The frame's close control ends the program as Exit does.
-  event->accept();
-  cmdExit_Click();
-}
-
 void frmMain::cmdSearch_Click() {
-  ProgressBar1->SetVisible(true);
-  cmdSearch->setText(QStringLiteral("...Searching..."));
-  cmdSearch->setEnabled(false);
-  if (optSearchAll->isChecked()) {
+  controls_.ProgressBar1.SetVisible(true);
+  controls_.cmdSearch.SetCaption(kBusyCaption);
+  controls_.cmdSearch.SetEnabled(false);
+  if (controls_.optSearchAll.Value()) {
     SearchScope(context_.localDiskRoot, true);
-  } else if (optDrive->isChecked()) {
-    SearchScope(Drive1->Drive(), false);
+  } else if (controls_.optDrive.Value()) {
+    SearchScope(controls_.Drive1.Drive(), false);
   }
   // Every click ends here, so the next tick always ends the busy state.
   Found().SetVisible(true);
 }
 
 void frmMain::SearchScope(PathString root, bool withSizeSummary) {
-  TimerHold noTicks(*tmrAnimation);
-  WaitCursor hourglass;
+  TimerHold noTicks(controls_.tmrAnimation);
+  BusyPointer hourglass(controls_.pointer);
   frmFound& found = Found();
   found.Lines().Clear();
 
   // The walk handles no events, so the busy state is painted now or never.
-  cmdSearch->repaint();
-  ProgressBar1->repaint();
+  controls_.window.PaintNow();
 
   int16_t fileCount = 0;
   int16_t dirCount = 0;
@@ -186,7 +111,9 @@ void frmMain::SearchScope(PathString root, bool withSizeSummary) {
   found.SetCountText(CountText(fileCount));
   if (withSizeSummary) {
     // Without a total there is nothing true to say about the size.
-    found.SetSizeSummary(total.ok() ? SizeSummary(root, total.value()) : QString());
+    found.SetSizeSummary(
+        total.ok() ? SizeSummary(root, ByteTotal(static_cast<uint64_t>(total.value())), context_.thousandsSeparator)
+                   : std::string());
   }
   hourglass.Restore();
   // A failure the search could not deal with itself is reported here and
@@ -196,14 +123,14 @@ void frmMain::SearchScope(PathString root, bool withSizeSummary) {
 
 void frmMain::tmrAnimation_Timer() {
   if (Found().Visible()) {
-    cmdSearch->setEnabled(true);
-    cmdSearch->setText(kIdleCaption);
-    ProgressBar1->SetVisible(false);
+    controls_.cmdSearch.SetEnabled(true);
+    controls_.cmdSearch.SetCaption(kIdleCaption);
+    controls_.ProgressBar1.SetVisible(false);
   }
-  if (ProgressBar1->Value() == kBarWrap) {
-    ProgressBar1->SetValue(0.0f);
+  if (controls_.ProgressBar1.Value() == kBarWrap) {
+    controls_.ProgressBar1.SetValue(0.0f);
   } else {
-    ProgressBar1->SetValue(ProgressBar1->Value() + kBarStep);
+    controls_.ProgressBar1.SetValue(controls_.ProgressBar1.Value() + kBarStep);
   }
 }
 

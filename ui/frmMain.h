@@ -1,29 +1,23 @@
 #pragma once
 
-#include <QWidget>
 #include <memory>
 
 #include "ui/app_context.h"
+#include "ui/controls.h"
 #include "ui/frmFound.h"
-
-class QGroupBox;
-class QLabel;
-class QPushButton;
-class QRadioButton;
-class QTimer;
 
 namespace dustvane {
 
-class ActivityBar;
-class DriveListBox;
-
-// The main window: the search scope, the search and exit commands, and the
-// activity bar with the timer that drives it. It also owns the one results
-// window, which comes into being, hidden, the first time anything touches it.
-class frmMain : public QWidget {
+// The main window's handlers: the search scope, the search and exit commands,
+// and the timer that drives the activity bar. It also owns the one results
+// window, which comes into being, hidden, the first time anything touches it;
+// `makeFound` builds it in the toolkit's widgets.
+class frmMain {
  public:
-  explicit frmMain(AppContext& context);
-  ~frmMain() override;
+  frmMain(AppContext& context, MainWindowControls controls, FoundWindowFactory makeFound);
+  ~frmMain();
+  frmMain(const frmMain&) = delete;
+  frmMain& operator=(const frmMain&) = delete;
 
   frmFound& Found();
 
@@ -33,26 +27,13 @@ class frmMain : public QWidget {
   void optDrive_Click();
   void cmdExit_Click();
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
  private:
-  void CreateControls();
   void SearchScope(PathString root, bool withSizeSummary);
 
   AppContext& context_;
-  std::unique_ptr<frmFound> found_;
-
-  QPushButton* cmdExit = nullptr;
-  QPushButton* cmdSearch = nullptr;
-  QGroupBox* frmeSearchDrives = nullptr;
-  QRadioButton* optFolder = nullptr;
-  DriveListBox* Drive1 = nullptr;
-  QRadioButton* optDrive = nullptr;
-  QRadioButton* optSearchAll = nullptr;
-  QTimer* tmrAnimation = nullptr;
-  ActivityBar* ProgressBar1 = nullptr;
-  QLabel* lblTitle = nullptr;
+  MainWindowControls controls_;
+  FoundWindowFactory makeFound_;
+  std::unique_ptr<FoundWindow> found_;
 };
 
 }  // namespace dustvane

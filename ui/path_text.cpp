@@ -1,110 +1,66 @@
 #include "ui/path_text.h"
 
-namespace dustvane {
+#include <cstdint>
+
+namespace dustvane::path_text {
 
 namespace {
 
-void AppendHex(QString& out, uint32_t value, int digits) {
-  out += QString::number(value, 16).toUpper().rightJustified(digits, u'0');
-}
-
-void AppendByteEscape(QString& out, unsigned char byte) {
-  out += u"\\x";
-  AppendHex(out, byte, 2);
-}
-
-bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
-
-// The code point of the UTF-8 sequence starting at `at`, and its length in
-// bytes; a length of 0 when the bytes there are not a valid sequence
-// (overlong forms, surrogates and values past U+10FFFF included).
-struct Decoded {
-  char32_t codePoint = 0;
-  size_t length = 0;
+// The format characters (general category Cf), as ranges of code points.
+struct Range {
+  char32_t first;
+  char32_t last;
+};
+constexpr Range kFormatCharacters[] = {
+    {0x00AD, 0x00AD},   {0x0600, 0x0605},   {0x061C, 0x061C},   {0x06DD, 0x06DD},
+    {0x070F, 0x070F},   {0x0890, 0x0891},   {0x08E2, 0x08E2},   {0x180E, 0x180E},
+    {0x200B, 0x200F},   {0x202A, 0x202E},   {0x2060, 0x2064},   {0x2066, 0x206F},
+    {0xFEFF, 0xFEFF},   {0xFFF9, 0xFFFB},   {0x110BD, 0x110BD}, {0x110CD, 0x110CD},
+    {0x13430, 0x1343F}, {0x1BCA0, 0x1BCA3}, {0x1D173, 0x1D17A}, {0xE0001, 0xE0001},
+    {0xE0020, 0xE007F},
 };
 
-Decoded DecodeUtf8(const PathString& s, size_t at) {
-  const auto lead = static_cast<unsigned char>(s[at]);
-  size_t length = 0;
-  char32_t smallest = 0;
-  char32_t cp = 0;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2, smallest = 0x80, cp = lead & 0x1F;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3, smallest = 0x800, cp = lead & 0x0F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4, smallest = 0x10000, cp = lead & 0x07;
-  } else {
-    return {};
+bool IsFormatCharacter(char32_t cp) {
+  for (const Range& r : kFormatCharacters) {
+    if (cp >= r.first && cp <= r.last) return true;
   }
-  if (at + length > s.size()) return {};
-  for (size_t k = 1; k < length; ++k) {
-    const auto byte = static_cast<unsigned char>(s[at + k]);
-    if (!IsContinuation(byte)) return {};
-    cp = (cp << 6) | (byte & 0x3F);
-  }
-  if (cp < smallest || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {};
-  return {cp, length};
-}
-
-bool ShownAsEscape(char32_t cp) {
-  switch (QChar::category(cp)) {
-    case QChar::Other_Control:
-    case QChar::Other_Format:
-    case QChar::Separator_Line:
-    case QChar::Separator_Paragraph:
-      return true;
-    default:
-      return false;
-  }
+  return false;
 }
 
 }  // namespace
 
-QString DisplayPath(const PathString& path) {
-  QString out;
-  out.reserve(static_cast<qsizetype>(path.size()));
-  size_t i = 0;
-  while (i < path.size()) {
-    const auto byte = static_cast<unsigned char>(path[i]);
-    if (byte < 0x80) {
-      if (byte < 0x20 || byte == 0x7F) {
-        AppendByteEscape(out, byte);
-      } else if (byte == '\\') {
-        out += u"\\\\";
-      } else {
-        out += QChar(byte);
-      }
-      ++i;
-      continue;
-    }
-    const Decoded d = DecodeUtf8(path, i);
-    if (d.length == 0) {
-      AppendByteEscape(out, byte);
-      ++i;
-      continue;
-    }
-    if (ShownAsEscape(d.codePoint)) {
-      out += u"\\u{";
-      AppendHex(out, d.codePoint, 4);
-      out += u'}';
-    } else if (d.codePoint > 0xFFFF) {
-      out += QChar(QChar::highSurrogate(d.codePoint));
-      out += QChar(QChar::lowSurrogate(d.codePoint));
-    } else {
-      out += QChar(static_cast<char16_t>(d.codePoint));
-    }
-    i += d.length;
+void AppendHex(std::string& out, uint32_t value, int digits) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string hex;
+  do {
+    hex.insert(hex.begin(), kHex[value & 0xF]);
+    value >>= 4;
+  } while (value != 0);
+  if (static_cast<int>(hex.size()) < digits) hex.insert(0, static_cast<size_t>(digits) - hex.size(), '0');
+  out += hex;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
   }
-  return out;
 }
 
-QByteArray PathToBytes(const PathString& path) {
-  return QByteArray(path.data(), static_cast<qsizetype>(path.size()));
+
+bool ShownAsEscape(char32_t cp) {
+  return cp < 0x20 || (cp >= 0x7F && cp <= 0x9F) || cp == 0x2028 || cp == 0x2029 || IsFormatCharacter(cp);
 }
 
-PathString PathFromBytes(const QByteArray& bytes) {
-  return PathString(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
-
-}  // namespace dustvane
+}  // namespace dustvane::path_text

@@ -4,15 +4,21 @@
 
 namespace dustvane {
 
-QString CountText(int16_t fileCount) { return QString::number(fileCount); }
+std::string CountText(int16_t fileCount) { return std::to_string(fileCount); }
 
-QString SizeSummary(const PathString& root, int64_t totalBytes, const QLocale& locale) {
-  // Grouping is wanted even where the locale leaves it out by default (the C
-  // locale does).
-  QLocale grouped = locale;
-  grouped.setNumberOptions(grouped.numberOptions() & ~QLocale::OmitGroupSeparator);
-  return QStringLiteral("Size of files found under ") + DisplayPath(root) + QStringLiteral(" = ") +
-         grouped.toString(static_cast<qlonglong>(totalBytes)) + QStringLiteral(" Bytes");
+std::string GroupedDigits(ByteTotal total, const std::string& thousandsSeparator) {
+  const std::string digits = DecimalDigits(total);
+  std::string grouped;
+  for (size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += thousandsSeparator;
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
+std::string SizeSummary(const PathString& root, ByteTotal total, const std::string& thousandsSeparator) {
+  return "Size of files found under " + DisplayPath(root) + " = " + GroupedDigits(total, thousandsSeparator) +
+         " Bytes";
 }
 
 }  // namespace dustvane

@@ -1,19 +1,23 @@
 #pragma once
 
-#include <QLocale>
-#include <QString>
 #include <cstdint>
+#include <string>
 
+#include "search/byte_total.h"
 #include "search/path_string.h"
 
 namespace dustvane {
 
 // The number of files found, in plain decimal digits.
-QString CountText(int16_t fileCount);
+std::string CountText(int16_t fileCount);
+
+// A total in decimal digits grouped in threes from the right, joined by the
+// locale's thousands separator ("1,234,567" with a comma).
+std::string GroupedDigits(ByteTotal total, const std::string& thousandsSeparator);
 
 // "Size of files found under <root> = <total> Bytes", the total grouped in
-// threes with the locale's thousands separator. The whole 64-bit total is
-// written, so a sum beyond 2,147,483,647 bytes reads exactly.
-QString SizeSummary(const PathString& root, int64_t totalBytes, const QLocale& locale = QLocale());
+// threes. Every digit of the total is written, so a sum beyond
+// 2,147,483,647 bytes reads exactly.
+std::string SizeSummary(const PathString& root, ByteTotal total, const std::string& thousandsSeparator);
 
 }  // namespace dustvane

@@ -58,7 +58,7 @@ for bits in "${arches[@]}"; do
   drive_c="$WINEPREFIX/drive_c"
   installed="$drive_c/Program Files/Dustvane/dustvane.exe"
   [ -f "$installed" ] || fail "no $installed"
-  cmp -s "$installed" "$out/build-win$bits/app/dustvane.exe" || fail "the installed program is not the $bits-bit one"
+  cmp -s "$installed" "$out/build-win$bits/app/win32/dustvane.exe" || fail "the installed program is not the $bits-bit one"
 
   [ "$(entry_value DisplayName)" = "Dustvane" ] || fail "DisplayName is '$(entry_value DisplayName)'"
   [ "$(entry_value DisplayVersion)" = "$version" ] || fail "DisplayVersion is '$(entry_value DisplayVersion)'"

@@ -153,6 +153,7 @@ MaybeFailure RecordingResults::AddItem(const PathString& line) {
 }
 
 MaybeFailure RecordingMessages::Show(const std::string& text, const std::string& title) {
+  if (onShow) onShow();
   texts.push_back(text);
   titles.push_back(title);
   if (failNextShows > 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -36,12 +37,15 @@ class FakeFileSystem final : public FileSystem {
   // Every EnumFirst pattern asked for, in order.
   const std::vector<PathString>& EnumFirstCalls() const { return enumFirstCalls_; }
   int EnumNextFailuresGiven() const { return enumNextFailuresGiven_; }
+  // Whether an enumeration is still open, as a real folder handle would be.
+  bool HoldsFolderOpen() const { return started_; }
 
   Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override;
   Result<PathString> EnumNext() override;
   Result<Attributes> FileAttributes(const PathString& path, Attributes wanted) override;
   Result<int64_t> FileLength(const PathString& path) override;
   MaybeFailure RemoveFile(const PathString& path) override;
+  void CloseFolders() override { started_ = false; }
 
  private:
   struct Entry {
@@ -81,13 +85,15 @@ class RecordingResults final : public ResultsList {
   std::optional<PathString> refuse;  // this line is refused with an error
 };
 
-// Records every message shown; can be told to fail the first few showings.
+// Records every message shown, failed showings included; can be told to
+// fail the first few showings.
 class RecordingMessages final : public MessageDialog {
  public:
   MaybeFailure Show(const std::string& text, const std::string& title) override;
   std::vector<std::string> texts;
   std::vector<std::string> titles;
   int failNextShows = 0;
+  std::function<void()> onShow;  // runs while the message would be open
 };
 
 // A path written with "/" separators, in the native form ("/a/b.tmp" is

@@ -1,344 +1,258 @@
-// The main window driven as a user drives it: scope options, the search
-// button (by click and by access key), the activity bar and the exit paths.
+// What the main window's handlers do: the scope options, the search command
+// with its busy state, the activity bar's timer and the exit command.
 
-#include <QComboBox>
-#include <QLocale>
-#include <QRadioButton>
-#include <QSignalSpy>
-#include <QtTest>
-#include <cerrno>
-#include <cstring>
+#include <gtest/gtest.h>
 
-#include "window_harness.h"
+#include "tests/ui/fake_windows.h"
+#include "ui/path_text.h"
 
-using namespace dustvane;
-using namespace dustvane::testing;
+namespace dustvane::testing {
+namespace {
 
-class MainWindowTest : public QObject {
-  Q_OBJECT
+void Tick(FakeWindows& w, int ticks = 1) {
+  for (int i = 0; i < ticks; ++i) w.Main().tmrAnimation_Timer();
+}
 
- private slots:
-  void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+std::string SummaryOf(const PathString& rootAfterSearch, const std::string& total) {
+  return "Size of files found under " + DisplayPath(rootAfterSearch) + " = " + total + " Bytes";
+}
 
-  void startsIdleWithLocalDiskChosen() {
-    Harness h;
-    h.context.drives = {"/", h.Root(), h.Root() + "/home"};
-    frmMain& w = h.Main();
-    QCOMPARE(w.windowTitle(), QString("Dustvane"));
-    QCOMPARE(w.size(), QSize(347, 235));
-    QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-    QVERIFY(h.Control<QRadioButton>(w, "optSearchAll")->isChecked());
-    QVERIFY(!h.Control<QRadioButton>(w, "optDrive")->isChecked());
-    QVERIFY(!h.Control<QRadioButton>(w, "optFolder")->isChecked());
-    auto* drive1 = h.Control<QComboBox>(w, "Drive1");
-    QVERIFY(!drive1->isEnabled());
-    QCOMPARE(drive1->count(), 3);
-    QCOMPARE(drive1->currentIndex(), 2);  // the drive that holds the home folder
-    QVERIFY(!h.Bar()->Visible());
-    QCOMPARE(h.Bar()->Value(), 0.0f);
-    QVERIFY(h.Button(w, "cmdSearch")->isEnabled());
-    QCOMPARE(h.Button(w, "cmdSearch")->text(), QString("&Search For Temporary Files"));
-    QVERIFY(h.Timer()->isActive());
-    QCOMPARE(h.Timer()->interval(), 50);
-  }
+TEST(MainWindow, ScopeOptionsEnableAndDisableTheDriveList) {
+  FakeWindows w;
+  w.Main().optDrive_Click();
+  EXPECT_TRUE(w.Drive1.enabled);
+  w.Main().optDrive_Click();
+  EXPECT_TRUE(w.Drive1.enabled);
+  w.Main().optSearchAll_Click();
+  EXPECT_FALSE(w.Drive1.enabled);
+}
 
-  void tabVisitsTheControlsInDesignedOrder() {
-    Harness h;
-    frmMain& w = h.Main();
-    ShowActive(w);
-    QStringList order;
-    QWidget* focus = QApplication::focusWidget();
-    for (int i = 0; i < 6 && focus; ++i) {
-      order << focus->objectName();
-      QTest::keyClick(focus, Qt::Key_Tab);
-      focus = QApplication::focusWidget();
-    }
-    // Qt lets Tab enter an option group once, at its selected option.
-    QCOMPARE(order.first(), QString("optSearchAll"));
-    QVERIFY(order.indexOf("Drive1") < order.indexOf("cmdSearch"));
-    QVERIFY(order.indexOf("cmdSearch") < order.indexOf("cmdExit"));
-  }
+TEST(MainWindow, SearchIsBusyUntilTheNextTickThenIdle) {
+  FakeWindows w;
+  w.fileSystem.AddFile(P("/disk/a.tmp"), 3);
+  w.Main().cmdSearch_Click();
 
-  void scopeOptionsEnableAndDisableTheDriveList() {
-    Harness h;
-    frmMain& w = h.Main();
-    auto* drive1 = h.Control<QComboBox>(w, "Drive1");
-    h.Click(w, "optDrive");
-    QVERIFY(drive1->isEnabled());
-    h.Click(w, "optDrive");
-    QVERIFY(drive1->isEnabled());
-    h.Click(w, "optFolder");
-    QVERIFY(drive1->isEnabled());  // Folder leaves the drive list as it was
-    h.Click(w, "optSearchAll");
-    QVERIFY(!drive1->isEnabled());
-    h.Click(w, "optFolder");
-    QVERIFY(!drive1->isEnabled());
-    QVERIFY(h.Control<QRadioButton>(w, "optFolder")->isChecked());
-    QVERIFY(!h.Control<QRadioButton>(w, "optSearchAll")->isChecked());
-  }
+  EXPECT_EQ(w.cmdSearch.caption, "...Searching...");
+  EXPECT_FALSE(w.cmdSearch.enabled);
+  EXPECT_TRUE(w.ProgressBar1.visible);
+  EXPECT_TRUE(w.foundWindow.visible);
+  EXPECT_EQ(w.pointer.shown, (std::vector{PointerShape::Hourglass, PointerShape::Default}));
+  EXPECT_TRUE(w.tmrAnimation.enabled);
+  // A finished search keeps no folder open (a removable disk stays free).
+  EXPECT_FALSE(w.fileSystem.HoldsFolderOpen());
 
-  void searchIsBusyUntilTheNextTickThenIdle() {
-    Harness h;
-    h.MakeFile("a.tmp", 3);
-    frmMain& w = h.Main();
-    ShowActive(w);
-    QPushButton* search = h.Button(w, "cmdSearch");
-    h.Click(w, "cmdSearch");
+  Tick(w);
+  EXPECT_TRUE(w.cmdSearch.enabled);
+  EXPECT_EQ(w.cmdSearch.caption, "Search For Temporary Files");  // no access key from here on
+  EXPECT_FALSE(w.ProgressBar1.visible);
+}
 
-    // The click handler has returned and no event has been handled since.
-    QCOMPARE(search->text(), QString("...Searching..."));
-    QVERIFY(!search->isEnabled());
-    QVERIFY(h.Bar()->Visible());
-    QVERIFY(h.Found().Visible());
-    QVERIFY(QApplication::overrideCursor() == nullptr);
-    QCOMPARE(h.fileSystem.closeFoldersCalls, 1);
+TEST(MainWindow, BusyStateIsPaintedBeforeTheWalkWithTheTimerHeld) {
+  FakeWindows w;
+  w.fileSystem.AddFile(P("/disk/a.tmp"));
+  int paints = 0;
+  w.mainWindow.onPaint = [&] {
+    ++paints;
+    EXPECT_EQ(w.cmdSearch.caption, "...Searching...");
+    EXPECT_FALSE(w.cmdSearch.enabled);
+    EXPECT_TRUE(w.ProgressBar1.visible);
+    EXPECT_FALSE(w.tmrAnimation.enabled);
+    EXPECT_TRUE(w.fileSystem.EnumFirstCalls().empty());
+  };
+  w.Main().cmdSearch_Click();
+  EXPECT_EQ(paints, 1);
+  EXPECT_FALSE(w.fileSystem.EnumFirstCalls().empty());
+}
 
-    QSignalSpy ticks(h.Timer(), &QTimer::timeout);
-    QVERIFY(ticks.wait(1000));
-    QVERIFY(search->isEnabled());
-    QCOMPARE(search->text(), QString("Search For Temporary Files"));
-    QVERIFY(!h.Bar()->Visible());
-  }
+TEST(MainWindow, BarStepsByTwoAndWrapsAtHundredWhetherShownOrNot) {
+  FakeWindows w;
+  Tick(w);
+  EXPECT_EQ(w.ProgressBar1.value, 2.0f);
+  EXPECT_EQ(w.foundWindowsMade, 1);  // the first tick made the results window, hidden
+  EXPECT_FALSE(w.foundWindow.visible);
+  EXPECT_EQ(w.cmdSearch.caption, "&Search For Temporary Files");
+  Tick(w, 48);
+  EXPECT_EQ(w.ProgressBar1.value, 98.0f);
+  Tick(w);
+  EXPECT_EQ(w.ProgressBar1.value, 100.0f);
+  Tick(w);
+  EXPECT_EQ(w.ProgressBar1.value, 0.0f);
+  EXPECT_FALSE(w.ProgressBar1.visible);
+  Tick(w, 51);  // a full cycle
+  EXPECT_EQ(w.ProgressBar1.value, 0.0f);
+  EXPECT_EQ(w.foundWindowsMade, 1);
+}
 
-  void accessKeySearchesOnlyUntilTheFirstRestore() {
-    Harness h;
-    h.MakeFile("a.tmp", 3);
-    frmMain& w = h.Main();
-    ShowActive(w);
-    h.Timer()->stop();
-    PressAccessKey(w, Qt::Key_S);
-    QCOMPARE(h.Button(w, "cmdSearch")->text(), QString("...Searching..."));
-    QCOMPARE(h.Text3(), QString("1"));
+TEST(MainWindow, BarShowsWhereItStoodAndStandsStillDuringTheSearch) {
+  FakeWindows w;
+  Tick(w, 7);
+  w.Main().cmdSearch_Click();
+  EXPECT_TRUE(w.ProgressBar1.visible);
+  EXPECT_EQ(w.ProgressBar1.value, 14.0f);
+  Tick(w);
+  EXPECT_FALSE(w.ProgressBar1.visible);
+  EXPECT_EQ(w.ProgressBar1.value, 16.0f);
+}
 
-    h.TickByHand(1);
-    h.Found().SetVisible(false);
-    ShowActive(w);
-    PressAccessKey(w, Qt::Key_S);
-    QVERIFY(h.Button(w, "cmdSearch")->isEnabled());
-    QVERIFY(!h.Found().Visible());
-  }
+TEST(MainWindow, FolderChoiceShowsTheResultsUnchangedAndLeavesThePointer) {
+  FakeWindows w;
+  w.fileSystem.AddFile(P("/disk/one.tmp"), 1);
+  w.Main().cmdSearch_Click();
+  Tick(w);
+  w.Found().cmdClose_Click();
+  w.fileSystem.AddFile(P("/disk/two.tmp"), 1);
+  w.pointer.shown.clear();
 
-  void barStepsByTwoWrapsAtHundredWhetherShownOrNot() {
-    Harness h;
-    h.TickByHand(1);
-    QCOMPARE(h.Bar()->Value(), 2.0f);
-    QVERIFY(!h.Found().Visible());  // the first tick made it, hidden
-    QCOMPARE(h.Button(h.Main(), "cmdSearch")->text(), QString("&Search For Temporary Files"));
-    h.TickByHand(48);
-    QCOMPARE(h.Bar()->Value(), 98.0f);
-    h.TickByHand(1);
-    QCOMPARE(h.Bar()->Value(), 100.0f);
-    h.TickByHand(1);
-    QCOMPARE(h.Bar()->Value(), 0.0f);
-    QVERIFY(!h.Bar()->Visible());
-    // A full cycle is 51 ticks.
-    h.TickByHand(51);
-    QCOMPARE(h.Bar()->Value(), 0.0f);
-    QCOMPARE(h.Bar()->value(), 0);
-  }
+  w.ChooseScope(w.optFolder);
+  w.Main().cmdSearch_Click();
+  EXPECT_TRUE(w.pointer.shown.empty());
+  EXPECT_TRUE(w.foundWindow.visible);
+  EXPECT_EQ(w.List1.lines, std::vector{P("/disk/one.tmp")});
+  EXPECT_EQ(w.Text3.text, "1");
+  EXPECT_TRUE(w.ProgressBar1.visible);
+  EXPECT_FALSE(w.cmdSearch.enabled);
+  Tick(w);
+  EXPECT_TRUE(w.cmdSearch.enabled);
+  EXPECT_FALSE(w.ProgressBar1.visible);
+}
 
-  void barShowsWhereItStoodAndStandsStillDuringTheSearch() {
-    Harness h;
-    h.TickByHand(7);
-    h.Click(h.Main(), "cmdSearch");
-    QVERIFY(h.Bar()->Visible());
-    QCOMPARE(h.Bar()->Value(), 14.0f);
-    h.TickByHand(1);
-    QVERIFY(!h.Bar()->Visible());
-    QCOMPARE(h.Bar()->Value(), 16.0f);
-  }
+TEST(MainWindow, FolderChoiceBeforeAnySearchShowsAnEmptyWindow) {
+  FakeWindows w;
+  w.fileSystem.AddFile(P("/disk/a.tmp"));
+  w.ChooseScope(w.optFolder);
+  w.Main().cmdSearch_Click();
+  EXPECT_TRUE(w.foundWindow.visible);
+  EXPECT_TRUE(w.List1.lines.empty());
+  EXPECT_EQ(w.Text3.text, "");
+  EXPECT_TRUE(w.fileSystem.EnumFirstCalls().empty());
+}
 
-  void folderChoiceShowsTheResultsUnchanged() {
-    Harness h;
-    h.MakeFile("one.tmp", 1);
-    frmMain& w = h.Main();
-    h.Click(w, "cmdSearch");
-    h.TickByHand(1);
-    h.Click(h.Found(), "cmdClose");
-    const std::vector<PathString> before = h.Lines();
-    h.MakeFile("two.tmp", 1);
+TEST(MainWindow, LocalDiskSearchWritesListCountAndSummary) {
+  FakeWindows w;
+  w.fileSystem.AddFile(P("/disk/a.tmp"), 1000);
+  w.fileSystem.AddFolder(P("/disk/sub"));
+  w.fileSystem.AddFile(P("/disk/sub/B.TMP"), 234);
+  w.fileSystem.AddFile(P("/disk/sub/c.txt"), 5000);
+  w.Main().cmdSearch_Click();
+  EXPECT_EQ(w.List1.lines, (std::vector{P("/disk/a.tmp"), P("/disk/sub/B.TMP")}));
+  EXPECT_EQ(w.Text3.text, "2");
+  EXPECT_EQ(w.txtSizeSummary.text, SummaryOf(P("/disk/"), "1,234"));
+}
 
-    h.Click(w, "optFolder");
-    QApplication::setOverrideCursor(Qt::IBeamCursor);
-    h.Click(w, "cmdSearch");
-    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::IBeamCursor);  // left alone
-    QApplication::restoreOverrideCursor();
-    QVERIFY(h.Found().Visible());
-    QCOMPARE(h.Lines(), before);
-    QCOMPARE(h.Text3(), QString("1"));
-    QVERIFY(h.Bar()->Visible());
-    QVERIFY(!h.Button(w, "cmdSearch")->isEnabled());
-    h.TickByHand(1);
-    QVERIFY(h.Button(w, "cmdSearch")->isEnabled());
-    QVERIFY(!h.Bar()->Visible());
-  }
+TEST(MainWindow, EmptySearchGivesZeroCountAndZeroBytes) {
+  FakeWindows w;
+  w.fileSystem.AddFile(P("/disk/nothing.txt"), 10);
+  w.Main().cmdSearch_Click();
+  EXPECT_EQ(w.Text3.text, "0");
+  EXPECT_TRUE(w.List1.lines.empty());
+  EXPECT_EQ(w.txtSizeSummary.text, SummaryOf(P("/disk/"), "0"));
+}
 
-  void folderChoiceBeforeAnySearchShowsAnEmptyWindow() {
-    Harness h;
-    h.MakeFile("a.tmp");
-    h.Click(h.Main(), "optFolder");
-    h.Click(h.Main(), "cmdSearch");
-    QVERIFY(h.Found().Visible());
-    QVERIFY(h.Lines().empty());
-    QCOMPARE(h.Text3(), QString());
-  }
+TEST(MainWindow, TotalBeyondTwoGigabytesIsShownExactlyWithTheUsersSeparator) {
+  FakeWindows w;
+  w.context.thousandsSeparator = ".";
+  w.fileSystem.AddFile(P("/disk/big1.tmp"), 3'000'000'000LL);
+  w.fileSystem.AddFile(P("/disk/big2.tmp"), 1'500'000'001LL);
+  w.Main().cmdSearch_Click();
+  EXPECT_EQ(w.txtSizeSummary.text, SummaryOf(P("/disk/"), "4.500.000.001"));
+}
 
-  void localDiskSearchWritesCountAndSummary() {
-    Harness h;
-    h.MakeFile("a.tmp", 1000);
-    h.MakeFile("sub/B.TMP", 234);
-    h.MakeFile("sub/c.txt", 5000);
-    h.MakeFile("sub/old.tmp/d.tmp", 0);  // a folder named like a match is searched, not listed
-    h.Click(h.Main(), "cmdSearch");
-    QCOMPARE(h.Text3(), QString("3"));
-    QCOMPARE(h.SizeSummary(),
-             QString("Size of files found under %1 = 1,234 Bytes").arg(QString::fromStdString(h.LocalRootAfterSearch())));
-    const std::vector<PathString> lines = h.Lines();
-    QCOMPARE(lines.size(), size_t(3));
-    QCOMPARE(lines[0], h.Root() + "/a.tmp");  // a folder's own files come before its sub-folders'
-  }
+TEST(MainWindow, DriveScopeSearchesTheChosenDriveAndLeavesTheSummary) {
+  FakeWindows w;
+  w.fileSystem.AddFile(P("/disk/a.tmp"), 7);
+  w.fileSystem.AddFile(P("/drive/x.tmp"), 9);
+  w.Main().cmdSearch_Click();  // local disk first, for a summary to keep
+  const std::string summary = w.txtSizeSummary.text;
+  Tick(w);
 
-  void emptySearchGivesZeroCountAndZeroBytes() {
-    Harness h;
-    h.MakeFile("nothing.txt", 10);
-    h.Click(h.Main(), "cmdSearch");
-    QCOMPARE(h.Text3(), QString("0"));
-    QVERIFY(h.Lines().empty());
-    QVERIFY(h.SizeSummary().endsWith(" = 0 Bytes"));
-  }
+  w.ChooseScope(w.optDrive);
+  w.Main().cmdSearch_Click();
+  EXPECT_EQ(w.List1.lines, std::vector{P("/drive/x.tmp")});
+  EXPECT_EQ(w.Text3.text, "1");
+  EXPECT_EQ(w.txtSizeSummary.text, summary);
+  EXPECT_EQ(w.pointer.shown.back(), PointerShape::Default);
+}
 
-  void totalBeyondTwoGigabytesIsShownExactly() {
-    Harness h;
-    // Sparse files: the lengths are real, the disk space is not used.
-    h.MakeFile("big1.tmp", 3'000'000'000LL);
-    h.MakeFile("big2.tmp", 1'500'000'001LL);
-    h.Click(h.Main(), "cmdSearch");
-    QVERIFY2(h.SizeSummary().endsWith(" = 4,500,000,001 Bytes"), qPrintable(h.SizeSummary()));
-  }
+TEST(MainWindow, SecondSearchStartsAfresh) {
+  FakeWindows w;
+  w.fileSystem.AddFile(P("/disk/a.tmp"), 1);
+  w.fileSystem.AddFile(P("/disk/b.tmp"), 1);
+  w.Main().cmdSearch_Click();
+  EXPECT_EQ(w.Text3.text, "2");
+  Tick(w);
+  ASSERT_FALSE(w.fileSystem.RemoveFile(P("/disk/b.tmp")));
+  w.Main().cmdSearch_Click();  // the results window is still showing
+  EXPECT_EQ(w.Text3.text, "1");
+  EXPECT_EQ(w.List1.lines, std::vector{P("/disk/a.tmp")});
+  EXPECT_EQ(w.txtSizeSummary.text, SummaryOf(P("/disk/"), "1"));
+  EXPECT_TRUE(w.foundWindow.visible);
+}
 
-  void driveScopeSearchesTheChosenDriveAndLeavesTheSummary() {
-    Harness h;
-    h.MakeFile("a/x.tmp", 7);
-    h.MakeFile("b/y.tmp", 9);
-    h.context.drives = {h.Root() + "/a", h.Root() + "/b"};
-    h.context.homeFolder = h.Root() + "/b/user";
-    frmMain& w = h.Main();
-    h.Click(w, "cmdSearch");  // local disk first, for a summary to keep
-    const QString summary = h.SizeSummary();
-    h.TickByHand(1);
+TEST(MainWindow, NoTickCanEndTheBusyStateWhileASearchMessageIsOpen) {
+  FakeWindows w;
+  w.fileSystem.AddFolder(P("/disk/sub"));
+  w.fileSystem.AddFile(P("/disk/sub/bad.tmp"), 1);
+  w.fileSystem.FailLength(P("/disk/sub/bad.tmp"), AccessDenied());
+  w.Main().cmdSearch_Click();  // the results window stays visible from here on
+  Tick(w);
+  bool timerEnabled = true;
+  w.messages.onShow = [&] { timerEnabled = w.tmrAnimation.enabled; };
+  w.Main().cmdSearch_Click();
+  ASSERT_EQ(w.messages.texts.size(), 2u);
+  EXPECT_EQ(w.messages.texts[1], ErrorMessageText(AccessDenied()));
+  EXPECT_FALSE(timerEnabled);
+  EXPECT_TRUE(w.tmrAnimation.enabled);  // ticking again once the search is over
+}
 
-    h.Click(w, "optDrive");
-    auto* drive1 = h.Control<QComboBox>(w, "Drive1");
-    QCOMPARE(drive1->currentText(), QString::fromStdString(h.Root() + "/b"));
-    drive1->setFocus();
-    QTest::keyClick(drive1, Qt::Key_Up);
-    QCOMPARE(drive1->currentIndex(), 0);
-    h.Click(w, "cmdSearch");
-    QCOMPARE(h.Lines(), std::vector<PathString>{h.Root() + "/a/x.tmp"});
-    QCOMPARE(h.Text3(), QString("1"));
-    QCOMPARE(h.SizeSummary(), summary);
-  }
+TEST(MainWindow, FailurePassedOnBySearchIsReportedAndTheWindowRecovers) {
+  FakeWindows w;
+  w.fileSystem.AddFile(P("/disk/good.tmp"), 4);
+  w.fileSystem.AddFolder(P("/disk/sub"));
+  w.fileSystem.AddFile(P("/disk/sub/bad.tmp"), 1);
+  w.fileSystem.FailLength(P("/disk/sub/bad.tmp"), AccessDenied());
+  // The message box fails at both levels of the walk, so the failure leaves
+  // the search altogether.
+  w.messages.failNextShows = 2;
+  w.Main().cmdSearch_Click();
 
-  void secondSearchStartsAfresh() {
-    Harness h;
-    h.MakeFile("a.tmp", 1);
-    const PathString gone = h.MakeFile("b.tmp", 1);
-    h.Click(h.Main(), "cmdSearch");
-    QCOMPARE(h.Text3(), QString("2"));
-    h.TickByHand(1);
-    QVERIFY(QFile::remove(QString::fromStdString(gone)));
-    h.Click(h.Main(), "cmdSearch");  // the results window is still showing
-    QCOMPARE(h.Text3(), QString("1"));
-    QCOMPARE(h.Lines(), std::vector<PathString>{h.Root() + "/a.tmp"});
-    QVERIFY(h.SizeSummary().endsWith(" = 1 Bytes"));
-    QVERIFY(h.Found().Visible());
-  }
+  ASSERT_EQ(w.messages.texts.size(), 3u);
+  EXPECT_EQ(w.messages.titles[2], "Unexpected Error");
+  EXPECT_EQ(w.messages.texts[2], ErrorMessageText(Failure{5, "Input/output error"}));
+  EXPECT_EQ(w.List1.lines, std::vector{P("/disk/good.tmp")});
+  EXPECT_EQ(w.Text3.text, "1");
+  EXPECT_EQ(w.txtSizeSummary.text, "");  // no total, nothing true to say
+  EXPECT_EQ(w.pointer.shown.back(), PointerShape::Default);
+  EXPECT_FALSE(w.fileSystem.HoldsFolderOpen());
+  EXPECT_TRUE(w.foundWindow.visible);
+  EXPECT_TRUE(w.tmrAnimation.enabled);
+  Tick(w);
+  EXPECT_TRUE(w.cmdSearch.enabled);
+}
 
-  void noTickRestoresTheButtonWhileASearchMessageIsOpen() {
-    Harness h;
-    h.MakeFile("a.tmp", 1);
-    h.MakeFile("sub/bad.tmp", 1);
-    frmMain& w = h.Main();
-    h.Click(w, "cmdSearch");
-    h.TickByHand(1);  // the results window stays visible from here on
-    h.Timer()->start();
-    h.fileSystem.failLengthOf = "bad.tmp";
-    bool timerActive = true;
-    bool searchEnabled = true;
-    h.messages.onShow = [&] {
-      QTest::qWait(120);  // a user reading the message: events are handled
-      timerActive = h.Timer()->isActive();
-      searchEnabled = h.Button(w, "cmdSearch")->isEnabled();
-    };
-    h.Click(w, "cmdSearch");
-    QCOMPARE(h.messages.shown.size(), size_t(1));
-    QCOMPARE(h.messages.shown[0].text, ErrorMessageText(FaultyFileSystem::kLengthFailure));
-    QVERIFY(!timerActive);
-    QVERIFY(!searchEnabled);
-    QVERIFY(h.Timer()->isActive());  // ticking again once the search is over
-  }
+TEST(MainWindow, RunningOutOfMemoryEndsTheSearchWithAMessage) {
+  FakeWindows w;
+  w.fileSystem.AddFile(P("/disk/a.tmp"), 1);
+  w.fileSystem.AddFile(P("/disk/b.tmp"), 1);
+  w.List1.outOfMemoryAt = P("/disk/b.tmp");
+  w.Main().cmdSearch_Click();
+  ASSERT_FALSE(w.messages.texts.empty());
+  EXPECT_EQ(w.messages.texts.back(), ErrorMessageText(OutOfMemoryFailure()));
+  EXPECT_EQ(w.List1.lines, std::vector{P("/disk/a.tmp")});
+  EXPECT_EQ(w.pointer.shown.back(), PointerShape::Default);
+  EXPECT_TRUE(w.foundWindow.visible);
+  Tick(w);
+  EXPECT_TRUE(w.cmdSearch.enabled);
+}
 
-  void failurePassedOnBySearchIsReportedAndTheWindowRecovers() {
-    Harness h;
-    h.MakeFile("good.tmp", 4);
-    h.MakeFile("sub/bad.tmp", 1);
-    h.fileSystem.failLengthOf = "bad.tmp";
-    // The message box fails at both levels of the walk, so the failure
-    // leaves the search altogether.
-    h.messages.failuresToGive = 2;
-    h.Click(h.Main(), "cmdSearch");
+TEST(MainWindow, ExitHidesBothWindowsStopsTheTimerAndEndsTheProgram) {
+  FakeWindows w;
+  w.Main().cmdSearch_Click();  // busy, with the results window showing
+  w.Main().cmdExit_Click();
+  EXPECT_EQ(w.programEnded, 1);
+  EXPECT_FALSE(w.mainWindow.visible);
+  EXPECT_FALSE(w.foundWindow.visible);
+  EXPECT_FALSE(w.tmrAnimation.enabled);
+}
 
-    QCOMPARE(h.messages.shown.size(), size_t(1));
-    QCOMPARE(h.messages.shown[0].title, std::string("Unexpected Error"));
-    QCOMPARE(h.messages.shown[0].text, ErrorMessageText(RecordingMessages::kBrokenBox));
-    QCOMPARE(h.Lines(), std::vector<PathString>{h.Root() + "/good.tmp"});
-    QCOMPARE(h.Text3(), QString("1"));
-    QCOMPARE(h.SizeSummary(), QString());
-    QVERIFY(QApplication::overrideCursor() == nullptr);
-    QVERIFY(h.Found().Visible());
-    QVERIFY(h.Timer()->isActive());
-    QSignalSpy ticks(h.Timer(), &QTimer::timeout);
-    QVERIFY(ticks.wait(1000));
-    QVERIFY(h.Button(h.Main(), "cmdSearch")->isEnabled());
-  }
-
-  void exitAndTheCloseControlEndTheProgram() {
-    Harness h;
-    frmMain& w = h.Main();
-    ShowActive(w);
-    h.Click(w, "cmdSearch");  // busy, with the results window showing
-    h.Click(w, "cmdExit");
-    QCOMPARE(h.programEnded, 1);
-    QVERIFY(!w.isVisible());
-    QVERIFY(!h.Found().isVisible());
-    QVERIFY(!h.Timer()->isActive());
-
-    Harness byFrame;
-    ShowActive(byFrame.Main());
-    byFrame.Main().close();
-    QCOMPARE(byFrame.programEnded, 1);
-
-    Harness byKey;
-    ShowActive(byKey.Main());
-    PressAccessKey(byKey.Main(), Qt::Key_E);
-    QCOMPARE(byKey.programEnded, 1);
-  }
-
-  void enterAndEscapePressNothing() {
-    Harness h;
-    frmMain& w = h.Main();
-    ShowActive(w);
-    QPushButton* search = h.Button(w, "cmdSearch");
-    search->setFocus();
-    QTest::keyClick(search, Qt::Key_Return);
-    QTest::keyClick(search, Qt::Key_Enter);
-    QTest::keyClick(search, Qt::Key_Escape);
-    QVERIFY(search->isEnabled());
-    QCOMPARE(h.programEnded, 0);
-    QVERIFY(!h.Found().Visible());
-  }
-};
-
-QTEST_MAIN(MainWindowTest)
-#include "main_window_test.moc"
+}  // namespace
+}  // namespace dustvane::testing

@@ -1,0 +1,140 @@
+// The results window in Qt widgets: its layout, selecting lines with the
+// keyboard, and that its buttons, access keys and close control reach their
+// handlers with the exact path of the selected line.
+
+#include <QLineEdit>
+#include <QListView>
+#include <QtTest>
+#include <algorithm>
+#include <unistd.h>
+
+#include "tests/ui/qt/window_harness.h"
+
+using namespace dustvane;
+using namespace dustvane::testing;
+
+namespace {
+
+bool Exists(const PathString& path) { return access(path.c_str(), F_OK) == 0; }
+
+}  // namespace
+
+class ResultsWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // Searches the local disk and leaves the results window showing and active.
+  static void SearchAndShow(Harness& h) {
+    h.Click(h.Main(), "cmdSearch");
+    h.TickByHand(1);
+    ShowActive(h.Found());
+  }
+
+  // Selects the line at `row` with the keyboard, as a user does.
+  static void SelectWithKeys(Harness& h, int row) {
+    auto* list = h.Control<QListView>(h.Found(), "List1");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Home);
+    for (int i = 0; i < row; ++i) QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Space);
+  }
+
+  static int SelectedRow(Harness& h) {
+    const QModelIndexList rows = h.Control<QListView>(h.Found(), "List1")->selectionModel()->selectedRows();
+    return rows.size() == 1 ? rows.first().row() : -1;
+  }
+
+ private slots:
+  void layoutAndStartingState() {
+    Harness h;
+    QtFoundWindow& w = h.Found();
+    QVERIFY(!w.isVisible());
+    QCOMPARE(w.windowTitle(), QString("Found"));
+    QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+    QCOMPARE(h.Control<QListView>(w, "List1")->geometry(), QRect(8, 8, 433, 290));
+    QCOMPARE(h.Button(w, "cmdDelete")->geometry(), QRect(224, 304, 81, 25));
+    QCOMPARE(h.Button(w, "cmdClose")->geometry(), QRect(376, 304, 65, 25));
+    QCOMPARE(h.Control<QLineEdit>(w, "Text3")->palette().color(QPalette::Text), QColor(255, 0, 0));
+    // The summary line lies below the designed bottom row, inside the window.
+    const QRect summary = h.Control<QLineEdit>(w, "txtSizeSummary")->geometry();
+    QVERIFY(summary.top() >= 304 + 25);
+    QVERIFY(w.rect().contains(summary));
+  }
+
+  void everyHostileNameShowsOnOneLineAndIsDeletedExactly() {
+    Harness h;
+    const std::vector<std::string> names = {
+        "inv\xff.tmp",
+        "inv\\xFF.tmp",         // a backslash, "x", "F", "F": looks like the escape above
+        "inv\xef\xbf\xbd.tmp",  // U+FFFD, the usual stand-in for the invalid byte
+        "new\nline.tmp",
+        "tab\there.tmp",
+        "-dash.tmp",
+        std::string(251, 'n') + ".tmp",  // 255 bytes
+    };
+    std::vector<PathString> paths;
+    for (const std::string& name : names) paths.push_back(h.MakeFile(name, 1));
+    SearchAndShow(h);
+    QCOMPARE(h.Lines().size(), names.size());
+    auto* list = h.Control<QListView>(h.Found(), "List1");
+    QStringList shown;
+    for (int row = 0; row < list->model()->rowCount(); ++row) shown << list->model()->index(row, 0).data().toString();
+    QCOMPARE(shown.removeDuplicates(), 0);
+    for (const QString& text : shown) QVERIFY(!text.contains(u'\n'));
+
+    // Delete them one by one, each by its own line; every other file stays.
+    for (size_t gone = 0; gone < paths.size(); ++gone) {
+      const std::vector<PathString> lines = h.Lines();
+      const int row = static_cast<int>(std::find(lines.begin(), lines.end(), paths[gone]) - lines.begin());
+      QVERIFY(row < static_cast<int>(lines.size()));
+      SelectWithKeys(h, row);
+      PressAccessKey(h.Found(), Qt::Key_D);
+      for (size_t i = 0; i < paths.size(); ++i) QCOMPARE(Exists(paths[i]), i > gone);
+    }
+    QVERIFY(h.messages.texts.empty());
+
+    h.Click(h.Found(), "cmdDelete");  // the button reports the file already gone
+    QCOMPARE(h.messages.texts.size(), size_t(1));
+  }
+
+  void closeControlsHideWithContents() {
+    Harness h;
+    h.MakeFile("a.tmp", 1);
+    h.MakeFile("b.tmp", 1);
+    SearchAndShow(h);
+    SelectWithKeys(h, 1);
+    auto* text3 = h.Control<QLineEdit>(h.Found(), "Text3");
+    text3->setFocus();
+    QTest::keyClicks(text3, "9");  // typed text has no effect but stays
+    PressAccessKey(h.Found(), Qt::Key_C);
+    QVERIFY(!h.Found().isVisible());
+    QCOMPARE(SelectedRow(h), 1);
+    QCOMPARE(h.Text3(), QString("29"));
+
+    h.Click(h.Main(), "optFolder");
+    h.Click(h.Main(), "cmdSearch");
+    QVERIFY(h.Found().isVisible());
+    QCOMPARE(SelectedRow(h), 1);
+    h.Found().close();  // the frame's close control hides it too
+    QVERIFY(!h.Found().isVisible());
+    h.Found().SetVisible(true);
+    h.Click(h.Found(), "cmdClose");
+    QVERIFY(!h.Found().isVisible());
+  }
+
+  void escapeAndEnterPressNoButton() {
+    Harness h;
+    h.MakeFile("a.tmp", 1);
+    SearchAndShow(h);
+    SelectWithKeys(h, 0);
+    QTest::keyClick(&h.Found(), Qt::Key_Escape);
+    QTest::keyClick(h.Button(h.Found(), "cmdDelete"), Qt::Key_Return);
+    QVERIFY(h.Found().isVisible());
+    QCOMPARE(h.Lines().size(), size_t(1));
+    QVERIFY(Exists(h.Lines()[0]));
+  }
+};
+
+QTEST_MAIN(ResultsWindowTest)
+#include "results_window_test.moc"

@@ -1,0 +1,18 @@
+#include "ui/qt/activity_bar.h"
+
+#include <cmath>
+
+namespace dustvane {
+
+ActivityBar::ActivityBar(QWidget* parent) : QProgressBar(parent) {
+  setRange(0, 100);
+  setValue(0);
+  setTextVisible(false);
+}
+
+void ActivityBar::SetValue(float position) {
+  position_ = position;
+  setValue(static_cast<int>(std::lround(position)));
+}
+
+}  // namespace dustvane

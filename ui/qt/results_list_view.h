@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QListView>
+
+#include "ui/controls.h"
+#include "ui/qt/results_model.h"
+
+namespace dustvane {
+
+// List1: a single-selection list over the found paths, each line shown as
+// text and kept as the exact path.
+class ResultsListView final : public QListView, public ListControl {
+ public:
+  explicit ResultsListView(QWidget* parent);
+
+  MaybeFailure AddItem(const PathString& line) override;
+  void Clear() override { lines_.Clear(); }
+  PathString SelectedPath() const override;
+
+  const ResultsModel& Lines() const { return lines_; }
+
+ private:
+  ResultsModel lines_;
+};
+
+}  // namespace dustvane
