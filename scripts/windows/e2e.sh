@@ -16,9 +16,11 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 build=$(cd "$1" && pwd)
 # shellcheck source=scripts/windows/wine.sh
 source "$here/wine.sh"
+# shellcheck source=scripts/windows/windows-input.sh
+source "$here/windows-input.sh"
 program="$build/app/win32/dustvane.exe"
 walk="$build/bench/dustvane-walk.exe"
-peek="$build/tests/win32/window-text.exe"
+window_text="$build/tests/win32/window-text.exe"
 
 if [ -z "${DUSTVANE_E2E_INSIDE:-}" ]; then
   if [ "$(id -u)" -ne 0 ] || ! unshare --mount --propagation private true 2>/dev/null; then
@@ -61,23 +63,6 @@ mkdir -p "$fixture/deep"
 head -c 1234 /dev/zero >"$fixture/one.tmp"
 head -c 567890 /dev/zero >"$fixture/deep/two.TMP"
 
-# window-text's lines for a window: "control CLASS ID ENABLED VISIBLE X Y W H TEXT".
-peek() { wine "$peek" "$1" | tr -d '\r'; }
-control_text() { peek "$1" | awk -v id="$2" '$1 == "control" && $3 == id { $1 = $2 = $3 = $4 = $5 = $6 = $7 = $8 = $9 = ""; sub(/^ +/, ""); print }'; }
-# Clicks a control, found by its id in the window of that title: in its
-# middle, or as far into it as given (to hit a list's first line).
-click_control() {
-  local box
-  box=$(peek "$2" | awk -v id="$3" -v dx="${4:-}" -v dy="${5:-}" '$1 == "control" && $3 == id {
-    print (dx == "" ? int($6 + $8 / 2) : $6 + dx), (dy == "" ? int($7 + $9 / 2) : $7 + dy) }')
-  [ -n "$box" ] || fail "no control $3 in the window $2"
-  # shellcheck disable=SC2086
-  xdotool mousemove --window "$1" $box click 1
-  sleep 0.3
-}
-find_window() { timeout 30 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
-visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
-press() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
 # Waits until the main window is idle again after a search.
 wait_idle() {
   for _ in $(seq 100); do

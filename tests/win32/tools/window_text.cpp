@@ -1,7 +1,8 @@
 // window-text TITLE: prints, in UTF-8, what the visible top-level window of
 // that title shows, read with window messages as any other program could:
 //   control <class> <id> <enabled 0|1> <visible 0|1> <x> <y> <w> <h> <text>
-// where x, y, w and h place the control in the window's client area.
+// where x, y, w and h place the control on the screen (under Wine, the X
+// screen's own coordinates).
 //   line <text>                      one for each line of a list box
 // The end-to-end test reads the program's windows back with it.
 
@@ -44,12 +45,11 @@ void PrintListLines(HWND list) {
   }
 }
 
-BOOL CALLBACK PrintControl(HWND control, LPARAM topLevel) {
+BOOL CALLBACK PrintControl(HWND control, LPARAM) {
   wchar_t className[64] = {};
   GetClassNameW(control, className, 64);
   RECT box{};
   GetWindowRect(control, &box);
-  MapWindowPoints(HWND_DESKTOP, reinterpret_cast<HWND>(topLevel), reinterpret_cast<POINT*>(&box), 2);
   std::printf("control %s %d %d %d %ld %ld %ld %ld %s\n", Utf8(className).c_str(), GetDlgCtrlID(control),
               IsWindowEnabled(control) ? 1 : 0, IsWindowVisible(control) ? 1 : 0, box.left, box.top,
               box.right - box.left, box.bottom - box.top, Utf8(TextOf(control)).c_str());
@@ -86,6 +86,6 @@ int main() {
     std::fprintf(stderr, "window-text: no visible window of that title\n");
     return 1;
   }
-  EnumChildWindows(search.found, PrintControl, reinterpret_cast<LPARAM>(search.found));
+  EnumChildWindows(search.found, PrintControl, 0);
   return 0;
 }
