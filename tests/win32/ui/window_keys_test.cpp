@@ -84,6 +84,15 @@ TEST_F(WindowKeysTest, TabFollowsTabIndexOverWhatCanTakeTheFocus) {
             (std::vector<std::string>{"Text3", "cmdDelete", "cmdClose", "List1"}));
 }
 
+TEST_F(WindowKeysTest, AWindowActivatedTheFirstTimeFocusesItsFirstControlInTabOrder) {
+  found.SetVisible(true);
+  SendMessageW(found.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(GetFocus(), found.Control("List1"));
+  main.SetVisible(true);
+  SendMessageW(main.Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  EXPECT_EQ(GetFocus(), main.Control("optSearchAll"));
+}
+
 TEST_F(WindowKeysTest, ArrowKeysMoveTheSelectionWithinTheOptions) {
   main.SetVisible(true);
   SetFocus(main.Control("optSearchAll"));
