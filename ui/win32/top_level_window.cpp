@@ -74,9 +74,6 @@ void TopLevelWindow::Create(const wchar_t* className, const std::wstring& captio
   if (!window_) return;
   CreateControls();
   ApplyDpi(WindowDpi(window_));
-  const std::vector<HWND> order = TabOrder();
-  const auto first = std::find_if(order.begin(), order.end(), TakesFocus);
-  lastFocus_ = first != order.end() ? *first : nullptr;
 }
 
 void TopLevelWindow::ApplyDpi(UINT dpi) {
@@ -181,8 +178,14 @@ LRESULT TopLevelWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (LOWORD(wParam) == WA_INACTIVE) {
         HWND focus = GetFocus();
         if (focus && IsChild(window_, focus)) lastFocus_ = focus;
-      } else if (lastFocus_ && IsWindow(lastFocus_)) {
+      } else if (lastFocus_ && IsWindow(lastFocus_) && TakesFocus(lastFocus_)) {
         SetFocus(lastFocus_);
+      } else {
+        // First activation, or the control that had the focus can no longer
+        // take it: the first in tab order that can.
+        const std::vector<HWND> order = TabOrder();
+        const auto first = std::find_if(order.begin(), order.end(), TakesFocus);
+        if (first != order.end()) SetFocus(*first);
       }
       return 0;
     case WM_DPICHANGED: {

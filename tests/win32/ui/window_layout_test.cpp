@@ -96,6 +96,22 @@ TEST_F(WindowLayoutTest, ResultsWindowControlsStandAtTheirTwipsWithTheSummaryRow
   for (const Placement& p : controls) ExpectPlaced(found, p);
 }
 
+TEST_F(WindowLayoutTest, MovingToAScreenOfAnotherDpiLaysTheWindowOutAgainAtIt) {
+  constexpr UINT kDpi = 144;
+  RECT suggested{10, 10, 600, 500};
+  // The frame is sized for the new DPI too, but only a real move to another
+  // screen gives it that DPI's title bar, so the client area is not checked.
+  SendMessageW(found.Handle(), WM_DPICHANGED, MAKEWPARAM(kDpi, kDpi), reinterpret_cast<LPARAM>(&suggested));
+  const RECT want = FromTwips(5640, 4560, 975, 375, kDpi);
+  const RECT got = ClientRect(found.Control("cmdClose"));
+  EXPECT_EQ(got.left, want.left);
+  EXPECT_EQ(got.top, want.top);
+  EXPECT_EQ(got.right, want.right);
+  EXPECT_EQ(got.bottom, want.bottom);
+  const LOGFONTW font = FontOf(found.Control("cmdClose"));
+  EXPECT_EQ(font.lfHeight, win32::MessageFont(kDpi).lfHeight);
+}
+
 TEST_F(WindowLayoutTest, CaptionsAndFrameButtons) {
   EXPECT_EQ(Text(main.Handle()), L"Dustvane");
   EXPECT_EQ(Text(found.Handle()), L"Found");
