@@ -1,30 +1,56 @@
-// Writes the program's icon as PNG files at the sizes desktops look for,
-// into the hicolor theme layout: DIR/<n>x<n>/apps/dustvane.png.
+// Writes the program's icon, drawn by the same code as the window icon:
+//   write_icons DIR         PNG files at the sizes desktops look for, in the
+//                           hicolor theme layout: DIR/<n>x<n>/apps/dustvane.png
+//   write_icons --ico FILE  the Windows icon file, at 16, 32 and 48 pixels
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 
 #include <cstdio>
+#include <cstring>
 
+#include "packaging/ico_file.h"
 #include "ui/qt/app_icon.h"
 
-int main(int argc, char** argv) {
-  QGuiApplication app(argc, argv);
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: write_icons DIR\n");
-    return 2;
-  }
+namespace {
+
+// Larger sizes keep the drawn pixels crisp; smaller ones are averaged.
+QImage IconAt(int size) {
   const QImage icon = dustvane::AppIconImage().convertToFormat(QImage::Format_ARGB32);
+  const Qt::TransformationMode mode = size < 32 ? Qt::SmoothTransformation : Qt::FastTransformation;
+  return icon.scaled(size, size, Qt::IgnoreAspectRatio, mode);
+}
+
+int WritePngs(const QString& dir) {
   for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-    // Larger sizes keep the drawn pixels crisp; smaller ones are averaged.
-    const Qt::TransformationMode mode = size < 32 ? Qt::SmoothTransformation : Qt::FastTransformation;
-    const QString folder = QStringLiteral("%1/%2x%2/apps").arg(QString::fromLocal8Bit(argv[1])).arg(size);
-    if (!QDir().mkpath(folder) ||
-        !icon.scaled(size, size, Qt::IgnoreAspectRatio, mode).save(folder + QStringLiteral("/dustvane.png"))) {
+    const QString folder = QStringLiteral("%1/%2x%2/apps").arg(dir).arg(size);
+    if (!QDir().mkpath(folder) || !IconAt(size).save(folder + QStringLiteral("/dustvane.png"))) {
       std::fprintf(stderr, "write_icons: cannot write into %s\n", qPrintable(folder));
       return 1;
     }
   }
   return 0;
+}
+
+int WriteIco(const QString& path) {
+  const QByteArray ico = dustvane::IcoFile({IconAt(16), IconAt(32), IconAt(48)});
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(ico) != ico.size() ||
+      !file.flush()) {
+    std::fprintf(stderr, "write_icons: cannot write %s: %s\n", qPrintable(path), qPrintable(file.errorString()));
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QGuiApplication app(argc, argv);
+  if (argc == 2 && std::strcmp(argv[1], "--ico") != 0) return WritePngs(QString::fromLocal8Bit(argv[1]));
+  if (argc == 3 && std::strcmp(argv[1], "--ico") == 0) return WriteIco(QString::fromLocal8Bit(argv[2]));
+  std::fprintf(stderr, "usage: write_icons DIR | write_icons --ico FILE\n");
+  return 2;
 }

@@ -1,0 +1,37 @@
+// Dustvane for Windows: finds temporary files ("*.tmp") and deletes them one
+// at a time.
+
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <commctrl.h>
+
+#include <memory>
+
+#include "search/file_system.h"
+#include "ui/app_context.h"
+#include "ui/drive_list.h"
+#include "ui/win32/drive_text.h"
+#include "ui/win32/message_loop.h"
+#include "ui/win32/program.h"
+#include "ui/win32/user_locale.h"
+#include "ui/win32/win32_controls.h"
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  if (!InitCommonControlsEx(&controls)) return 1;
+
+  std::unique_ptr<dustvane::FileSystem> fileSystem = dustvane::MakeNativeFileSystem();
+  dustvane::win32::Win32MessageDialog messages;
+  dustvane::AppContext context{*fileSystem,
+                               messages,
+                               dustvane::LocalDiskRoot(),
+                               dustvane::ListDrives(),
+                               dustvane::win32::ProfileFolder(),
+                               [] { PostQuitMessage(0); },
+                               dustvane::win32::UserThousandsSeparator()};
+
+  dustvane::win32::Program program(context);
+  if (!program.Window().Handle()) return 1;
+  program.Window().SetVisible(true);
+  return dustvane::win32::RunMessageLoop();
+}

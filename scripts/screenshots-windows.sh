@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# scripts/screenshots-windows.sh [OUT_DIR]
+#
+# Photographs the 64-bit Windows program (build-win64/, from
+# scripts/build-windows.sh) under Wine on a virtual display, driven with
+# xdotool as a user would, and saves into OUT_DIR (default shots/):
+#   windows-1-main.png     the main window at start-up
+#   windows-2-results.png  the results window after a search of the local disk
+#   windows-3-error.png    the message of a delete that fails
+# Wine draws the windows' frames itself here, as Windows would, in a Wine
+# prefix of the script's own whose C: drive holds a few files to find. Needs
+# what the Windows stage installs (scripts/test-windows.sh).
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+top=$(cd "$here/.." && pwd)
+build="${DUSTVANE_WIN_OUT:-$top}/build-win64"
+out=$(mkdir -p "${1:-$top/shots}" && cd "${1:-$top/shots}" && pwd)
+program="$build/app/win32/dustvane.exe"
+window_text="$build/tests/win32/window-text.exe"
+[ -f "$program" ] && [ -f "$window_text" ] || { echo "build first: scripts/build-windows.sh" >&2; exit 1; }
+
+# shellcheck source=scripts/windows/wine.sh
+source "$here/windows/wine.sh"
+# shellcheck source=scripts/windows/windows-input.sh
+source "$here/windows/windows-input.sh"
+fail() { echo "screenshots: $*" >&2; exit 1; }
+
+start_virtual_display
+use_wine_prefix "$build/wine-shots" win64
+trap 'stop_all_wine; stop_virtual_display' EXIT
+# Frames and title bars drawn by Wine, in the Windows style.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+
+drive="$WINEPREFIX/drive_c/Documents"
+rm -rf "$drive"
+mkdir -p "$drive/drafts" "$drive/cache"
+printf 'scratch' >"$drive/a.tmp"
+head -c 123456 /dev/zero >"$drive/report.tmp"
+head -c 2048 /dev/zero >"$drive/drafts/~draft.TMP"
+printf 'x' >"$drive/cache/session.tmp"
+printf 'keep' >"$drive/notes.txt"
+
+shot() {
+  sleep 0.5
+  import -window root "$out/$1"
+  echo "saved $out/$1"
+}
+
+wine "$program" >/dev/null 2>&1 &
+main=$(find_window '^Dustvane$') || true
+[ -n "$main" ] || fail "the main window did not appear"
+shot windows-1-main.png
+
+click_control "$main" Dustvane 106
+found=$(find_window '^Found$') || true
+[ -n "$found" ] || fail "the results window did not appear"
+click_control "$found" Found "$(peek Found | awk '$1 == "control" && $2 == "ListBox" { print $3 }')" 20 8
+shot windows-2-results.png
+
+# The file goes behind the program's back: its delete then fails.
+rm -f "$drive/a.tmp"
+click_control "$found" Found 204
+sleep 1
+shot windows-3-error.png

@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# scripts/windows/e2e.sh BUILD
+#
+# End to end under Wine: the built dustvane.exe of BUILD on the display
+# $DISPLAY, in the Wine prefix $WINEPREFIX, driven only by real X input
+# (xdotool) as a user would. Its windows are read back by window-text.exe,
+# which asks them with window messages. Run by scripts/test-windows.sh.
+#
+# The drive T: is a tmpfs volume of the test's own, mounted in a private
+# mount namespace (needs root): pick it in the drive list, search it, delete
+# one line (exactly that file goes), delete it again (a message, and the
+# program keeps running); then search the local disk, whose total must be
+# what dustvane-walk.exe finds on C:; then Exit ends the program.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+build=$(cd "$1" && pwd)
+# shellcheck source=scripts/windows/wine.sh
+source "$here/wine.sh"
+# shellcheck source=scripts/windows/windows-input.sh
+source "$here/windows-input.sh"
+program="$build/app/win32/dustvane.exe"
+walk="$build/bench/dustvane-walk.exe"
+window_text="$build/tests/win32/window-text.exe"
+
+if [ -z "${DUSTVANE_E2E_INSIDE:-}" ]; then
+  if [ "$(id -u)" -ne 0 ] || ! unshare --mount --propagation private true 2>/dev/null; then
+    echo "e2e (Windows): skipped: needs root and private mount namespaces to mount its volume"
+    exit 0
+  fi
+  # Wine opens files in its server: a server of this prefix that runs
+  # outside the namespace would not see the volume.
+  wineserver -k 2>/dev/null || true
+  DUSTVANE_E2E_INSIDE=1 exec unshare --mount --propagation private bash "$0" "$@"
+fi
+
+work=$(mktemp -d /tmp/dustvane-wine-e2e-XXXXXX)
+vol="$work/vol"
+fixture="$WINEPREFIX/drive_c/dustvane-e2e"
+program_pid=""
+cleanup() {
+  [ -n "$program_pid" ] && kill "$program_pid" 2>/dev/null || true
+  wineserver -k 2>/dev/null || true
+  rm -f "$WINEPREFIX/dosdevices/t:"
+  rm -rf "$fixture"
+  umount "$vol" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { [ -n "${DUSTVANE_E2E_SHOT:-}" ] && import -window root "$DUSTVANE_E2E_SHOT"; echo "e2e ($WINEARCH): FAILED: $*"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+
+# The volume, as drive T:.
+mkdir -p "$vol"
+mount -t tmpfs -o size=8m,mode=755 dustvane-wine-e2e "$vol"
+mkdir -p "$vol/keep" "$vol/sub/deep"
+for f in a.tmp keep/b.TMP keep/c.tmp sub/deep/d.Tmp sub/e.tmp other.txt keep/f.tmpl; do
+  printf 'data' >"$vol/$f"
+done
+ln -sfn "$vol" "$WINEPREFIX/dosdevices/t:"
+snapshot() { (cd "$vol" && find . -type f | sort); }
+before=$(snapshot)
+# Matches of known sizes on C:, so that its total is more than nothing.
+mkdir -p "$fixture/deep"
+head -c 1234 /dev/zero >"$fixture/one.tmp"
+head -c 567890 /dev/zero >"$fixture/deep/two.TMP"
+
+# Waits until the main window is idle again after a search.
+wait_idle() {
+  for _ in $(seq 100); do
+    [ "$(peek Dustvane | awk '$3 == 106 { print $4 }')" = 1 ] && return 0
+    sleep 0.2
+  done
+  fail "the search button did not come back"
+}
+
+wine "$program" >"$work/program.log" 2>&1 &
+program_pid=$!
+main=$(find_window '^Dustvane$') || true
+[ -n "$main" ] || fail "the main window did not appear"
+xdotool windowfocus --sync "$main"
+
+# Drive: option, then T: from Drive1 by its first letter, once Drive1 is
+# enabled (a busy machine may take a moment to handle the click).
+click_control "$main" Dustvane 103
+for _ in $(seq 50); do
+  [ "$(peek Dustvane | awk '$3 == 105 { print $4 }')" = 1 ] && break
+  sleep 0.2
+done
+for _ in 1 2 3; do
+  click_control "$main" Dustvane 105
+  press t Return
+  drive=$(control_text Dustvane 105)
+  [ "${drive:0:2}" = "T:" ] && break
+done
+[ "${drive:0:2}" = "T:" ] || fail "Drive1 shows '$drive', not drive T:"
+xdotool windowfocus --sync "$main"
+press alt+s
+found=$(find_window '^Found$') || true
+[ -n "$found" ] || fail "the results window did not appear"
+wait_idle
+
+# The lines are what dustvane-walk finds on T:, in its order.
+listed=$(peek Found | sed -n 's/^line //p')
+walked=$(wine "$walk" --list 'T:\' 2>/dev/null | iconv -f UTF-16LE -t UTF-8 | tr -d '\r')
+[ "$listed" = "$walked" ] || fail "the list shows '$listed', dustvane-walk found '$walked'"
+target=$(head -n 1 <<<"$listed")
+
+# The first line, selected by a click, then Delete.
+xdotool windowfocus --sync "$found"
+click_control "$found" Found "$(peek Found | awk '$1 == "control" && $2 == "ListBox" { print $3 }')" 20 8
+press alt+d
+after=$(snapshot)
+gone=$(comm -23 <(echo "$before") <(echo "$after"))
+expected="./$(sed -e 's/^T:\\//' -e 's/\\/\//g' <<<"$target")"
+[ "$gone" = "$expected" ] || fail "expected only $expected to go, but gone: '$gone'"
+
+# The same line again: the file is gone, so a message, and the program carries on.
+windows_before=$(visible_windows)
+press alt+d
+message=""
+for _ in $(seq 50); do
+  message=$(comm -13 <(echo "$windows_before") <(visible_windows) | head -n 1)
+  [ -n "$message" ] && break
+  sleep 0.2
+done
+[ -n "$message" ] || fail "no message for the second delete"
+text=$(peek "$(xdotool getwindowname "$message")" | grep -o 'Error: [0-9]* - .*' || true)
+[ -n "$text" ] || fail "the message does not say 'Error: N - description'"
+echo "e2e ($WINEARCH): the second delete says: $text"
+xdotool windowfocus --sync "$message"
+press Return
+kill -0 "$program_pid" 2>/dev/null || fail "the program ended after the failed delete"
+[ "$(snapshot)" = "$after" ] || fail "the failed delete changed the tree"
+
+# The local disk: the summary's total is dustvane-walk's total for C:.
+click_control "$found" Found 205
+click_control "$main" Dustvane 102
+click_control "$main" Dustvane 106
+find_window '^Found$' >/dev/null || fail "the results window did not come back"
+wait_idle
+summary=$(peek Found | grep -o 'Size of files found under C:\\ = [0-9.,  ]* Bytes' || true)
+walked_bytes=$(wine "$walk" 'C:\' 2>&1 >/dev/null | tr -d '\r' | sed -n 's/^files=.* bytes=\([0-9]*\).*/\1/p')
+[ -n "$summary" ] || fail "no summary line for C:\\ ($(peek Found | grep -v '^line' | tr '\n' ' '))"
+shown=$(sed 's/ Bytes$//; s/.* = //; s/[^0-9]//g' <<<"$summary")
+[ "$shown" = "$walked_bytes" ] || fail "the summary says '$summary', dustvane-walk found $walked_bytes bytes"
+echo "e2e ($WINEARCH): $summary"
+
+click_control "$found" Found 205
+click_control "$main" Dustvane 108
+timeout 20 tail --pid="$program_pid" -f /dev/null || fail "the program did not end on Exit"
+program_pid=""
+echo "e2e ($WINEARCH): 1 passed, 0 failed"

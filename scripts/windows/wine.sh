@@ -1,0 +1,63 @@
+# Wine and a virtual display for the Windows scripts: source it, do not run it.
+
+# Quiet Wine, without Mono and Gecko (their installers would ask on a screen)
+# and without the menu builder, which would copy shortcuts into this
+# machine's own desktop menus.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+dustvane_wine_prefixes=()
+dustvane_xvfb_pid=""
+
+# Debian's wine command always starts the 32-bit loader when wine32 is
+# installed, even where the kernel cannot run 32-bit code; 64-bit Windows
+# programs go straight to the 64-bit loader.
+wine() {
+  if [ "${WINEARCH:-win64}" = win64 ] && [ -x /usr/lib/wine/wine64 ]; then
+    /usr/lib/wine/wine64 "$@"
+  else
+    command wine "$@"
+  fi
+}
+
+# Whether this machine runs 32-bit Windows programs: wine32 is there and the
+# kernel runs 32-bit Linux programs (some virtual machines' kernels do not).
+can_run_32bit() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# Makes DIR the Wine prefix of what follows, creating it the first time as
+# ARCH (win64, or win32 for a 32-bit Windows).
+use_wine_prefix() {
+  export WINEPREFIX="$1" WINEARCH="$2"
+  dustvane_wine_prefixes+=("$1")
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    echo "Creating the $WINEARCH Wine prefix $WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wine wineboot.exe -i >"$WINEPREFIX.log" 2>&1
+    wineserver -w
+  fi
+}
+
+# Ends every Wine process of the prefixes this script used.
+stop_all_wine() {
+  local prefix
+  for prefix in "${dustvane_wine_prefixes[@]}"; do
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+  done
+}
+
+# An X server of our own on a free display number, for Wine's windows.
+start_virtual_display() {
+  local fifo number
+  fifo=$(mktemp -u /tmp/dustvane-xvfb-XXXXXX)
+  mkfifo "$fifo"
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  dustvane_xvfb_pid=$!
+  read -r number <"$fifo"
+  rm -f "$fifo"
+  export DISPLAY=":$number"
+}
+
+stop_virtual_display() {
+  [ -n "$dustvane_xvfb_pid" ] && kill "$dustvane_xvfb_pid" 2>/dev/null || true
+  dustvane_xvfb_pid=""
+}

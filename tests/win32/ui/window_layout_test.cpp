@@ -1,0 +1,196 @@
+// Both windows as laid out: every control where its twips put it at the DPI
+// the window is drawn at, the exact client areas, the frames' buttons,
+// captions, fonts and the controls' states when the program starts.
+
+#include <gtest/gtest.h>
+#include <windows.h>
+// After windows.h, which it builds on.
+#include <commctrl.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "tests/win32/ui/window_test_support.h"
+#include "ui/win32/dpi.h"
+#include "ui/win32/found_window.h"
+#include "ui/win32/main_window.h"
+
+namespace dustvane::testing {
+namespace {
+
+using win32::FoundWindow;
+using win32::MainWindow;
+
+struct Placement {
+  const char* name;
+  int left, top, width, height;
+  const wchar_t* text;
+};
+
+void ExpectPlaced(const win32::TopLevelWindow& window, const Placement& p, int offsetLeft = 0, int offsetTop = 0) {
+  HWND control = window.Control(p.name);
+  ASSERT_NE(control, nullptr) << p.name;
+  const UINT dpi = win32::WindowDpi(window.Handle());
+  const RECT want = FromTwips(offsetLeft + p.left, offsetTop + p.top, p.width, p.height, dpi);
+  const RECT got = ClientRect(control);
+  EXPECT_EQ(got.left, want.left) << p.name;
+  EXPECT_EQ(got.top, want.top) << p.name;
+  EXPECT_EQ(got.right - got.left, want.right - want.left) << p.name << " width";
+  EXPECT_EQ(got.bottom - got.top, want.bottom - want.top) << p.name << " height";
+  if (p.text) {
+    EXPECT_EQ(Text(control), p.text) << p.name;
+  }
+}
+
+void ExpectClientArea(HWND window, int width, int height) {
+  const UINT dpi = win32::WindowDpi(window);
+  RECT client{};
+  GetClientRect(window, &client);
+  EXPECT_EQ(client.right, MulDiv(width, static_cast<int>(dpi), 1440));
+  EXPECT_EQ(client.bottom, MulDiv(height, static_cast<int>(dpi), 1440));
+}
+
+LOGFONTW FontOf(HWND control) {
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font;
+}
+
+class WindowLayoutTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { InitControls(); }
+  MainWindow main{{L"C:\\"}, L"C:\\users"};
+  FoundWindow found;
+};
+
+TEST_F(WindowLayoutTest, MainWindowControlsStandAtTheirTwips) {
+  ExpectClientArea(main.Handle(), 5205, 3525);
+  const Placement window[] = {
+      {"cmdExit", 4560, 3240, 615, 255, L"&Exit"},
+      {"cmdSearch", 1320, 2640, 2415, 375, L"&Search For Temporary Files"},
+      {"frmeSearchDrives", 360, 1440, 4335, 1095, L"Search Drives..."},
+      {"ProgressBar1", 720, 3120, 3615, 255, nullptr},
+      {"lblTitle", 1080, 120, 3015, 975, L"DUSTVANE"},
+  };
+  for (const Placement& p : window) ExpectPlaced(main, p);
+  const Placement inFrame[] = {
+      {"optFolder", 120, 720, 975, 195, L"Folder"},
+      {"Drive1", 1200, 480, 3015, 315, nullptr},
+      {"optDrive", 120, 480, 1095, 255, L"Drive:"},
+      {"optSearchAll", 120, 240, 1695, 255, L"Local Hard Disk"},
+  };
+  for (const Placement& p : inFrame) ExpectPlaced(main, p, 360, 1440);
+}
+
+TEST_F(WindowLayoutTest, ResultsWindowControlsStandAtTheirTwipsWithTheSummaryRowBelow) {
+  ExpectClientArea(found.Handle(), 6720, 5490);
+  const Placement controls[] = {
+      {"List1", 120, 120, 6495, 4350, nullptr},
+      {"lblFound", 120, 4560, 615, 255, L"Found"},
+      {"Text3", 840, 4560, 735, 285, L""},
+      {"lblFiles", 1680, 4560, 495, 255, L"files"},
+      {"cmdDelete", 3360, 4560, 1215, 375, L"&Delete"},
+      {"cmdClose", 5640, 4560, 975, 375, L"&Close"},
+      {"txtSizeSummary", 120, 5040, 6495, 315, L""},
+  };
+  for (const Placement& p : controls) ExpectPlaced(found, p);
+}
+
+TEST_F(WindowLayoutTest, MovingToAScreenOfAnotherDpiLaysTheWindowOutAgainAtIt) {
+  constexpr UINT kDpi = 144;
+  RECT suggested{10, 10, 600, 500};
+  // The frame is sized for the new DPI too, but only a real move to another
+  // screen gives it that DPI's title bar, so the client area is not checked.
+  SendMessageW(found.Handle(), WM_DPICHANGED, MAKEWPARAM(kDpi, kDpi), reinterpret_cast<LPARAM>(&suggested));
+  const RECT want = FromTwips(5640, 4560, 975, 375, kDpi);
+  const RECT got = ClientRect(found.Control("cmdClose"));
+  EXPECT_EQ(got.left, want.left);
+  EXPECT_EQ(got.top, want.top);
+  EXPECT_EQ(got.right, want.right);
+  EXPECT_EQ(got.bottom, want.bottom);
+  const LOGFONTW font = FontOf(found.Control("cmdClose"));
+  EXPECT_EQ(font.lfHeight, win32::MessageFont(kDpi).lfHeight);
+}
+
+TEST_F(WindowLayoutTest, CaptionsAndFrameButtons) {
+  EXPECT_EQ(Text(main.Handle()), L"Dustvane");
+  EXPECT_EQ(Text(found.Handle()), L"Found");
+  const LONG_PTR mainStyle = GetWindowLongPtrW(main.Handle(), GWL_STYLE);
+  EXPECT_TRUE(mainStyle & WS_SYSMENU);
+  EXPECT_TRUE(mainStyle & WS_MINIMIZEBOX);
+  EXPECT_FALSE(mainStyle & WS_MAXIMIZEBOX);
+  EXPECT_FALSE(mainStyle & WS_THICKFRAME);
+  const LONG_PTR foundStyle = GetWindowLongPtrW(found.Handle(), GWL_STYLE);
+  EXPECT_TRUE(foundStyle & WS_SYSMENU);
+  EXPECT_FALSE(foundStyle & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+}
+
+TEST_F(WindowLayoutTest, WindowsOpenCentredOnTheWorkArea) {
+  for (win32::TopLevelWindow* window :
+       {static_cast<win32::TopLevelWindow*>(&main), static_cast<win32::TopLevelWindow*>(&found)}) {
+    window->SetVisible(true);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(window->Handle(), MONITOR_DEFAULTTOPRIMARY), &monitor);
+    RECT frame{};
+    GetWindowRect(window->Handle(), &frame);
+    EXPECT_LE(std::abs((frame.left - monitor.rcWork.left) - (monitor.rcWork.right - frame.right)), 1);
+    EXPECT_LE(std::abs((frame.top - monitor.rcWork.top) - (monitor.rcWork.bottom - frame.bottom)), 1);
+  }
+}
+
+TEST_F(WindowLayoutTest, TitleInItsOwnFontAndEveryOtherControlInTheMessageFont) {
+  const UINT dpi = win32::WindowDpi(main.Handle());
+  const LOGFONTW title = FontOf(main.Control("lblTitle"));
+  EXPECT_STREQ(title.lfFaceName, L"MS Sans Serif");
+  EXPECT_EQ(title.lfWeight, FW_BOLD);
+  EXPECT_EQ(title.lfHeight, -MulDiv(18, static_cast<int>(dpi), 72));
+  const LONG_PTR titleStyle = GetWindowLongPtrW(main.Control("lblTitle"), GWL_STYLE);
+  EXPECT_EQ(titleStyle & SS_TYPEMASK, SS_CENTER);
+  EXPECT_TRUE(titleStyle & WS_BORDER);
+
+  const LOGFONTW message = win32::MessageFont(dpi);
+  for (const char* name :
+       {"cmdExit", "cmdSearch", "frmeSearchDrives", "optFolder", "Drive1", "optDrive", "optSearchAll"}) {
+    const LOGFONTW font = FontOf(main.Control(name));
+    EXPECT_STREQ(font.lfFaceName, message.lfFaceName) << name;
+    EXPECT_EQ(font.lfHeight, message.lfHeight) << name;
+  }
+  for (const char* name : {"List1", "lblFound", "Text3", "lblFiles", "cmdDelete", "cmdClose", "txtSizeSummary"}) {
+    EXPECT_STREQ(FontOf(found.Control(name)).lfFaceName, message.lfFaceName) << name;
+  }
+}
+
+TEST_F(WindowLayoutTest, ControlsStartAsDesigned) {
+  EXPECT_FALSE(main.Visible());
+  EXPECT_FALSE(found.Visible());
+  EXPECT_EQ(SendMessageW(main.Control("optSearchAll"), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(SendMessageW(main.Control("optDrive"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_EQ(SendMessageW(main.Control("optFolder"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+  EXPECT_FALSE(IsWindowEnabled(main.Control("Drive1")));
+  EXPECT_TRUE(IsWindowEnabled(main.Control("cmdSearch")));
+  EXPECT_FALSE(GetWindowLongPtrW(main.Control("ProgressBar1"), GWL_STYLE) & WS_VISIBLE);
+  EXPECT_EQ(SendMessageW(main.Control("ProgressBar1"), PBM_GETRANGE, TRUE, 0), 0);
+  EXPECT_EQ(SendMessageW(main.Control("ProgressBar1"), PBM_GETRANGE, FALSE, 0), 100);
+  EXPECT_EQ(SendMessageW(main.Control("ProgressBar1"), PBM_GETPOS, 0, 0), 0);
+
+  HWND list = found.Control("List1");
+  EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 0);
+  const LONG_PTR listStyle = GetWindowLongPtrW(list, GWL_STYLE);
+  EXPECT_FALSE(listStyle & (LBS_SORT | LBS_MULTIPLESEL | LBS_EXTENDEDSEL));
+  EXPECT_TRUE(listStyle & LBS_NOTIFY);
+  const LONG_PTR countStyle = GetWindowLongPtrW(found.Control("Text3"), GWL_STYLE);
+  EXPECT_FALSE(countStyle & (ES_READONLY | ES_MULTILINE));
+  EXPECT_EQ(GetWindowLongPtrW(found.Control("lblFound"), GWL_STYLE) & SS_TYPEMASK, SS_RIGHT);
+}
+
+TEST_F(WindowLayoutTest, CountBoxDrawsItsTextInRed) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  SendMessageW(found.Handle(), WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
+               reinterpret_cast<LPARAM>(found.Control("Text3")));
+  EXPECT_EQ(GetTextColor(dc), RGB(255, 0, 0));
+  DeleteDC(dc);
+}
+
+}  // namespace
+}  // namespace dustvane::testing

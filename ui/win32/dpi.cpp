@@ -1,0 +1,65 @@
+#include "ui/win32/dpi.h"
+
+namespace dustvane::win32 {
+
+namespace {
+
+template <class Function>
+Function UserFunction(const char* name) {
+  HMODULE user32 = GetModuleHandleW(L"user32.dll");
+  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name))) : nullptr;
+}
+
+UINT ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  if (!screen) return USER_DEFAULT_SCREEN_DPI;
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi > 0 ? static_cast<UINT>(dpi) : USER_DEFAULT_SCREEN_DPI;
+}
+
+}  // namespace
+
+int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch); }
+
+UINT WindowDpi(HWND window) {
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpiForWindow = UserFunction<GetDpiForWindowFn>("GetDpiForWindow");
+  if (getDpiForWindow && window) {
+    if (const UINT dpi = getDpiForWindow(window)) return dpi;
+  }
+  return ScreenDpi();
+}
+
+SIZE OuterSizeForClient(HWND window, int clientWidth, int clientHeight, UINT dpi) {
+  using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+  static const auto adjustForDpi = UserFunction<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+  const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_STYLE));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(window, GWL_EXSTYLE));
+  RECT rect{0, 0, clientWidth, clientHeight};
+  const BOOL adjusted =
+      adjustForDpi ? adjustForDpi(&rect, style, FALSE, exStyle, dpi) : AdjustWindowRectEx(&rect, style, FALSE, exStyle);
+  if (!adjusted) return SIZE{clientWidth, clientHeight};
+  return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+LOGFONTW MessageFont(UINT dpi) {
+  using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+  static const auto parametersForDpi = UserFunction<ParametersForDpiFn>("SystemParametersInfoForDpi");
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (parametersForDpi && parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+    return metrics.lfMessageFont;
+  }
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    // Given at the screen's DPI: scale the height to the window's.
+    metrics.lfMessageFont.lfHeight =
+        MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
+    return metrics.lfMessageFont;
+  }
+  LOGFONTW fallback{};
+  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof fallback, &fallback);
+  return fallback;
+}
+
+}  // namespace dustvane::win32

@@ -1,0 +1,18 @@
+#include "ui/win32/screen_pointer.h"
+
+#include <windows.h>
+
+namespace dustvane::win32 {
+
+namespace {
+bool busy = false;
+}  // namespace
+
+void ShowBusyPointer(bool show) {
+  busy = show;
+  SetCursor(LoadCursorW(nullptr, show ? IDC_WAIT : IDC_ARROW));
+}
+
+bool BusyPointerShown() { return busy; }
+
+}  // namespace dustvane::win32

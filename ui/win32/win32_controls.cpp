@@ -1,0 +1,116 @@
+#include "ui/win32/win32_controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "search/win32/win32_failure.h"
+#include "ui/drive_list.h"
+#include "ui/path_text.h"
+#include "ui/win32/drive_text.h"
+#include "ui/win32/screen_pointer.h"
+#include "ui/win32/wide_text.h"
+
+namespace dustvane::win32 {
+
+namespace {
+
+constexpr int kBarMaximum = 100;
+
+}  // namespace
+
+void Win32Button::SetCaption(const std::string& caption) { SetWindowTextW(button_, Utf8ToWide(caption).c_str()); }
+
+void Win32Button::SetEnabled(bool enabled) { EnableWindow(button_, enabled); }
+
+bool Win32Option::Value() const { return SendMessageW(option_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+Win32ActivityBar::Win32ActivityBar(HWND bar) : bar_(bar) {
+  SendMessageW(bar_, PBM_SETRANGE32, 0, kBarMaximum);
+  SendMessageW(bar_, PBM_SETPOS, 0, 0);
+}
+
+bool Win32ActivityBar::Visible() const { return IsWindowVisible(bar_) != FALSE; }
+
+void Win32ActivityBar::SetVisible(bool visible) { ShowWindow(bar_, visible ? SW_SHOWNA : SW_HIDE); }
+
+void Win32ActivityBar::SetValue(float position) {
+  position_ = position;
+  SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(position, 0.0f, float{kBarMaximum})), 0);
+}
+
+void Win32Text::SetText(const std::string& text) {
+  SetWindowTextW(edit_, Utf8ToWide(text).c_str());
+  SendMessageW(edit_, EM_SETSEL, 0, 0);
+}
+
+Win32DriveList::Win32DriveList(HWND combo, std::vector<PathString> roots, const PathString& startFolder)
+    : combo_(combo), roots_(std::move(roots)) {
+  for (const PathString& root : roots_) {
+    SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveText(root).c_str()));
+  }
+  SendMessageW(combo_, CB_SETCURSEL, DriveHolding(roots_, startFolder), 0);
+}
+
+PathString Win32DriveList::Drive() const {
+  const LRESULT chosen = SendMessageW(combo_, CB_GETCURSEL, 0, 0);
+  if (chosen == CB_ERR || static_cast<size_t>(chosen) >= roots_.size()) return PathString();
+  return roots_[static_cast<size_t>(chosen)];
+}
+
+void Win32DriveList::SetEnabled(bool enabled) { EnableWindow(combo_, enabled); }
+
+void Win32List::Clear() {
+  SendMessageW(list_, LB_RESETCONTENT, 0, 0);
+  SendMessageW(list_, LB_SETHORIZONTALEXTENT, 0, 0);
+  paths_.clear();
+  widest_ = 0;
+}
+
+MaybeFailure Win32List::AddItem(const PathString& line) {
+  const std::wstring text = Utf8ToWide(DisplayPath(line));
+  const LRESULT index = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  if (index == LB_ERR || index == LB_ERRSPACE) return OutOfMemoryFailure();
+  paths_.push_back(line);
+  // Long paths scroll sideways rather than being cut off.
+  if (HDC dc = GetDC(list_)) {
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    if (GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent) && extent.cx > widest_) {
+      widest_ = extent.cx;
+      SendMessageW(list_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
+    }
+    SelectObject(dc, previous);
+    ReleaseDC(list_, dc);
+  }
+  return std::nullopt;
+}
+
+PathString Win32List::SelectedPath() const {
+  const LRESULT selected = SendMessageW(list_, LB_GETCURSEL, 0, 0);
+  if (selected == LB_ERR || static_cast<size_t>(selected) >= paths_.size()) return PathString();
+  return paths_[static_cast<size_t>(selected)];
+}
+
+void Win32Timer::SetEnabled(bool enabled) {
+  if (enabled == enabled_) return;
+  if (enabled) {
+    enabled_ = SetTimer(window_, id_, milliseconds_, nullptr) != 0;
+  } else {
+    KillTimer(window_, id_);
+    enabled_ = false;
+  }
+}
+
+void Win32ScreenPointer::Show(PointerShape shape) { ShowBusyPointer(shape == PointerShape::Hourglass); }
+
+MaybeFailure Win32MessageDialog::Show(const std::string& text, const std::string& title) {
+  // Task-modal with no owner: both windows are disabled while it is open.
+  if (MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(),
+                  MB_OK | MB_TASKMODAL | MB_SETFOREGROUND) == 0) {
+    return Win32Failure(GetLastError());
+  }
+  return std::nullopt;
+}
+
+}  // namespace dustvane::win32

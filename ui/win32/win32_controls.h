@@ -1,0 +1,120 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "search/find_files.h"
+#include "search/path_string.h"
+#include "ui/controls.h"
+
+namespace dustvane::win32 {
+
+// The controls the handlers work with, each over the Windows control that
+// shows it. Texts are UTF-8 on the program's side and UTF-16 on the window's.
+
+class Win32Button : public ButtonControl {
+ public:
+  explicit Win32Button(HWND button) : button_(button) {}
+  void SetCaption(const std::string& caption) override;
+  void SetEnabled(bool enabled) override;
+
+ private:
+  HWND button_;
+};
+
+class Win32Option : public OptionControl {
+ public:
+  explicit Win32Option(HWND option) : option_(option) {}
+  bool Value() const override;
+
+ private:
+  HWND option_;
+};
+
+// A 0 to 100 progress bar. The position is kept as the float it was set to,
+// so stepping it by 2 and comparing it with 100 works on exactly the values
+// the timer computed; the bar shows its whole part.
+class Win32ActivityBar : public ActivityBarControl {
+ public:
+  explicit Win32ActivityBar(HWND bar);
+  bool Visible() const;
+  void SetVisible(bool visible) override;
+  float Value() const override { return position_; }
+  void SetValue(float position) override;
+
+ private:
+  HWND bar_;
+  float position_ = 0.0f;
+};
+
+class Win32Text : public TextControl {
+ public:
+  explicit Win32Text(HWND edit) : edit_(edit) {}
+  void SetText(const std::string& text) override;
+
+ private:
+  HWND edit_;
+};
+
+// A drop-down list of drive roots, each shown with its letter and label;
+// `Drive` is the chosen root exactly as the file system knows it.
+class Win32DriveList : public DriveListControl {
+ public:
+  Win32DriveList(HWND combo, std::vector<PathString> roots, const PathString& startFolder);
+  PathString Drive() const override;
+  void SetEnabled(bool enabled) override;
+
+ private:
+  HWND combo_;
+  std::vector<PathString> roots_;
+};
+
+// The results list. Each line keeps the exact path it was added with beside
+// the text shown (DisplayPath), and the selected line's path is that stored
+// one: two names may look alike on screen, and a name need not be valid
+// UTF-16.
+class Win32List : public ListControl {
+ public:
+  explicit Win32List(HWND list) : list_(list) {}
+  void Clear() override;
+  MaybeFailure AddItem(const PathString& line) override;
+  PathString SelectedPath() const override;
+
+ private:
+  HWND list_;
+  std::vector<PathString> paths_;
+  int widest_ = 0;
+};
+
+// The timer of a window, ticking into its OnTimer.
+class Win32Timer : public TimerControl {
+ public:
+  Win32Timer(HWND window, UINT_PTR id, UINT milliseconds) : window_(window), id_(id), milliseconds_(milliseconds) {}
+  ~Win32Timer() override { SetEnabled(false); }
+  bool Enabled() const override { return enabled_; }
+  void SetEnabled(bool enabled) override;
+
+ private:
+  HWND window_;
+  UINT_PTR id_;
+  UINT milliseconds_;
+  bool enabled_ = false;
+};
+
+// The hourglass while busy, kept over the program's windows through
+// WM_SETCURSOR (see screen_pointer.h).
+class Win32ScreenPointer : public ScreenPointer {
+ public:
+  void Show(PointerShape shape) override;
+};
+
+// A modal message with one OK button and no icon. Every window of the
+// program is disabled while it is open.
+class Win32MessageDialog : public MessageDialog {
+ public:
+  MaybeFailure Show(const std::string& text, const std::string& title) override;
+};
+
+}  // namespace dustvane::win32
