@@ -1,6 +1,7 @@
 #include "search/posix/mount_table.h"
 
 #include <array>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -55,7 +56,8 @@ std::vector<Mount> ParseMountInfo(std::string_view text) {
     if (dash + 1 >= fields.size()) continue;
     std::string point = UnescapeOctal(fields[4]);
     while (point.size() > 1 && point.back() == '/') point.pop_back();
-    mounts.push_back({std::move(point), std::string(fields[dash + 1])});
+    mounts.push_back({std::atoi(std::string(fields[0]).c_str()), std::atoi(std::string(fields[1]).c_str()),
+                      std::move(point), std::string(fields[dash + 1])});
   }
   return mounts;
 }

@@ -3,80 +3,41 @@
 // How the program's notions map onto POSIX:
 // - "/" separates folders; folder paths end in "/"; the local disk is "/".
 // - Names are bytes, passed on as the file system gave them.
-// - Attributes are read without following symbolic links:
-//     directory  a directory (a link is never one, whatever it points to);
-//     hidden     the name begins with ".";
-//     read-only  the owner's write permission bit is clear;
-//     system     neither a regular file, a directory nor a link (devices,
-//                FIFOs, sockets), or a folder where a kernel virtual or a
-//                network file system is mounted.
+// - Attributes are as entry_attributes.h describes.
 // - Failures carry errno and the system's text for it.
 //
-// The walk's cost is dominated by system calls, so this layer keeps the open
-// folders of the current walk (a chain from the outermost folder inwards) and
-// opens each new folder relative to its parent, one component at a time and
-// never through a link. A folder is listed once with getdents; the entry
-// kinds the listing reports answer the enumeration masks and the directory
-// question without a stat per entry, and the second enumeration of the same
-// folder (files after folders) is served from the same listing.
+// The walk's cost is dominated by system calls, so a folder is listed once
+// with getdents; the entry kinds the listing reports answer the enumeration
+// masks and the directory question without a stat per entry, and the second
+// enumeration of the same folder (files after folders) is served from the
+// same listing. Folders are reached through the chain of open folders
+// (folder_chain.h); the mount table is read once, when a walk starts.
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <string_view>
-#include <unordered_set>
-#include <vector>
 
 #include "search/file_system.h"
 #include "search/name_pattern.h"
+#include "search/posix/descriptor_budget.h"
+#include "search/posix/entry_attributes.h"
+#include "search/posix/entry_path.h"
 #include "search/posix/errno_failure.h"
+#include "search/posix/file_removal.h"
+#include "search/posix/folder_chain.h"
 #include "search/posix/folder_listing.h"
-#include "search/posix/mount_table.h"
+#include "search/posix/mount_map.h"
 
 namespace dustvane {
 
 namespace {
 
-// Enough for any ordinary tree while staying far below the process's limit
-// of open files; deeper trees are reopened from further out when needed.
-constexpr size_t kMostOpenFolders = 64;
-
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
-
-// Whether `folder` is `outer` or lies inside it. The working folder (the
-// empty path) holds no absolute path, so it only matches itself.
-bool IsWithin(std::string_view folder, std::string_view outer) {
-  return outer.empty() ? folder.empty() : StartsWith(folder, outer);
-}
-
-bool IsHiddenName(std::string_view name) { return !name.empty() && name[0] == '.'; }
-
-// Folders where a system file system is mounted, as "path/" strings, and the
-// folders that hold them, so that an ordinary folder costs one lookup.
-class SystemMounts {
- public:
-  void Load() {
-    points_.clear();
-    parents_.clear();
-    for (const Mount& mount : ReadMountTable()) {
-      if (mount.point == "/" || !IsSystemFileSystemType(mount.type)) continue;
-      const std::string point = mount.point + "/";
-      points_.insert(point);
-      parents_.insert(point.substr(0, point.rfind('/', point.size() - 2) + 1));
-    }
-  }
-  bool HoldsAny(const std::string& folder) const { return parents_.count(folder) != 0; }
-  bool Contains(const std::string& folderPath) const { return points_.count(folderPath) != 0; }
-
- private:
-  std::unordered_set<std::string> points_;
-  std::unordered_set<std::string> parents_;
-};
 
 class PosixFileSystem final : public FileSystem {
  public:
@@ -87,7 +48,6 @@ class PosixFileSystem final : public FileSystem {
     started_ = false;
     const size_t slash = pattern.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
-    if (folder.size() >= PATH_MAX) return ErrnoFailure(ENAMETOOLONG);
 
     // The listing just read serves one more enumeration of the same folder
     // (the files after the folders); any later one reads the folder afresh.
@@ -96,7 +56,9 @@ class PosixFileSystem final : public FileSystem {
     } else {
       listingValid_ = false;
       lastHanded_ = kNone;
-      Result<int> fd = OpenFolder(folder);
+      bool newWalk = false;
+      Result<int> fd = chain_.Open(folder, &newWalk);
+      if (newWalk) mounts_ = MountMap(ReadMountTable());
       if (!fd.ok()) {
         // A folder we may not read is an empty one: a whole-disk search by an
         // ordinary user meets many, and none of them is worth a message.
@@ -106,6 +68,8 @@ class PosixFileSystem final : public FileSystem {
         return *failure;
       }
       listedFolder_ = folder;
+      absoluteFolder_ = chain_.AbsolutePath(folder);
+      listingHoldsMounts_ = fd.ok() && mounts_.HoldsAny(absoluteFolder_);
       listingValid_ = true;
       listingUses_ = 1;
     }
@@ -126,22 +90,26 @@ class PosixFileSystem final : public FileSystem {
     if ((wanted & AttrReadOnly) == 0 && IsLastHanded(path)) {
       const EntryKind kind = listing_.Kind(lastHanded_);
       if (kind != EntryKind::kUnknown) {
-        return KindAttributes(kind, listing_.Name(lastHanded_), listedFolder_) & wanted;
+        const std::string_view name = listing_.Name(lastHanded_);
+        return KindAttributes(kind, name, kind == EntryKind::kFolder && IsClosedFolder(name)) & wanted;
       }
     }
     // Outside a walk the mount table may be missing or out of date.
-    if (chain_.empty()) mounts_.Load();
+    if (!chain_.IsOpen()) mounts_ = MountMap(ReadMountTable());
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
     Result<struct stat> st = StatEntry(trimmed);
     if (!st.ok()) return st.failure();
     const size_t slash = trimmed.rfind('/');
-    const std::string_view name =
-        slash == std::string::npos ? std::string_view(trimmed) : std::string_view(trimmed).substr(slash + 1);
+    const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
     const std::string folder = slash == std::string::npos ? std::string() : trimmed.substr(0, slash + 1);
-    Attributes bits = KindAttributes(KindOfMode(st.value().st_mode), name, folder);
-    if ((st.value().st_mode & S_IWUSR) == 0) bits |= AttrReadOnly;
-    return bits & wanted;
+    bool closed = false;
+    if (S_ISDIR(st.value().st_mode)) {
+      closed = chain_.IsOpen() && folder == chain_.Path()
+                   ? IsClosedFolder(chain_.AbsolutePath(folder), name)
+                   : mounts_.At(chain_.AbsolutePath(folder) + name + "/") == MountAt::kSystem;
+    }
+    return ModeAttributes(st.value().st_mode, name, closed) & wanted;
   }
 
   Result<int64_t> FileLength(const PathString& path) override {
@@ -152,79 +120,57 @@ class PosixFileSystem final : public FileSystem {
   }
 
   MaybeFailure RemoveFile(const PathString& path) override {
-    if (path.empty()) return ErrnoFailure(ENOENT);
-    // The folder is reached without following any link, so that a folder on
-    // the way that was replaced by a link since the search cannot send the
-    // removal somewhere else.
-    Result<Located> at = OpenParentWithoutLinks(path);
-    if (!at.ok()) return at.failure();
-    const int folderFd = at.value().folderFd;
-    const std::string& name = at.value().name;
-    MaybeFailure failure;
-    struct stat st;
-    if (fstatat(folderFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      failure = ErrnoFailure(errno);
-    } else if (S_ISDIR(st.st_mode)) {
-      failure = ErrnoFailure(EISDIR);
-    } else if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) {
-      failure = ErrnoFailure(EACCES);
-    } else if (unlinkat(folderFd, name.c_str(), 0) != 0) {
-      // Without AT_REMOVEDIR this never removes a folder, even one that took
-      // the file's place since the check above; a link goes, not its target.
-      failure = ErrnoFailure(errno);
-    }
-    close(folderFd);
     listingValid_ = false;
-    return failure;
+    return RemoveFileWithoutLinks(path);
   }
 
   void CloseFolders() override {
-    for (const OpenedFolder& open : chain_) close(open.fd);
-    chain_.clear();
+    chain_.Close();
     listing_.Clear();
     listingValid_ = false;
     lastHanded_ = kNone;
   }
 
  private:
-  struct OpenedFolder {
-    std::string path;  // ends in "/"
-    int fd;
-  };
-  // A path split into a folder handle and the name inside it.
-  struct Located {
-    int folderFd;
-    std::string name;
-  };
   static constexpr size_t kNone = static_cast<size_t>(-1);
 
-  // Everything but read-only, which only the entry's own mode can tell.
-  Attributes KindAttributes(EntryKind kind, std::string_view name, const std::string& folder) const {
-    Attributes bits = 0;
-    if (IsHiddenName(name)) bits |= AttrHidden;
-    if (kind == EntryKind::kSpecial) bits |= AttrSystem;
-    if (kind == EntryKind::kFolder) {
-      bits |= AttrDirectory;
-      if (mounts_.HoldsAny(folder) && mounts_.Contains(folder + std::string(name) + "/")) bits |= AttrSystem;
+  // Whether the folder `name` in the listed folder is one the walk never
+  // enters.
+  bool IsClosedFolder(std::string_view name) {
+    return listingHoldsMounts_ && IsClosedFolder(absoluteFolder_, name);
+  }
+
+  // The same for the folder `name` inside `absoluteFolder`, the innermost
+  // folder of the chain: a system file system shows there, or, where the walk
+  // would cross into another mount, the folder there is one the walk is
+  // already inside (a mount of a folder below itself), which would never end.
+  // Plain folders cannot form such a loop, so only mount points are checked.
+  bool IsClosedFolder(const std::string& absoluteFolder, std::string_view name) {
+    switch (mounts_.At(absoluteFolder + std::string(name) + "/")) {
+      case MountAt::kNone:
+        return false;
+      case MountAt::kSystem:
+        return true;
+      case MountAt::kOrdinary:
+        break;
     }
-    return bits;
+    struct stat st;
+    // Never sets off an automount: only the mount already there is looked at.
+    if (fstatat(chain_.InnermostFd(), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+      return false;
+    }
+    return chain_.Holds({st.st_dev, st.st_ino});
   }
 
   // The next entry of the listing that passes the mask and the name pattern.
   Result<PathString> Advance() {
-    const bool wantSystemCheck = (mask_ & AttrSystem) == 0 && mounts_.HoldsAny(listedFolder_);
+    const bool wantClosedCheck = (mask_ & AttrSystem) == 0;
     while (next_ < listing_.size()) {
       const size_t i = next_++;
       const std::string_view name = listing_.Name(i);
-      EntryKind kind = listing_.Kind(i);
-      Attributes bits = IsHiddenName(name) ? AttrHidden : 0;
-      if (kind == EntryKind::kFolder) bits |= AttrDirectory;
-      if (kind == EntryKind::kSpecial) bits |= AttrSystem;
-      if (kind == EntryKind::kFolder && wantSystemCheck &&
-          mounts_.Contains(listedFolder_ + std::string(name) + "/")) {
-        bits |= AttrSystem;
-      }
-      if (!PassesMask(bits, mask_)) continue;
+      const EntryKind kind = listing_.Kind(i);
+      const bool closed = kind == EntryKind::kFolder && wantClosedCheck && IsClosedFolder(name);
+      if (!PassesMask(KindAttributes(kind, name, closed), mask_)) continue;
       if (!namePattern_.empty() && !MatchesNamePattern(name, namePattern_)) continue;
       lastHanded_ = i;
       return PathString(name);
@@ -240,92 +186,35 @@ class PosixFileSystem final : public FileSystem {
            std::string_view(path).substr(listedFolder_.size()) == name;
   }
 
-  // Opens `folder` (a path ending in "/", or empty for the working folder),
-  // reusing the chain of folders already open where it leads there.
-  Result<int> OpenFolder(const std::string& folder) {
-    while (!chain_.empty() && !IsWithin(folder, chain_.back().path)) {
-      close(chain_.back().fd);
-      chain_.pop_back();
-    }
-    if (chain_.empty()) {
-      // A new walk starts here: mounts may have changed since the last one.
-      mounts_.Load();
-      const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      if (fd < 0) return ErrnoFailure(errno);
-      Push(folder, fd);
-      return fd;
-    }
-    size_t pos = chain_.back().path.size();
-    while (pos < folder.size()) {
-      const size_t slash = folder.find('/', pos);
-      const std::string component = folder.substr(pos, slash - pos);
-      pos = slash + 1;
-      if (component.empty()) continue;
-      const int fd = openat(chain_.back().fd, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (fd < 0) return ErrnoFailure(errno);
-      Push(folder.substr(0, pos), fd);
-    }
-    return chain_.back().fd;
-  }
-
-  void Push(std::string path, int fd) {
-    if (chain_.size() == kMostOpenFolders) {
-      close(chain_.front().fd);
-      chain_.erase(chain_.begin());
-    }
-    chain_.push_back({std::move(path), fd});
-  }
-
-  // Entries of the innermost open folder are reached through its handle;
-  // anything else by its path.
-  Located Locate(const std::string& path) const {
-    if (!chain_.empty()) {
-      const OpenedFolder& inner = chain_.back();
-      if (path.size() > inner.path.size() && StartsWith(path, inner.path) &&
-          path.find('/', inner.path.size()) == std::string::npos) {
-        return {inner.fd, path.substr(inner.path.size())};
+  // Entries of the innermost open folder are asked through its descriptor;
+  // anything else through a component walk that follows no link.
+  Result<struct stat> StatEntry(const std::string& path) const {
+    struct stat st;
+    if (chain_.IsOpen()) {
+      const std::string& inner = chain_.Path();
+      if (path.size() > inner.size() && StartsWith(path, inner) && path.find('/', inner.size()) == std::string::npos) {
+        if (fstatat(chain_.InnermostFd(), path.c_str() + inner.size(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+          return ErrnoFailure(errno);
+        }
+        return st;
       }
     }
-    return {AT_FDCWD, path};
-  }
-
-  // Opens the folder that holds `path` one component at a time, refusing to
-  // pass through a link, and splits off the entry's name.
-  static Result<Located> OpenParentWithoutLinks(const std::string& path) {
-    std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-    const size_t slash = trimmed.rfind('/');
-    const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
-    if (name.empty() || name == "." || name == "..") return ErrnoFailure(EISDIR);
-    int fd = open(!trimmed.empty() && trimmed[0] == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return ErrnoFailure(errno);
-    size_t pos = 0;
-    while (slash != std::string::npos && pos < slash) {
-      const size_t end = trimmed.find('/', pos);
-      const std::string component = trimmed.substr(pos, end - pos);
-      pos = end + 1;
-      if (component.empty()) continue;
-      const int inner = openat(fd, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      const int err = errno;
-      close(fd);
-      if (inner < 0) return ErrnoFailure(err);
-      fd = inner;
+    Result<EntryInFolder> at = OpenHoldingFolder(path);
+    if (!at.ok()) return at.failure();
+    if (fstatat(at.value().FolderFd(), at.value().Name().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      return ErrnoFailure(errno);
     }
-    return Located{fd, name};
-  }
-
-  Result<struct stat> StatEntry(const std::string& path) const {
-    const Located at = Locate(path);
-    struct stat st;
-    if (fstatat(at.folderFd, at.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoFailure(errno);
     return st;
   }
 
-  SystemMounts mounts_;
-  std::vector<OpenedFolder> chain_;
+  DescriptorBudget budget_;
+  FolderChain chain_{budget_};
+  MountMap mounts_;
 
   FolderListing listing_;
   std::string listedFolder_;
+  std::string absoluteFolder_;  // the listed folder as the mount table writes it
+  bool listingHoldsMounts_ = false;  // some mount shows directly inside it
   bool listingValid_ = false;
   int listingUses_ = 0;
 

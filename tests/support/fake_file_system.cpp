@@ -149,6 +149,7 @@ MaybeFailure FakeFileSystem::RemoveFile(const PathString& path) {
 MaybeFailure RecordingResults::AddItem(const PathString& line) {
   if (refuse && *refuse == line) return Failure{7, "Out of memory"};
   lines.push_back(line);
+  if (whenAdded) whenAdded(line);
   return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -79,6 +80,7 @@ class RecordingResults final : public ResultsList {
   MaybeFailure AddItem(const PathString& line) override;
   std::vector<PathString> lines;
   std::optional<PathString> refuse;  // this line is refused with an error
+  std::function<void(const PathString&)> whenAdded;  // runs after each line is added
 };
 
 // Records every message shown; can be told to fail the first few showings.

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "search/posix/mount_table.h"
+
+namespace dustvane {
+
+// What a walk meets at a folder, as far as mounts go.
+enum class MountAt {
+  kNone,      // no mount shows there: an ordinary folder
+  kOrdinary,  // a disk or memory file system: searched, once it is not a loop
+  kSystem,    // a file system the search never enters
+};
+
+// The mounts that actually show, one per mount point: where several are
+// stacked on one point, the one on top; a mount hidden under a later mount on
+// a folder above it is left out. Built once per walk from one reading of the
+// mount table and never changed afterwards, so any thread may ask it.
+class MountMap {
+ public:
+  MountMap() = default;
+  explicit MountMap(const std::vector<Mount>& table);
+
+  // `folder` is an absolute path ending in "/".
+  MountAt At(const std::string& folder) const;
+  // Whether a mount shows directly inside `folder` (a path ending in "/"), so
+  // that listing an ordinary folder costs one lookup.
+  bool HoldsAny(const std::string& folder) const { return holders_.count(folder) != 0; }
+
+ private:
+  std::unordered_map<std::string, MountAt> shown_;  // keyed by "point/"
+  std::unordered_set<std::string> holders_;
+};
+
+}  // namespace dustvane
