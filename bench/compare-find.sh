@@ -23,8 +23,8 @@
 #   DUSTVANE_BENCH_PROFILES  generated trees to build (default "medium")
 #   DUSTVANE_BENCH_TREE      folder for the tree: reused if it holds one
 #                            already, kept afterwards (one profile only)
-#   DUSTVANE_BENCH_PROGRAMS  programs to time (default: all of
-#                            "walk find bfs fd fd-j16")
+#   DUSTVANE_BENCH_PROGRAMS  programs to time (default "walk find bfs fd
+#                            fd-j16"; also "walk-off", "walk-tN": see below)
 #   DUSTVANE_BUILD_DIR       build folder (default build-bench, Release)
 set -euo pipefail
 export LC_ALL=C   # byte-wise names for find and sort, "." in decimal numbers
@@ -150,12 +150,15 @@ check_counts() {
 
 # The command line of one program for one root. Each lists the same thing:
 # every entry but folders whose name matches "*.tmp" in any case, hidden ones
-# included, links not followed. fd runs on as many threads as there are cores
-# unless told otherwise; "fd-j16" gives it 16.
+# included, links not followed. "walk-off" is the walk without its read-ahead,
+# "walk-tN" the walk reading ahead on N threads. fd runs on as many threads
+# as there are cores unless told otherwise; "fd-j16" gives it 16.
 program_command() {
   local name=$1 root=$2
   case $name in
     walk) COMMAND=("$walk" --list "$root") ;;
+    walk-off) COMMAND=("$walk" --read-ahead off --list "$root") ;;
+    walk-t*) COMMAND=("$walk" --threads "${name#walk-t}" --list "$root") ;;
     find) COMMAND=(find "$root" -iname '*.tmp' ! -type d) ;;
     bfs) COMMAND=(bfs "$root" -iname '*.tmp' ! -type d) ;;
     fd) COMMAND=(fdfind -u -i -g '*.tmp' -t f -t l -t p -t s "$root") ;;
