@@ -276,9 +276,8 @@ AheadFolderPtr FolderReadAhead::OpenAndList(const AheadFolderPtr& parent, int pa
         // walk is already inside. Never sets off an automount.
         struct stat st;
         enter = fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) == 0;
-        const FolderIdentity identity{st.st_dev, st.st_ino};
         for (const AheadFolder* above = parent.get(); enter && above != nullptr; above = above->parent.get()) {
-          enter = !(above->identity == identity);
+          enter = !(above->identity == FolderIdentity{st.st_dev, st.st_ino});
         }
         break;
       }
@@ -310,9 +309,10 @@ AheadFolderPtr FolderReadAhead::ListOpened(int fd, const AheadFolderPtr& parent,
     if (listing.Kind(i) == EntryKind::kFolder) {
       if (!IsDotOrDotDot(name)) folder->subFolders.emplace_back(name);
     } else if (tools.filePattern != nullptr && MatchesNamePattern(name, *tools.filePattern)) {
-      // Brings the file's inode into the cache for the walk's length query.
+      // Brings the file's inode into the cache for the walk's length query;
+      // whatever this finds, the walk asks again and answers for itself.
       struct stat file;
-      fstatat(fd, std::string(name).c_str(), &file, AT_SYMLINK_NOFOLLOW);
+      static_cast<void>(fstatat(fd, std::string(name).c_str(), &file, AT_SYMLINK_NOFOLLOW));
     }
   }
   folder->open = std::move(open);

@@ -39,7 +39,10 @@ enum class ReadAheadMode {
 // Every call comes from the walk's thread.
 class FolderReadAhead {
  public:
-  static constexpr unsigned kThreads = 4;
+  // Measured on a virtual disk: 4 to 8 helpers read a cold tree in nearly
+  // the same time, which 2 or 3 do not; more only add memory and work for
+  // the processor.
+  static constexpr unsigned kThreads = 6;
 
   FolderReadAhead(DescriptorBudget& budget, ReadAheadMode mode, unsigned threads = kThreads);
   ~FolderReadAhead() { Stop(); }
