@@ -26,6 +26,7 @@
 
 #include "search/file_system.h"
 #include "search/name_pattern.h"
+#include "search/posix/closed_folder.h"
 #include "search/posix/descriptor_budget.h"
 #include "search/posix/entry_attributes.h"
 #include "search/posix/entry_path.h"
@@ -106,7 +107,7 @@ class PosixFileSystem final : public FileSystem {
       const EntryKind kind = listing_.Kind(lastHanded_);
       if (kind != EntryKind::kUnknown) {
         const std::string_view name = listing_.Name(lastHanded_);
-        return KindAttributes(kind, name, kind == EntryKind::kFolder && IsClosedFolder(name)) & wanted;
+        return KindAttributes(kind, name, kind == EntryKind::kFolder && IsClosedInListing(name)) & wanted;
       }
     }
     // Outside a walk the mount table may be missing or out of date.
@@ -121,7 +122,7 @@ class PosixFileSystem final : public FileSystem {
     bool closed = false;
     if (S_ISDIR(st.value().st_mode)) {
       closed = chain_.IsOpen() && folder == chain_.Path()
-                   ? IsClosedFolder(chain_.AbsolutePath(folder), name)
+                   ? dustvane::IsClosedFolder(mounts_, chain_, chain_.AbsolutePath(folder), name)
                    : mounts_.At(chain_.AbsolutePath(folder) + name + "/") == MountAt::kSystem;
     }
     return ModeAttributes(st.value().st_mode, name, closed) & wanted;
@@ -150,32 +151,9 @@ class PosixFileSystem final : public FileSystem {
  private:
   static constexpr size_t kNone = static_cast<size_t>(-1);
 
-  // Whether the folder `name` in the listed folder is one the walk never
-  // enters.
-  bool IsClosedFolder(std::string_view name) {
-    return listingHoldsMounts_ && IsClosedFolder(absoluteFolder_, name);
-  }
-
-  // The same for the folder `name` inside `absoluteFolder`, the innermost
-  // folder of the chain: a system file system shows there, or, where the walk
-  // would cross into another mount, the folder there is one the walk is
-  // already inside (a mount of a folder below itself), which would never end.
-  // Plain folders cannot form such a loop, so only mount points are checked.
-  bool IsClosedFolder(const std::string& absoluteFolder, std::string_view name) {
-    switch (mounts_.At(absoluteFolder + std::string(name) + "/")) {
-      case MountAt::kNone:
-        return false;
-      case MountAt::kSystem:
-        return true;
-      case MountAt::kOrdinary:
-        break;
-    }
-    struct stat st;
-    // Never sets off an automount: only the mount already there is looked at.
-    if (fstatat(chain_.InnermostFd(), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
-      return false;
-    }
-    return chain_.Holds({st.st_dev, st.st_ino});
+  // Whether the walk never enters the folder `name` in the listed folder.
+  bool IsClosedInListing(std::string_view name) {
+    return listingHoldsMounts_ && dustvane::IsClosedFolder(mounts_, chain_, absoluteFolder_, name);
   }
 
   // The next entry of the listing that passes the mask and the name pattern.
@@ -185,7 +163,7 @@ class PosixFileSystem final : public FileSystem {
       const size_t i = next_++;
       const std::string_view name = listing_.Name(i);
       const EntryKind kind = listing_.Kind(i);
-      const bool closed = kind == EntryKind::kFolder && wantClosedCheck && IsClosedFolder(name);
+      const bool closed = kind == EntryKind::kFolder && wantClosedCheck && IsClosedInListing(name);
       if (!PassesMask(KindAttributes(kind, name, closed), mask_)) continue;
       if (!namePattern_.empty() && !MatchesNamePattern(name, namePattern_)) continue;
       lastHanded_ = i;

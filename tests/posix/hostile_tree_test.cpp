@@ -383,6 +383,49 @@ TEST_F(HostileTreeTest, SmallOpenFilesLimitStillSearchesADeepTreeWhole) {
   EXPECT_EQ(code, 0);
 }
 
+// Read system calls made by this process so far (listing a folder is not
+// one; reading a file such as the mount table is).
+long ReadCallsSoFar() {
+  std::ifstream io("/proc/self/io");
+  std::string key;
+  long value = 0;
+  while (io >> key >> value) {
+    if (key == "syscr:") return value;
+  }
+  return -1;
+}
+
+TEST_F(HostileTreeTest, MountTableIsReadOncePerWalkHoweverOftenFoldersAreReopened) {
+  // A tree deep enough, under a low open-files limit, that folders are given
+  // back and reopened many times, with many mounts to read about.
+  Chain("", "d", 30);
+  std::string above;
+  for (int depth = 0; depth < 30; ++depth, above += "d/") Chain(above, "e", 2, 1);
+  const int code = InChildProcess([&] {
+    const struct rlimit limit = {16, 16};
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return 77;
+    int status = 0;
+    const bool ran = InPrivateMountNamespace(
+        [&] {
+          std::string folder = root;
+          for (int depth = 0; depth < 30; ++depth, folder += "d/") {
+            if (mount("tmpfs", (folder + "e/e").c_str(), "tmpfs", 0, nullptr) != 0) return 77;
+          }
+          const long before = ReadCallsSoFar();
+          Outcome found = Search(root);
+          const long reads = ReadCallsSoFar() - before;
+          std::fprintf(stderr, "read calls during the walk: %ld\n", reads);
+          return found.messages.empty() && found.folders == 30 * 3 && found.lines.size() == 30 * 2 && reads < 10
+                     ? 0
+                     : 1;
+        },
+        &status);
+    return ran && WIFEXITED(status) ? WEXITSTATUS(status) : 77;
+  });
+  if (code == 77) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
+  EXPECT_EQ(code, 0);
+}
+
 TEST_F(HostileTreeTest, TotalPastWhatASigned64BitSumHoldsIsExact) {
   for (const char* name : {"a.tmp", "b.tmp", "c.tmp"}) {
     const int fd = open((root + name).c_str(), O_CREAT | O_WRONLY, 0644);

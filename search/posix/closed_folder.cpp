@@ -1,0 +1,26 @@
+#include "search/posix/closed_folder.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+namespace dustvane {
+
+bool IsClosedFolder(const MountMap& mounts, FolderChain& chain, const std::string& absoluteFolder,
+                    std::string_view name) {
+  switch (mounts.At(absoluteFolder + std::string(name) + "/")) {
+    case MountAt::kNone:
+      return false;
+    case MountAt::kSystem:
+      return true;
+    case MountAt::kOrdinary:
+      break;
+  }
+  struct stat st;
+  // Only the mount already there is looked at: an automount is not set off.
+  if (fstatat(chain.InnermostFd(), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+    return false;
+  }
+  return chain.Holds({st.st_dev, st.st_ino});
+}
+
+}  // namespace dustvane
