@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "search/name_pattern.h"
+#include "search/posix/closed_folder.h"
 
 namespace dustvane {
 
@@ -261,34 +262,29 @@ std::vector<AheadFolderPtr> FolderReadAhead::SeedAt(const std::string& folder, c
 // descriptor taken for it and keeps it in the folder it returns.
 AheadFolderPtr FolderReadAhead::OpenAndList(const AheadFolderPtr& parent, int parentFd, const std::string& name,
                                             uint32_t index, const Tools& tools) {
-  const MountMap& mounts = *tools.mounts;
   const std::string path = parent->path + name + "/";
-  bool enter = path.size() <= kLongestPath;
-  if (enter && mounts.HoldsAny(AbsolutePath(parent->path))) {
-    switch (mounts.At(AbsolutePath(path))) {
-      case MountAt::kNone:
-        break;
-      case MountAt::kSystem:
-        enter = false;
-        break;
-      case MountAt::kOrdinary: {
-        // Another file system shows here: not entered if it is a folder the
-        // walk is already inside. Never sets off an automount.
-        struct stat st;
-        enter = fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) == 0;
-        for (const AheadFolder* above = parent.get(); enter && above != nullptr; above = above->parent.get()) {
-          enter = !(above->identity == FolderIdentity{st.st_dev, st.st_ino});
-        }
-        break;
-      }
-    }
-  }
+  const bool enter = path.size() <= kLongestPath && WalkEnters(*parent, parentFd, name, *tools.mounts);
   const int fd = enter ? openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC) : -1;
   if (fd < 0) {
     GiveBackDescriptor();
     return nullptr;
   }
   return ListOpened(fd, parent, index, path, tools);
+}
+
+// Whether the walk enters the sub-folder `name` of `parent`, by the walk's
+// own rule; the folders the helper is inside are `parent` and those above it.
+bool FolderReadAhead::WalkEnters(const AheadFolder& parent, int parentFd, const std::string& name,
+                                 const MountMap& mounts) const {
+  const std::string absoluteParent = AbsolutePath(parent.path);
+  if (!mounts.HoldsAny(absoluteParent)) return true;
+  const auto isInside = [&parent](const FolderIdentity& identity) {
+    for (const AheadFolder* above = &parent; above != nullptr; above = above->parent.get()) {
+      if (above->identity == identity) return true;
+    }
+    return false;
+  };
+  return !IsClosedFolder(mounts, parentFd, absoluteParent, name, isInside);
 }
 
 // Lists the folder open as `fd`, which it then holds.

@@ -83,6 +83,7 @@ class FolderReadAhead {
   std::vector<AheadFolderPtr> SeedAt(const std::string& folder, const Tools& tools);
   AheadFolderPtr OpenAndList(const AheadFolderPtr& parent, int parentFd, const std::string& name, uint32_t index,
                              const Tools& tools);
+  bool WalkEnters(const AheadFolder& parent, int parentFd, const std::string& name, const MountMap& mounts) const;
   AheadFolderPtr ListOpened(int fd, const AheadFolderPtr& parent, uint32_t index, const std::string& path,
                             const Tools& tools);
   void Heard(bool fromDisk);
