@@ -77,6 +77,7 @@ void FolderReadAhead::Start(const std::string& root, int rootFd, const std::stri
   walkMounts_ = &mounts;
   walkBlocks_ = BlocksReadByThisThread();
   sinceLooked_ = 0;
+  coldLooks_ = 0;
   started_ = true;
   if (mode_ == ReadAheadMode::kAlways) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -101,9 +102,11 @@ void FolderReadAhead::Listed(const std::string& folder) {
   if (++sinceLooked_ < kLookEvery || folder.size() > kLongestPath) return;
   sinceLooked_ = 0;
   const uint64_t blocks = BlocksReadByThisThread();
-  const bool fromDisk = blocks != walkBlocks_;
+  // Twice in a row: a cold tree reads from the disk all the time, while a
+  // warm one may now and then page in a piece of the program itself.
+  coldLooks_ = blocks != walkBlocks_ ? coldLooks_ + 1 : 0;
   walkBlocks_ = blocks;
-  if (!fromDisk && mode_ != ReadAheadMode::kAlways) return;
+  if (coldLooks_ < 2 && mode_ != ReadAheadMode::kAlways) return;
   std::lock_guard<std::mutex> lock(mutex_);
   Activate(folder);
 }

@@ -101,9 +101,11 @@ class FolderReadAhead {
   int rootFd_ = -1;  // a duplicate, only ever used as the base of openat
   size_t mostHeld_ = 0;
   // The walk's own: how many folders since it last looked at its disk
-  // reads, and how many blocks it had read then.
+  // reads, how many blocks it had read then, and how many looks in a row
+  // found it reading.
   unsigned sinceLooked_ = 0;
   uint64_t walkBlocks_ = 0;
+  unsigned coldLooks_ = 0;
 
   std::vector<std::thread> threads_;
   std::mutex mutex_;
