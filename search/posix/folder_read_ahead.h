@@ -18,7 +18,7 @@ namespace dustvane {
 
 enum class ReadAheadMode {
   kOff,       // the walk reads every folder itself
-  kWhenCold,  // helpers start when the walk waits on the disk, and rest once reads come from the cache
+  kWhenCold,  // helpers start when the walk's own thread reads from a disk, and rest once the cache serves them
   kAlways,    // helpers run from the start of every walk, whatever the cache holds
 };
 
@@ -35,6 +35,10 @@ enum class ReadAheadMode {
 // leads back into a folder above; never outside the root. They stay within a
 // window of folders ahead of the walk and hold descriptors from the walk's
 // own budget, at most half of it.
+//
+// A warm walk never starts a helper: every 16 folders the walk's thread
+// looks whether it has itself had blocks read from a disk (its ru_inblock),
+// which a folder served from the cache never causes.
 //
 // Every call comes from the walk's thread.
 class FolderReadAhead {
