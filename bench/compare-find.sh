@@ -1,20 +1,30 @@
 #!/usr/bin/env bash
-# Compares dustvane-walk with GNU find on the same trees, warm cache:
+# Compares dustvane-walk with GNU find, bfs and fd on the same trees:
 #
-#   bench/compare-find.sh [ROOT...]
+#   bench/compare-find.sh [--cold] [ROOT...]
 #
 # Without ROOTs it builds the generated test tree(s) and compares on them and
 # on /usr. A ROOT made by dustvane-maketree, with its report saved beside it
 # as "ROOT.made", is checked like a tree built here. For every root it reports the median wall time of each program
-# over several alternating runs and their ratio (dustvane/find), the median
+# over several alternating runs and its ratio to find, the median
 # peak memory (max RSS) of each, system-call counts when strace is present,
-# and whether both list the same set of paths.
+# and whether the walk and find list the same set of paths.
+#
+# Warm (the default): every program reads the tree once before the timed
+# runs, so all of it is in the cache. Cold (--cold): before every single run
+# the caches are emptied (as root: sync; echo 3 > /proc/sys/vm/drop_caches),
+# so each run reads the tree from the disk. Where that is not permitted, the
+# script says so and skips the cold runs. A tree on a memory file system has
+# no cold state and is skipped in cold mode: put it on a disk
+# (DUSTVANE_BENCH_TREE=/var/tmp/...).
 #
 # Environment:
 #   DUSTVANE_BENCH_RUNS      timed runs of each program per root (default 5)
 #   DUSTVANE_BENCH_PROFILES  generated trees to build (default "medium")
 #   DUSTVANE_BENCH_TREE      folder for the tree: reused if it holds one
 #                            already, kept afterwards (one profile only)
+#   DUSTVANE_BENCH_PROGRAMS  programs to time (default "walk find bfs fd
+#                            fd-j16"; also "walk-off", "walk-tN": see below)
 #   DUSTVANE_BUILD_DIR       build folder (default build-bench, Release)
 set -euo pipefail
 export LC_ALL=C   # byte-wise names for find and sort, "." in decimal numbers
@@ -25,10 +35,17 @@ build="${DUSTVANE_BUILD_DIR:-$top/build-bench}"
 runs="${DUSTVANE_BENCH_RUNS:-5}"
 profiles="${DUSTVANE_BENCH_PROFILES:-medium}"
 
-if [ ! -x /usr/bin/time ]; then
-  echo "compare-find.sh needs GNU time (/usr/bin/time): apt-get install time" >&2
-  exit 1
+cache=warm
+if [ "${1:-}" = --cold ]; then
+  cache=cold
+  shift
 fi
+programs="${DUSTVANE_BENCH_PROGRAMS:-walk find bfs fd fd-j16}"
+
+# GNU time for the peak memory, and the peers the walk is measured against.
+# shellcheck source=../scripts/lib.sh
+source "$top/scripts/lib.sh"
+install_packages "$top/scripts/packages-bench.txt"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/dustvane-bench.XXXXXX")
 cleanup() { rm -rf "$work"; }
@@ -52,6 +69,16 @@ make_tree() {
       echo "$tree"
       return
     fi
+  elif [ "$cache" = cold ]; then
+    # A cold cache needs a tree on a disk: the build folder is on one where
+    # the temporary folder may be in memory. Kept, and reused next time.
+    tree="$build/tree-$profile"
+    if [ -f "$tree.made" ]; then
+      echo "Reusing the tree in $tree" >&2
+      echo "$tree"
+      return
+    fi
+    rm -rf "$tree"
   else
     tree="$work/tree-$profile"
   fi
@@ -121,38 +148,86 @@ check_counts() {
   fi
 }
 
+# The command line of one program for one root. Each lists the same thing:
+# every entry but folders whose name matches "*.tmp" in any case, hidden ones
+# included, links not followed. "walk-off" is the walk without its read-ahead,
+# "walk-tN" the walk reading ahead on N threads. fd runs on as many threads
+# as there are cores unless told otherwise; "fd-j16" gives it 16.
+program_command() {
+  local name=$1 root=$2
+  case $name in
+    walk) COMMAND=("$walk" --list "$root") ;;
+    walk-off) COMMAND=("$walk" --read-ahead off --list "$root") ;;
+    walk-t*) COMMAND=("$walk" --threads "${name#walk-t}" --list "$root") ;;
+    find) COMMAND=(find "$root" -iname '*.tmp' ! -type d) ;;
+    bfs) COMMAND=(bfs "$root" -iname '*.tmp' ! -type d) ;;
+    fd) COMMAND=(fdfind -u -i -g '*.tmp' -t f -t l -t p -t s "$root") ;;
+    fd-j16) COMMAND=(fdfind -j16 -u -i -g '*.tmp' -t f -t l -t p -t s "$root") ;;
+    *) echo "unknown program: $name" >&2; exit 2 ;;
+  esac
+}
+
+# Empties the page, inode and directory caches, so that the next run reads
+# from the disk.
+drop_caches() {
+  sync
+  echo 3 >/proc/sys/vm/drop_caches
+}
+
+cold_permitted() {
+  [ "$(id -u)" -eq 0 ] && (echo 3 >/proc/sys/vm/drop_caches) 2>/dev/null
+}
+
+# The wall times (median, runs in order) and peak memory of every program on
+# one root, alternating between programs; in cold mode the caches are emptied
+# before every run.
+time_programs() {
+  local root=$1 name i
+  for name in $programs; do
+    program_command "$name" "$root"
+    : >"$work/$name-s"; : >"$work/$name-kb"
+    # Warm-up: every program reads the whole tree once before anything is timed.
+    [ "$cache" = warm ] && timed_run "${COMMAND[@]}"
+  done
+  for ((i = 0; i < runs; i++)); do
+    for name in $programs; do
+      program_command "$name" "$root"
+      [ "$cache" = cold ] && drop_caches
+      timed_run "${COMMAND[@]}"
+      echo "$SECONDS_TAKEN" >>"$work/$name-s"; echo "$PEAK_KB" >>"$work/$name-kb"
+    done
+  done
+  local find_s="" find_kb="" s kb
+  if [[ " $programs " == *" find "* ]]; then
+    find_s=$(median <"$work/find-s"); find_kb=$(median <"$work/find-kb")
+  fi
+  echo "  $cache cache, $runs runs each, alternating$([ "$cache" = warm ] && echo ", after one warm-up run each")"
+  printf '  %-8s %10s %8s %12s %8s   %s\n' program "median s" "/find" "peak RSS KB" "/find" runs
+  for name in $programs; do
+    s=$(median <"$work/$name-s"); kb=$(median <"$work/$name-kb")
+    printf '  %-8s %10s %8s %12s %8s   %s\n' "$name" "$s" \
+      "$([ -n "$find_s" ] && awk -v a="$s" -v b="$find_s" 'BEGIN { printf "%.2f", a / b }')" "$kb" \
+      "$([ -n "$find_kb" ] && awk -v a="$kb" -v b="$find_kb" 'BEGIN { printf "%.2f", a / b }')" \
+      "$(tr '\n' ' ' <"$work/$name-s")"
+  done
+}
+
 compare_root() {
   local root=$1 generated=$2
-  local -a walk_cmd=("$walk" --list "$root")
-  local -a find_cmd=(find "$root" -iname '*.tmp' ! -type d)
-  local i
 
   echo
   echo "== $root"
-  # Warm-up: both programs read the whole tree once before anything is timed.
-  timed_run "${walk_cmd[@]}"
-  timed_run "${find_cmd[@]}"
-
-  : >"$work/walk-s"; : >"$work/find-s"; : >"$work/walk-kb"; : >"$work/find-kb"
-  for ((i = 0; i < runs; i++)); do
-    timed_run "${walk_cmd[@]}"
-    echo "$SECONDS_TAKEN" >>"$work/walk-s"; echo "$PEAK_KB" >>"$work/walk-kb"
-    timed_run "${find_cmd[@]}"
-    echo "$SECONDS_TAKEN" >>"$work/find-s"; echo "$PEAK_KB" >>"$work/find-kb"
-  done
-  local walk_s find_s walk_kb find_kb
-  walk_s=$(median <"$work/walk-s"); find_s=$(median <"$work/find-s")
-  walk_kb=$(median <"$work/walk-kb"); find_kb=$(median <"$work/find-kb")
-  echo "  runs: $runs each, alternating, after one warm-up run each"
-  echo "  wall seconds (median): dustvane-walk $walk_s  find $find_s  ratio dustvane/find $(
-    awk -v a="$walk_s" -v b="$find_s" 'BEGIN { printf "%.2f", a / b }')"
-  echo "    dustvane-walk runs: $(tr '\n' ' ' <"$work/walk-s")"
-  echo "    find runs:          $(tr '\n' ' ' <"$work/find-s")"
-  echo "  peak RSS KB (median): dustvane-walk $walk_kb  find $find_kb  ratio dustvane/find $(
-    awk -v a="$walk_kb" -v b="$find_kb" 'BEGIN { printf "%.2f", a / b }')"
+  if [ "$cache" = cold ] && [ "$(stat -f -c %T "$root")" = tmpfs ]; then
+    echo "  skipped: on a memory file system (tmpfs) there is no cold cache"
+    return
+  fi
+  time_programs "$root"
+  [ "$cache" = cold ] && return
   if command -v strace >/dev/null; then
-    echo "  system calls, dustvane-walk: $(syscall_counts "${walk_cmd[@]}")"
-    echo "  system calls, find:          $(syscall_counts "${find_cmd[@]}")"
+    program_command walk "$root"
+    echo "  system calls, dustvane-walk: $(syscall_counts "${COMMAND[@]}")"
+    program_command find "$root"
+    echo "  system calls, find:          $(syscall_counts "${COMMAND[@]}")"
   fi
   if [ "$generated" = yes ]; then
     check_counts "$root" || failed=1
@@ -164,7 +239,11 @@ compare_root() {
 }
 
 echo "Machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)," \
-  "$(uname -sr), $(find --version | head -n 1)"
+  "$(uname -sr), $(find --version | head -n 1), $(bfs --version | head -n 1), $(fdfind --version)"
+if [ "$cache" = cold ] && ! cold_permitted; then
+  echo "Cold runs skipped: emptying the caches (/proc/sys/vm/drop_caches) needs root, and is not permitted here."
+  exit 0
+fi
 
 if [ $# -gt 0 ]; then
   # A root the generator made (its report lies beside it) is checked as one.

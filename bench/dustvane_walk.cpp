@@ -1,10 +1,14 @@
-// dustvane-walk [--list] [-0] [--pattern P] ROOT
+// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] ROOT
 //
 // Runs the search over ROOT with the real file system, as the search button
 // does, and reports what it found: with --list every line the search appends
 // to the results list, in order, as raw bytes (each ended by a newline, or by
 // a NUL byte with -0); on standard error every message the search would show,
 // and last a line with the counts, the exact total and the wall time.
+//
+// On POSIX systems --read-ahead chooses when helper threads read the folders
+// ahead of the walk: never, when the walk's reads wait on the disk (the
+// program's own choice, and the default), or always; --threads how many.
 //
 // On Windows paths are UTF-16, and the lines are written as the raw UTF-16LE
 // code units the results list holds, each ended by a 16-bit newline or NUL:
@@ -28,6 +32,9 @@
 #endif
 
 #include "search/find_files.h"
+#ifndef _WIN32
+#include "search/posix/posix_file_system.h"
+#endif
 
 namespace {
 
@@ -61,7 +68,7 @@ class StderrMessages final : public dustvane::MessageDialog {
 };
 
 int Usage() {
-  std::fprintf(stderr, "usage: dustvane-walk [--list] [-0] [--pattern P] ROOT\n");
+  std::fprintf(stderr, "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] ROOT\n");
   return 2;
 }
 
@@ -93,6 +100,8 @@ int main(int argc, char** argv) {
   PathString pattern = DV_PATH("*.tmp");
   PathString root;
   bool haveRoot = false;
+  PathString readAhead = DV_PATH("cold");
+  unsigned threads = 0;
   for (int i = 1; i < count; ++i) {
     const PathString& arg = args[static_cast<size_t>(i)];
     if (arg == DV_PATH("--list")) {
@@ -101,6 +110,10 @@ int main(int argc, char** argv) {
       terminator = DV_PATH('\0');
     } else if (arg == DV_PATH("--pattern") && i + 1 < count) {
       pattern = args[static_cast<size_t>(++i)];
+    } else if (arg == DV_PATH("--read-ahead") && i + 1 < count) {
+      readAhead = args[static_cast<size_t>(++i)];
+    } else if (arg == DV_PATH("--threads") && i + 1 < count) {
+      threads = static_cast<unsigned>(std::stoul(args[static_cast<size_t>(++i)]));
     } else if (!haveRoot && (arg.empty() || arg[0] != '-' || arg == DV_PATH("-"))) {
       root = arg;
       haveRoot = true;
@@ -110,7 +123,21 @@ int main(int argc, char** argv) {
   }
   if (!haveRoot) return Usage();
 
+#ifdef _WIN32
+  if (readAhead != DV_PATH("cold") || threads != 0) return Usage();
   std::unique_ptr<dustvane::FileSystem> fileSystem = dustvane::MakeNativeFileSystem();
+#else
+  dustvane::ReadAheadMode mode = dustvane::ReadAheadMode::kWhenCold;
+  if (readAhead == "off") {
+    mode = dustvane::ReadAheadMode::kOff;
+  } else if (readAhead == "always") {
+    mode = dustvane::ReadAheadMode::kAlways;
+  } else if (readAhead != "cold") {
+    return Usage();
+  }
+  std::unique_ptr<dustvane::FileSystem> fileSystem =
+      dustvane::MakePosixFileSystem(mode, threads != 0 ? threads : dustvane::FolderReadAhead::kThreads);
+#endif
   StreamResults results(list, terminator);
   StderrMessages messages;
   dustvane::SearchContext context{*fileSystem, results, messages};

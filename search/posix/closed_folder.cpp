@@ -7,6 +7,12 @@ namespace dustvane {
 
 bool IsClosedFolder(const MountMap& mounts, FolderChain& chain, const std::string& absoluteFolder,
                     std::string_view name) {
+  return IsClosedFolder(mounts, chain.InnermostFd(), absoluteFolder, name,
+                        [&chain](const FolderIdentity& identity) { return chain.Holds(identity); });
+}
+
+bool IsClosedFolder(const MountMap& mounts, int folderFd, const std::string& absoluteFolder, std::string_view name,
+                    const std::function<bool(const FolderIdentity&)>& isInside) {
   switch (mounts.At(absoluteFolder + std::string(name) + "/")) {
     case MountAt::kNone:
       return false;
@@ -17,10 +23,10 @@ bool IsClosedFolder(const MountMap& mounts, FolderChain& chain, const std::strin
   }
   struct stat st;
   // Only the mount already there is looked at: an automount is not set off.
-  if (fstatat(chain.InnermostFd(), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
+  if (fstatat(folderFd, std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) {
     return false;
   }
-  return chain.Holds({st.st_dev, st.st_ino});
+  return isInside({st.st_dev, st.st_ino});
 }
 
 }  // namespace dustvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +19,11 @@ namespace dustvane {
 // may ask it of its own chain and the same map.
 bool IsClosedFolder(const MountMap& mounts, FolderChain& chain, const std::string& absoluteFolder,
                     std::string_view name);
+
+// The same for a walker that keeps its folders its own way: `folderFd` is
+// the folder that holds `name`, and `isInside` tells whether an identity is
+// that of a folder the walker is inside.
+bool IsClosedFolder(const MountMap& mounts, int folderFd, const std::string& absoluteFolder, std::string_view name,
+                    const std::function<bool(const FolderIdentity&)>& isInside);
 
 }  // namespace dustvane

@@ -12,6 +12,10 @@
 // enumeration of the same folder (files after folders) is served from the
 // same listing. Folders are reached through the chain of open folders
 // (folder_chain.h); the mount table is read once, when a walk starts.
+//
+// When the walk's own reads wait on the disk, helper threads read the folders
+// it will come to next (folder_read_ahead.h). They only warm the cache: the
+// walk still reads every folder itself, so its results are the same.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,7 +34,9 @@
 #include "search/posix/file_removal.h"
 #include "search/posix/folder_chain.h"
 #include "search/posix/folder_listing.h"
+#include "search/posix/folder_read_ahead.h"
 #include "search/posix/mount_map.h"
+#include "search/posix/posix_file_system.h"
 
 namespace dustvane {
 
@@ -42,7 +48,7 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 class PosixFileSystem final : public FileSystem {
  public:
-  PosixFileSystem() = default;
+  PosixFileSystem(ReadAheadMode readAhead, unsigned threads) : readAhead_(budget_, readAhead, threads) {}
   ~PosixFileSystem() override { CloseFolders(); }
 
   Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override {
@@ -57,6 +63,8 @@ class PosixFileSystem final : public FileSystem {
     } else {
       listingValid_ = false;
       lastHanded_ = kNone;
+      // The helpers of a walk stop before the chain starts another.
+      if (!readAhead_.Covers(folder)) readAhead_.Stop();
       bool newWalk = false;
       Result<int> fd = chain_.Open(folder, &newWalk);
       if (newWalk) mounts_ = MountMap(ReadMountTable());
@@ -70,11 +78,18 @@ class PosixFileSystem final : public FileSystem {
       }
       listedFolder_ = folder;
       absoluteFolder_ = chain_.AbsolutePath(folder);
+      if (fd.ok()) {
+        if (newWalk) readAhead_.Start(folder, fd.value(), absoluteFolder_, mounts_);
+        readAhead_.Listed(folder);
+      }
       listingHoldsMounts_ = fd.ok() && mounts_.HoldsAny(absoluteFolder_);
       listingValid_ = true;
       listingUses_ = 1;
     }
     namePattern_ = pattern.substr(folder.size());
+    // The file pass's pattern: the helpers look at the matches ahead too, so
+    // that the walk's query of their lengths finds them in the cache.
+    if ((mask & AttrDirectory) == 0 && !namePattern_.empty()) readAhead_.LookForFiles(namePattern_);
     mask_ = mask;
     next_ = 0;
     started_ = true;
@@ -126,6 +141,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void CloseFolders() override {
+    readAhead_.Stop();
     chain_.Close();
     listing_.Clear();
     listingValid_ = false;
@@ -188,6 +204,8 @@ class PosixFileSystem final : public FileSystem {
   DescriptorBudget budget_;
   FolderChain chain_{budget_};
   MountMap mounts_;
+  // After what it uses, so that it stops before they go.
+  FolderReadAhead readAhead_;
 
   FolderListing listing_;
   std::string listedFolder_;
@@ -206,7 +224,11 @@ class PosixFileSystem final : public FileSystem {
 
 }  // namespace
 
-std::unique_ptr<FileSystem> MakeNativeFileSystem() { return std::make_unique<PosixFileSystem>(); }
+std::unique_ptr<FileSystem> MakePosixFileSystem(ReadAheadMode readAhead, unsigned threads) {
+  return std::make_unique<PosixFileSystem>(readAhead, threads);
+}
+
+std::unique_ptr<FileSystem> MakeNativeFileSystem() { return MakePosixFileSystem(ReadAheadMode::kWhenCold); }
 
 PathString LocalDiskRoot() { return "/"; }
 

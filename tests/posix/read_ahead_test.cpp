@@ -1,0 +1,211 @@
+// The search with the folders read ahead on helper threads: its results are
+// exactly those of the walk alone, and nothing of the helpers outlives it.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "search/find_files.h"
+#include "search/posix/posix_file_system.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/temp_folder.h"
+
+namespace dustvane {
+namespace {
+
+// Everything a search tells.
+struct Outcome {
+  std::vector<std::string> lines;
+  std::vector<std::string> messages;
+  int16_t files = 0;
+  int16_t folders = 0;
+  std::string total;
+  bool operator==(const Outcome&) const = default;
+};
+
+Outcome Search(ReadAheadMode mode, const std::string& root, const std::string& refuse = "") {
+  std::unique_ptr<FileSystem> fs = MakePosixFileSystem(mode);
+  testing::RecordingResults results;
+  if (!refuse.empty()) results.refuse = refuse;
+  testing::RecordingMessages messages;
+  SearchContext context{*fs, results, messages};
+  Outcome out;
+  PathString path = root;
+  Result<ByteTotal> total = FindFiles(context, path, "*.tmp", out.files, out.folders);
+  fs->CloseFolders();
+  out.total = total.ok() ? DecimalDigits(total.value()) : ErrorMessageText(total.failure());
+  out.lines = results.lines;
+  out.messages = messages.texts;
+  return out;
+}
+
+size_t EntriesIn(const char* folder) {
+  size_t count = 0;
+  if (DIR* dir = opendir(folder)) {
+    while (readdir(dir) != nullptr) ++count;
+    closedir(dir);
+  }
+  return count;
+}
+size_t Threads() { return EntriesIn("/proc/self/task"); }
+size_t OpenDescriptors() { return EntriesIn("/proc/self/fd"); }
+
+class ReadAheadTest : public ::testing::Test {
+ protected:
+  void Folder(const std::string& relative) { ASSERT_EQ(mkdir((root + relative).c_str(), 0755), 0) << relative; }
+  void Make(const std::string& relative, const std::string& content = "") {
+    std::ofstream(root + relative, std::ios::binary) << content;
+  }
+
+  // A tree of a few hundred folders drawn from a fixed seed: matches in any
+  // case, hidden ones, decoys, links to folders and a loop back to the top,
+  // FIFOs, a folder named like a match, and a chain deeper than the helpers
+  // go (paths past 4,096 bytes).
+  void MakeGeneratedTree() {
+    uint64_t state = 20240917;
+    auto next = [&state](uint64_t below) {
+      state = state * 6364136223846793005u + 1442695040888963407u;
+      return (state >> 33) % below;
+    };
+    std::vector<std::string> folders = {""};
+    for (size_t i = 0; i < folders.size() && folders.size() < 400; ++i) {
+      const std::string at = folders[i];
+      const uint64_t subFolders = at.size() > 40 ? 0 : next(5);
+      for (uint64_t k = 0; k < subFolders; ++k) {
+        const std::string name = at + (next(6) == 0 ? ".d" : "d") + std::to_string(folders.size()) + "/";
+        Folder(name);
+        folders.push_back(name);
+      }
+      static const char* const kEndings[] = {".tmp", ".TMP", ".Tmp", ".tmpl", ".temp", "tmp"};
+      for (uint64_t k = next(6); k > 0; --k) {
+        Make(at + (next(5) == 0 ? "." : "") + std::to_string(k) + kEndings[next(6)], std::string(next(50), 'x'));
+      }
+      if (next(9) == 0) symlink((root + folders[next(folders.size())]).c_str(), (root + at + "link.tmp").c_str());
+      if (next(15) == 0) mkfifo((root + at + "fifo.tmp").c_str(), 0644);
+    }
+    symlink(root.c_str(), (root + "loop-to-top").c_str());
+    Folder("old.tmp");
+    Make("old.tmp/inside.tmp", "12345");
+    Folder("deep");
+    int fd = open((root + "deep").c_str(), O_RDONLY | O_DIRECTORY);
+    for (int level = 0; level < 700; ++level) {
+      ASSERT_EQ(mkdirat(fd, "level", 0755), 0);
+      const int inner = openat(fd, "level", O_RDONLY | O_DIRECTORY);
+      close(fd);
+      ASSERT_GE(inner, 0);
+      fd = inner;
+      if (level % 50 == 0) close(openat(fd, "m.tmp", O_CREAT | O_WRONLY, 0644));
+    }
+    close(fd);
+  }
+
+  void ExpectSameWithAndWithout(const std::string& where, const std::string& refuse = "") {
+    const Outcome alone = Search(ReadAheadMode::kOff, where, refuse);
+    EXPECT_GT(alone.folders, 0);
+    EXPECT_EQ(Search(ReadAheadMode::kAlways, where, refuse), alone);
+  }
+
+  testing::TempFolder folder;
+  std::string root = folder.path();
+};
+
+TEST_F(ReadAheadTest, GeneratedTreeGivesTheSameResultsWithAndWithoutReadAhead) {
+  MakeGeneratedTree();
+  ExpectSameWithAndWithout(root);
+  // A refused line ends its level with a message halfway through the walk.
+  ExpectSameWithAndWithout(root, Search(ReadAheadMode::kOff, root).lines.at(40));
+}
+
+TEST_F(ReadAheadTest, SameResultsWhenTheOpenFilesLimitLeavesTheHelpersAlmostNothing) {
+  MakeGeneratedTree();
+  struct rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  for (rlim_t limit : {16, 40}) {
+    struct rlimit low = saved;
+    low.rlim_cur = limit;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    ExpectSameWithAndWithout(root);
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
+  }
+}
+
+TEST_F(ReadAheadTest, OverflowAndForeignMountsGiveTheSameResultsWithAndWithoutReadAhead) {
+  MakeGeneratedTree();
+  Folder("many");
+  for (int i = 0; i < 32800; ++i) Make("many/" + std::to_string(i) + ".tmp");
+  Folder("proc");
+  Folder("memory");
+  Folder("self");
+  const pid_t child = fork();
+  if (child == 0) {
+    // Mounts in a namespace of the child's own, gone with it.
+    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("proc", (root + "proc").c_str(), "proc", 0, nullptr) != 0 ||
+        mount("tmpfs", (root + "memory").c_str(), "tmpfs", 0, nullptr) != 0 ||
+        mount(root.c_str(), (root + "self").c_str(), nullptr, MS_BIND, nullptr) != 0) {
+      _exit(77);
+    }
+    std::ofstream(root + "memory/on-tmpfs.tmp") << "t";
+    _exit(Search(ReadAheadMode::kAlways, root) == Search(ReadAheadMode::kOff, root) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) {
+    ExpectSameWithAndWithout(root);  // no mounts allowed here: the overflow alone
+  } else {
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+  }
+}
+
+TEST_F(ReadAheadTest, NoHelperThreadOrFolderOutlivesASearchEvenOneEndedByAMessage) {
+  MakeGeneratedTree();
+  const size_t threads = Threads();
+  const size_t descriptors = OpenDescriptors();
+  size_t mostThreads = 0;
+  {
+    std::unique_ptr<FileSystem> fs = MakePosixFileSystem(ReadAheadMode::kAlways);
+    testing::RecordingResults results;
+    results.whenAdded = [&](const PathString&) { mostThreads = std::max(mostThreads, Threads()); };
+    results.refuse = Search(ReadAheadMode::kOff, root).lines.at(20);
+    testing::RecordingMessages messages;
+    SearchContext context{*fs, results, messages};
+    for (int failingShows : {0, 1000}) {
+      // The second search ends at its first message: showing it fails, at
+      // every level on the way out.
+      messages.failNextShows = failingShows;
+      int16_t files = 0, folders = 0;
+      PathString path = root;
+      const Result<ByteTotal> total = FindFiles(context, path, "*.tmp", files, folders);
+      EXPECT_EQ(total.ok(), failingShows == 0);
+      fs->CloseFolders();
+      EXPECT_EQ(Threads(), threads);
+      EXPECT_EQ(OpenDescriptors(), descriptors);
+    }
+    EXPECT_GT(mostThreads, threads);  // the helpers did run
+  }
+  {
+    // A program that ends during a search lets go of the layer in the middle
+    // of a walk, without closing its folders first.
+    std::unique_ptr<FileSystem> fs = MakePosixFileSystem(ReadAheadMode::kAlways);
+    ASSERT_TRUE(fs->EnumFirst(root, kFoldersAndFilesMask).ok());
+  }
+  EXPECT_EQ(Threads(), threads);
+  EXPECT_EQ(OpenDescriptors(), descriptors);
+}
+
+}  // namespace
+}  // namespace dustvane
