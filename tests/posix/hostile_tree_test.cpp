@@ -2,11 +2,9 @@
 // depth and width, trees that change under the walk, foreign mounts inside.
 
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -24,6 +22,7 @@
 #include "search/byte_total.h"
 #include "search/file_system.h"
 #include "search/find_files.h"
+#include "tests/support/child_process.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/temp_folder.h"
 
@@ -34,29 +33,9 @@ using ::testing::Each;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
 using ::testing::UnorderedElementsAreArray;
-
-// Runs `body` in a child process with a mount namespace of its own, so that
-// whatever it mounts disappears with it. Returns false where that is not allowed.
-template <class Body>
-bool InPrivateMountNamespace(Body body, int* status) {
-  const pid_t child = fork();
-  if (child == 0) {
-    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) _exit(77);
-    _exit(body());
-  }
-  waitpid(child, status, 0);
-  return !(WIFEXITED(*status) && WEXITSTATUS(*status) == 77);
-}
-
-// Runs `body` in a child process, for limits that must not outlast it.
-template <class Body>
-int InChildProcess(Body body) {
-  const pid_t child = fork();
-  if (child == 0) _exit(body());
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128;
-}
+using testing::InChildProcess;
+using testing::InPrivateMountNamespace;
+using testing::kNotAllowedHere;
 
 class HostileTreeTest : public ::testing::Test {
  protected:
@@ -294,25 +273,16 @@ TEST_F(HostileTreeTest, ProcAndSysfsMountedInsideTheTreeAreNeverEntered) {
   Folder("p");
   Folder("s");
   Make("mine.tmp");
-  int status = 0;
-  const bool ran = InPrivateMountNamespace(
-      [&] {
-        if (mount("proc", (root + "p").c_str(), "proc", 0, nullptr) != 0) return 77;
-        if (mount("sysfs", (root + "s").c_str(), "sysfs", 0, nullptr) != 0) return 77;
-        std::unique_ptr<FileSystem> inside = MakeNativeFileSystem();
-        testing::RecordingResults results;
-        testing::RecordingMessages messages;
-        SearchContext context{*inside, results, messages};
-        PathString path = root;
-        int16_t files = 0, folders = 0;
-        Result<ByteTotal> total = FindFiles(context, path, "*.tmp", files, folders);
-        const bool good = total.ok() && messages.texts.empty() && folders == 0 &&
-                          results.lines == std::vector<PathString>{root + "mine.tmp"};
-        return good ? 0 : 1;
-      },
-      &status);
-  if (!ran) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const int code = InPrivateMountNamespace([&] {
+    if (mount("proc", (root + "p").c_str(), "proc", 0, nullptr) != 0) return kNotAllowedHere;
+    if (mount("sysfs", (root + "s").c_str(), "sysfs", 0, nullptr) != 0) return kNotAllowedHere;
+    Outcome found = Search(root);
+    const bool good = found.ok && found.messages.empty() && found.folders == 0 &&
+                      found.lines == std::vector<std::string>{root + "mine.tmp"};
+    return good ? 0 : 1;
+  });
+  if (code == kNotAllowedHere) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
+  EXPECT_EQ(code, 0);
 }
 
 // --- the walk's own limits and the mounts it meets -------------------------
@@ -375,7 +345,7 @@ TEST_F(HostileTreeTest, SmallOpenFilesLimitStillSearchesADeepTreeWhole) {
   }
   const int code = InChildProcess([&] {
     const struct rlimit limit = {16, 16};
-    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return 77;
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return kNotAllowedHere;
     Outcome found = Search(root);
     for (const std::string& message : found.messages) std::fprintf(stderr, "%s\n", message.c_str());
     return found.messages.empty() && found.lines.size() == 41 + 8 * 2 ? 0 : 1;
@@ -401,28 +371,22 @@ TEST_F(HostileTreeTest, MountTableIsReadOncePerWalkHoweverOftenFoldersAreReopene
   Chain("", "d", 30);
   std::string above;
   for (int depth = 0; depth < 30; ++depth, above += "d/") Chain(above, "e", 2, 1);
-  const int code = InChildProcess([&] {
+  const int code = InPrivateMountNamespace([&] {
     const struct rlimit limit = {16, 16};
-    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return 77;
-    int status = 0;
-    const bool ran = InPrivateMountNamespace(
-        [&] {
-          std::string folder = root;
-          for (int depth = 0; depth < 30; ++depth, folder += "d/") {
-            if (mount("tmpfs", (folder + "e/e").c_str(), "tmpfs", 0, nullptr) != 0) return 77;
-          }
-          const long before = ReadCallsSoFar();
-          Outcome found = Search(root);
-          const long reads = ReadCallsSoFar() - before;
-          std::fprintf(stderr, "read calls during the walk: %ld\n", reads);
-          return found.messages.empty() && found.folders == 30 * 3 && found.lines.size() == 30 * 2 && reads < 10
-                     ? 0
-                     : 1;
-        },
-        &status);
-    return ran && WIFEXITED(status) ? WEXITSTATUS(status) : 77;
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return kNotAllowedHere;
+    std::string folder = root;
+    for (int depth = 0; depth < 30; ++depth, folder += "d/") {
+      if (mount("tmpfs", (folder + "e/e").c_str(), "tmpfs", 0, nullptr) != 0) return kNotAllowedHere;
+    }
+    const long before = ReadCallsSoFar();
+    Outcome found = Search(root);
+    const long reads = ReadCallsSoFar() - before;
+    std::fprintf(stderr, "read calls during the walk: %ld\n", reads);
+    return found.messages.empty() && found.folders == 30 * 3 && found.lines.size() == 30 * 2 && reads < 10
+               ? 0
+               : 1;
   });
-  if (code == 77) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
+  if (code == kNotAllowedHere) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
   EXPECT_EQ(code, 0);
 }
 
@@ -442,23 +406,17 @@ TEST_F(HostileTreeTest, FolderMountedInsideItselfIsSearchedOnce) {
   Make("tree/once.tmp", "abc");
   Folder("tree/sub");
   Folder("tree/sub/loop");
-  const int code = InChildProcess([&] {
-    int status = 0;
-    const bool ran = InPrivateMountNamespace(
-        [&] {
-          if (mount((root + "tree").c_str(), (root + "tree/sub/loop").c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0) {
-            return 77;
-          }
-          Outcome found = Search(root + "tree/");
-          return found.messages.empty() && found.folders == 1 &&
-                         found.lines == std::vector<std::string>{root + "tree/once.tmp"} && found.total == 3u
-                     ? 0
-                     : 1;
-        },
-        &status);
-    return ran && WIFEXITED(status) ? WEXITSTATUS(status) : 77;
+  const int code = InPrivateMountNamespace([&] {
+    if (mount((root + "tree").c_str(), (root + "tree/sub/loop").c_str(), nullptr, MS_BIND | MS_REC, nullptr) != 0) {
+      return kNotAllowedHere;
+    }
+    Outcome found = Search(root + "tree/");
+    return found.messages.empty() && found.folders == 1 &&
+                   found.lines == std::vector<std::string>{root + "tree/once.tmp"} && found.total == 3u
+               ? 0
+               : 1;
   });
-  if (code == 77) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
+  if (code == kNotAllowedHere) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
   EXPECT_EQ(code, 0);
 }
 
@@ -467,34 +425,31 @@ TEST_F(HostileTreeTest, TheMountOnTopDecidesAndAnAutomountPointIsNeverSetOff) {
   // the one below.
   Folder("triggered");
   Folder("waiting");
-  int status = 0;
-  const bool ran = InPrivateMountNamespace(
-      [&] {
-        // Nothing answers the automount's requests: a walk that set one off
-        // would wait for ever, so the alarm ends it instead.
-        alarm(60);
-        int pipeFds[2];
-        if (pipe(pipeFds) != 0) return 77;
-        const std::string options = "fd=" + std::to_string(pipeFds[1]) + ",pgrp=" + std::to_string(getpgrp()) +
-                                    ",minproto=5,maxproto=5,direct";
-        for (const char* point : {"triggered", "waiting"}) {
-          if (mount("automount", (root + point).c_str(), "autofs", 0, options.c_str()) != 0 &&
-              mount("proc", (root + point).c_str(), "proc", 0, nullptr) != 0) {
-            return 77;
-          }
-        }
-        // The disk an automount would put on top of its point.
-        if (mount("tmpfs", (root + "triggered").c_str(), "tmpfs", 0, nullptr) != 0) return 77;
-        std::ofstream(root + "triggered/on-top.tmp") << "x";
-        Outcome found = Search(root);
-        return found.messages.empty() && found.folders == 1 &&
-                       found.lines == std::vector<std::string>{root + "triggered/on-top.tmp"}
-                   ? 0
-                   : 1;
-      },
-      &status);
-  if (!ran) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const int code = InPrivateMountNamespace([&] {
+    // Nothing answers the automount's requests: a walk that set one off
+    // would wait for ever, so the alarm ends it instead.
+    alarm(60);
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return kNotAllowedHere;
+    const std::string options = "fd=" + std::to_string(pipeFds[1]) + ",pgrp=" + std::to_string(getpgrp()) +
+                                ",minproto=5,maxproto=5,direct";
+    for (const char* point : {"triggered", "waiting"}) {
+      if (mount("automount", (root + point).c_str(), "autofs", 0, options.c_str()) != 0 &&
+          mount("proc", (root + point).c_str(), "proc", 0, nullptr) != 0) {
+        return kNotAllowedHere;
+      }
+    }
+    // The disk an automount would put on top of its point.
+    if (mount("tmpfs", (root + "triggered").c_str(), "tmpfs", 0, nullptr) != 0) return kNotAllowedHere;
+    std::ofstream(root + "triggered/on-top.tmp") << "x";
+    Outcome found = Search(root);
+    return found.messages.empty() && found.folders == 1 &&
+                   found.lines == std::vector<std::string>{root + "triggered/on-top.tmp"}
+               ? 0
+               : 1;
+  });
+  if (code == kNotAllowedHere) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
+  EXPECT_EQ(code, 0);
 }
 
 }  // namespace

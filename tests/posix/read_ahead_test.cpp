@@ -3,11 +3,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -20,6 +18,7 @@
 
 #include "search/find_files.h"
 #include "search/posix/posix_file_system.h"
+#include "tests/support/child_process.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/temp_folder.h"
 
@@ -149,25 +148,19 @@ TEST_F(ReadAheadTest, OverflowAndForeignMountsGiveTheSameResultsWithAndWithoutRe
   Folder("proc");
   Folder("memory");
   Folder("self");
-  const pid_t child = fork();
-  if (child == 0) {
-    // Mounts in a namespace of the child's own, gone with it.
-    if (unshare(CLONE_NEWNS) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        mount("proc", (root + "proc").c_str(), "proc", 0, nullptr) != 0 ||
+  const int code = testing::InPrivateMountNamespace([&] {
+    if (mount("proc", (root + "proc").c_str(), "proc", 0, nullptr) != 0 ||
         mount("tmpfs", (root + "memory").c_str(), "tmpfs", 0, nullptr) != 0 ||
         mount(root.c_str(), (root + "self").c_str(), nullptr, MS_BIND, nullptr) != 0) {
-      _exit(77);
+      return testing::kNotAllowedHere;
     }
     std::ofstream(root + "memory/on-tmpfs.tmp") << "t";
-    _exit(Search(ReadAheadMode::kAlways, root) == Search(ReadAheadMode::kOff, root) ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) {
+    return Search(ReadAheadMode::kAlways, root) == Search(ReadAheadMode::kOff, root) ? 0 : 1;
+  });
+  if (code == testing::kNotAllowedHere) {
     ExpectSameWithAndWithout(root);  // no mounts allowed here: the overflow alone
   } else {
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(code, 0);
   }
 }
 
