@@ -30,6 +30,7 @@ std::string KernelPath(int fd) {
 }  // namespace
 
 Result<int> FolderChain::Open(const std::string& folder, bool* startsWalk) {
+  openedNow_ = false;
   if (!levels_.empty()) {
     // Keep the deepest folder whose path begins `folder`.
     const size_t common =
@@ -102,6 +103,7 @@ MaybeFailure FolderChain::OpenRoot(const std::string& folder) {
   budget_.Take();
   path_ = folder;
   levels_.push_back({folder.size(), fd, false, {}});
+  openedNow_ = true;
   firstOpen_ = 1;
   absoluteRoot_ = KernelPath(fd);
   return std::nullopt;
@@ -114,6 +116,7 @@ MaybeFailure FolderChain::Descend(std::string_view name, size_t end) {
   Result<int> fd = OpenChildOf(levels_.size() - 1, name);
   if (!fd.ok()) return fd.failure();
   levels_.push_back({end, fd.value(), false, {}});
+  openedNow_ = true;
   return std::nullopt;
 }
 
@@ -133,6 +136,7 @@ MaybeFailure FolderChain::ReopenInnermost() {
       failure = fd.failure();
     } else {
       levels_.push_back({level.end, fd.value(), false, {}});
+      openedNow_ = true;
       // A folder replaced since it was given back, even by one moved here
       // from elsewhere, is not the one the walk was in.
       if (!level.known || !Learn(levels_.back()) || !(levels_.back().identity == level.identity)) {

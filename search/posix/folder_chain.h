@@ -46,6 +46,9 @@ class FolderChain {
   // The innermost folder's path and its descriptor (open once Open succeeded).
   const std::string& Path() const { return path_; }
   int InnermostFd() const { return levels_.back().fd; }
+  // Whether the last Open opened the innermost folder's descriptor, rather
+  // than finding it open already (and perhaps read from).
+  bool InnermostOpenedNow() const { return openedNow_; }
   // `folder` of this chain written from the system's root, as the mount
   // table writes paths: the root's own path may be relative or pass links.
   std::string AbsolutePath(const std::string& folder) const;
@@ -75,6 +78,7 @@ class FolderChain {
   std::vector<Level> levels_;
   size_t firstOpen_ = 0;  // levels 1 .. firstOpen_-1 are given back; 0 stays open
   std::string absoluteRoot_;
+  bool openedNow_ = false;
 };
 
 }  // namespace dustvane

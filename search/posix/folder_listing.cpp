@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #ifdef __linux__
 #include <sys/syscall.h>
@@ -42,6 +43,12 @@ void FolderListing::Clear() {
   names_.clear();
 }
 
+void FolderListing::MoveEntriesTo(FolderListing& to) {
+  to.entries_ = std::move(entries_);
+  to.names_ = std::move(names_);
+  Clear();
+}
+
 void FolderListing::Add(int fd, std::string_view name, unsigned char type) {
   EntryKind kind = KindOfDirentType(type);
   if (kind == EntryKind::kUnknown) {
@@ -66,9 +73,9 @@ struct LinuxDirent64 {
   char d_name[];
 };
 
-MaybeFailure FolderListing::Read(int fd) {
+MaybeFailure FolderListing::Read(int fd, bool openedNow) {
   Clear();
-  if (lseek(fd, 0, SEEK_SET) < 0) return ErrnoFailure(errno);
+  if (!openedNow && lseek(fd, 0, SEEK_SET) < 0) return ErrnoFailure(errno);
   constexpr size_t kBufferSize = 64 * 1024;
   if (!buffer_) buffer_.reset(new char[kBufferSize]);
   while (true) {
@@ -88,7 +95,7 @@ MaybeFailure FolderListing::Read(int fd) {
 
 #else
 
-MaybeFailure FolderListing::Read(int fd) {
+MaybeFailure FolderListing::Read(int fd, bool /*openedNow*/) {
   Clear();
   const int copy = dup(fd);
   if (copy < 0) return ErrnoFailure(errno);

@@ -23,9 +23,13 @@ EntryKind KindOfMode(mode_t mode);
 class FolderListing {
  public:
   // Reads every entry of the open folder `fd` from its start. Entries whose
-  // kind the listing does not tell are asked with one lstat each.
-  MaybeFailure Read(int fd);
+  // kind the listing does not tell are asked with one lstat each. A folder
+  // opened just now is at its start already and is not rewound.
+  MaybeFailure Read(int fd, bool openedNow = false);
   void Clear();
+  // Hands the entries over to `to`, whose own are dropped; this listing is
+  // left empty and keeps its read buffer.
+  void MoveEntriesTo(FolderListing& to);
 
   size_t size() const { return entries_.size(); }
   std::string_view Name(size_t i) const {

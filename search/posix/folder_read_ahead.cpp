@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <optional>
 #include <system_error>
 
 #include "search/name_pattern.h"
@@ -22,6 +23,8 @@ using namespace std::chrono_literals;
 // request while the walk catches up, small enough that a search cut short
 // has read little in vain.
 constexpr size_t kWindow = 1024;
+// How far the walk moves into a full window before the helpers go on.
+constexpr size_t kRefill = kWindow / 4;
 // Fewer descriptors than this and the read-ahead is not worth starting: a
 // helper needs the parent and the folder it opens.
 constexpr size_t kFewestHeld = 4;
@@ -29,8 +32,9 @@ constexpr size_t kFewestHeld = 4;
 // small in trees thousands of folders deep.
 constexpr size_t kLongestPath = 4096;
 // How often the walk looks whether its own reads went to the disk while the
-// helpers rest, in folders: often enough to start them within a few folders
-// of a cold stretch, rarely enough to cost nothing when it is warm.
+// helpers rest, and a helper whether its own did, in folders: often enough
+// to start or rest them within a few folders of a change, rarely enough to
+// cost nothing.
 constexpr unsigned kLookEvery = 16;
 // This many helper listings in a row served from the cache, and the helpers
 // rest until the walk meets the disk again.
@@ -85,30 +89,54 @@ void FolderReadAhead::Start(const std::string& root, int rootFd, const std::stri
   }
 }
 
-void FolderReadAhead::Listed(const std::string& folder) {
-  if (!started_) return;
+bool FolderReadAhead::Reached(const std::string& folder, int fd, FolderListing& listing) {
+  if (!started_) return false;
   if (active_.load(std::memory_order_relaxed)) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (plan_.WalkReaches(folder)) {
-      // The walk has moved the window on: one more folder may be read.
-      if (resting_ > 0) work_.notify_one();
-      return;
+    bool known = false;
+    std::optional<FolderListing> handed;
+    FolderIdentity identity;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      const AheadFolderPtr here = plan_.WalkReaches(folder);
+      if (here == nullptr) {
+        // Helpers still busy are catching up. With nothing left, they went
+        // nowhere near the walk: they start again from where it is.
+        if (plan_.HasTask() || !seedAt_.empty()) return false;
+      } else {
+        // Helpers that filled the window wait until the walk has used a good
+        // part of it, then fill it again together: waking one for every
+        // folder the walk passes would cost a switch per folder.
+        if (windowFull_ && plan_.Ahead() + kRefill <= kWindow) {
+          windowFull_ = false;
+          work_.notify_all();
+        }
+        known = true;
+        handed = std::move(here->listing);
+        here->listing.reset();
+        identity = here->identity;
+      }
     }
-    // Helpers still busy are catching up. With nothing left, they went
-    // nowhere near the walk: they start again from where it is.
-    if (plan_.HasTask() || !seedAt_.empty()) return;
+    if (known) {
+      // Only a listing of the very folder the walk has open will do: the
+      // name may stand for another one by now.
+      struct stat st;
+      if (!handed || fstat(fd, &st) != 0 || !(FolderIdentity{st.st_dev, st.st_ino} == identity)) return false;
+      handed->MoveEntriesTo(listing);
+      return true;
+    }
   }
   // Looked at only now and then, and never where the helpers do not go.
-  if (++sinceLooked_ < kLookEvery || folder.size() > kLongestPath) return;
+  if (++sinceLooked_ < kLookEvery || folder.size() > kLongestPath) return false;
   sinceLooked_ = 0;
   const uint64_t blocks = BlocksReadByThisThread();
   // Twice in a row: a cold tree reads from the disk all the time, while a
   // warm one may now and then page in a piece of the program itself.
   coldLooks_ = blocks != walkBlocks_ ? coldLooks_ + 1 : 0;
   walkBlocks_ = blocks;
-  if (coldLooks_ < 2 && mode_ != ReadAheadMode::kAlways) return;
+  if (coldLooks_ < 2 && mode_ != ReadAheadMode::kAlways) return false;
   std::lock_guard<std::mutex> lock(mutex_);
   Activate(folder);
+  return false;
 }
 
 void FolderReadAhead::LookForFiles(const std::string& namePattern) {
@@ -135,6 +163,7 @@ void FolderReadAhead::Stop() {
   filePattern_.reset();
   lastFilePattern_.clear();
   active_ = false;
+  windowFull_ = false;
   stop_ = false;
   ++generation_;
   if (rootFd_ >= 0) {
@@ -160,6 +189,7 @@ void FolderReadAhead::Activate(const std::string& folder) {
   plan_.Clear();
   seedAt_ = folder;
   cachedInARow_ = 0;
+  windowFull_ = false;
   active_ = true;
   work_.notify_all();
 }
@@ -177,7 +207,9 @@ void FolderReadAhead::GiveBackDescriptor() {
 
 void FolderReadAhead::Help() {
   FolderListing listing;
+  // Its own disk reads, looked at every kLookEvery listings.
   uint64_t blocks = BlocksReadByThisThread();
+  unsigned sinceLooked = 0;
   std::unique_lock<std::mutex> lock(mutex_);
   while (!stop_) {
     if (!seedAt_.empty()) {
@@ -196,6 +228,7 @@ void FolderReadAhead::Help() {
       continue;
     }
     if (!active_ || !plan_.HasTask() || plan_.Ahead() >= kWindow) {
+      if (active_ && plan_.HasTask()) windowFull_ = true;
       ++resting_;
       work_.wait(lock);
       --resting_;
@@ -211,16 +244,22 @@ void FolderReadAhead::Help() {
     const Tools tools{mounts_, filePattern_, &listing};
     lock.unlock();
     AheadFolderPtr folder = OpenAndList(task.parent, task.parentOpen->fd(), task.name, task.index, tools);
-    const uint64_t blocksNow = BlocksReadByThisThread();
-    const bool fromDisk = blocksNow != blocks;
-    blocks = blocksNow;
+    bool looked = false;
+    bool fromDisk = false;
+    if (++sinceLooked == kLookEvery) {
+      const uint64_t blocksNow = BlocksReadByThisThread();
+      fromDisk = blocksNow != blocks;
+      blocks = blocksNow;
+      sinceLooked = 0;
+      looked = true;
+    }
     lock.lock();
     size_t found = 0;
     if (folder != nullptr && generation == generation_) {
       found = folder->subFolders.size();
       plan_.AddListed(folder);
-      Heard(fromDisk);
     }
+    if (looked && generation == generation_) Heard(fromDisk);
     folder.reset();
     task = AheadTask();
     // Wake a resting helper for each new sub-folder, beyond the one this
@@ -296,7 +335,7 @@ AheadFolderPtr FolderReadAhead::ListOpened(int fd, const AheadFolderPtr& parent,
   auto open = std::make_shared<HeldFolder>(fd, budget_, held_);
   FolderListing& listing = *tools.listing;
   struct stat st;
-  if (listing.Read(fd) || fstat(fd, &st) != 0) return nullptr;
+  if (listing.Read(fd, true) || fstat(fd, &st) != 0) return nullptr;
   auto folder = std::make_shared<AheadFolder>();
   folder->parent = parent;
   folder->index = index;
@@ -315,14 +354,15 @@ AheadFolderPtr FolderReadAhead::ListOpened(int fd, const AheadFolderPtr& parent,
     }
   }
   folder->open = std::move(open);
+  listing.MoveEntriesTo(folder->listing.emplace());
   return folder;
 }
 
-// With the lock held: when the helpers' own listings all come from the
-// cache, the tree ahead is warm and they rest until the walk meets the disk
+// With the lock held, after one helper's last kLookEvery listings: when the
+// helpers' own listings all come from the cache, the tree ahead is warm and they rest until the walk meets the disk
 // again.
 void FolderReadAhead::Heard(bool fromDisk) {
-  cachedInARow_ = fromDisk ? 0 : cachedInARow_ + 1;
+  cachedInARow_ = fromDisk ? 0 : cachedInARow_ + kLookEvery;
   if (mode_ == ReadAheadMode::kWhenCold && cachedInARow_ >= kCachedInARowToRest) {
     active_ = false;
     ++generation_;

@@ -14,8 +14,8 @@
 // (folder_chain.h); the mount table is read once, when a walk starts.
 //
 // When the walk's own reads wait on the disk, helper threads read the folders
-// it will come to next (folder_read_ahead.h). They only warm the cache: the
-// walk still reads every folder itself, so its results are the same.
+// it will come to next (folder_read_ahead.h); the walk takes a helper's
+// listing of a folder only when it is of the very folder the walk has open.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -68,20 +68,19 @@ class PosixFileSystem final : public FileSystem {
       bool newWalk = false;
       Result<int> fd = chain_.Open(folder, &newWalk);
       if (newWalk) mounts_ = MountMap(ReadMountTable());
+      absoluteFolder_ = chain_.AbsolutePath(folder);
       if (!fd.ok()) {
         // A folder we may not read is an empty one: a whole-disk search by an
         // ordinary user meets many, and none of them is worth a message.
         if (fd.failure().number != EACCES) return fd.failure();
         listing_.Clear();
-      } else if (MaybeFailure failure = listing_.Read(fd.value())) {
-        return *failure;
+      } else {
+        if (newWalk) readAhead_.Start(folder, fd.value(), absoluteFolder_, mounts_);
+        if (!readAhead_.Reached(folder, fd.value(), listing_)) {
+          if (MaybeFailure failure = listing_.Read(fd.value(), chain_.InnermostOpenedNow())) return *failure;
+        }
       }
       listedFolder_ = folder;
-      absoluteFolder_ = chain_.AbsolutePath(folder);
-      if (fd.ok()) {
-        if (newWalk) readAhead_.Start(folder, fd.value(), absoluteFolder_, mounts_);
-        readAhead_.Listed(folder);
-      }
       listingHoldsMounts_ = fd.ok() && mounts_.HoldsAny(absoluteFolder_);
       listingValid_ = true;
       listingUses_ = 1;

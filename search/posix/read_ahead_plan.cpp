@@ -64,6 +64,7 @@ void ReadAheadPlan::Clear() {
 }
 
 void ReadAheadPlan::AddPassed(const AheadFolderPtr& folder) {
+  folder->listing.reset();  // the walk has listed it already
   walkAt_ = folder;
   Wait(folder);
 }
@@ -94,14 +95,17 @@ AheadTask ReadAheadPlan::TakeTask() {
   return task;
 }
 
-bool ReadAheadPlan::WalkReaches(std::string_view path) {
+AheadFolderPtr ReadAheadPlan::WalkReaches(std::string_view path) {
   const auto found = aheadByPath_.find(path);
-  if (found == aheadByPath_.end()) return false;
+  if (found == aheadByPath_.end()) return nullptr;
   walkAt_ = found->second;
   const AheadFolder& here = *walkAt_;
 
   while (!ahead_.empty() && CompareFolders(**ahead_.begin(), here) <= 0) {
-    aheadByPath_.erase((*ahead_.begin())->path);
+    AheadFolder& passed = **ahead_.begin();
+    // The walk lists a folder it skipped itself, if it ever comes back.
+    if (&passed != &here) passed.listing.reset();
+    aheadByPath_.erase(passed.path);
     ahead_.erase(ahead_.begin());
   }
   while (!waiting_.empty()) {
@@ -115,7 +119,7 @@ bool ReadAheadPlan::WalkReaches(std::string_view path) {
     folder->next = inner->parent.get() == folder.get() ? inner->index + 1 : folder->subFolders.size();
     Wait(folder);
   }
-  return true;
+  return walkAt_;
 }
 
 }  // namespace dustvane

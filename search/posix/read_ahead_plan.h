@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "search/posix/folder_chain.h"
+#include "search/posix/folder_listing.h"
 
 namespace dustvane {
 
@@ -42,6 +44,8 @@ struct AheadFolder {
   std::vector<std::string> subFolders;
   size_t next = 0;
   std::shared_ptr<HeldFolder> open;
+  // Its entries, kept for the walk until it comes here.
+  std::optional<FolderListing> listing;
 };
 using AheadFolderPtr = std::shared_ptr<AheadFolder>;
 
@@ -76,9 +80,10 @@ class ReadAheadPlan {
   // Folders listed ahead of the walk and not yet reached by it.
   size_t Ahead() const { return ahead_.size(); }
 
-  // The walk has come to `folder`. Returns false when the plan does not know
-  // it (the read-ahead is behind there, or never goes there).
-  bool WalkReaches(std::string_view folder);
+  // The walk has come to `folder`. Returns the plan's folder there, or null
+  // when the plan does not know it (the read-ahead is behind there, or never
+  // goes there).
+  AheadFolderPtr WalkReaches(std::string_view folder);
 
  private:
   struct ByPlace {
