@@ -49,6 +49,15 @@ void FolderListing::MoveEntriesTo(FolderListing& to) {
   Clear();
 }
 
+FolderListing FolderListing::TightCopy() const {
+  FolderListing copy;
+  copy.entries_.reserve(entries_.size());
+  copy.entries_.assign(entries_.begin(), entries_.end());
+  copy.names_.reserve(names_.size());
+  copy.names_.assign(names_);
+  return copy;
+}
+
 void FolderListing::Add(int fd, std::string_view name, unsigned char type) {
   EntryKind kind = KindOfDirentType(type);
   if (kind == EntryKind::kUnknown) {

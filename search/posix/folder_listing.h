@@ -30,12 +30,17 @@ class FolderListing {
   // Hands the entries over to `to`, whose own are dropped; this listing is
   // left empty and keeps its read buffer.
   void MoveEntriesTo(FolderListing& to);
+  // A copy of the entries that takes no more memory than they need, without
+  // a read buffer.
+  FolderListing TightCopy() const;
 
   size_t size() const { return entries_.size(); }
   std::string_view Name(size_t i) const {
     return std::string_view(names_).substr(entries_[i].offset, entries_[i].length);
   }
   EntryKind Kind(size_t i) const { return entries_[i].kind; }
+  // The memory the entries hold.
+  size_t Bytes() const { return entries_.capacity() * sizeof(Entry) + names_.capacity(); }
 
  private:
   struct Entry {

@@ -111,8 +111,7 @@ bool FolderReadAhead::Reached(const std::string& folder, int fd, FolderListing& 
           work_.notify_all();
         }
         known = true;
-        handed = std::move(here->listing);
-        here->listing.reset();
+        handed = plan_.TakeListing(*here);
         identity = here->identity;
       }
     }
@@ -354,7 +353,7 @@ AheadFolderPtr FolderReadAhead::ListOpened(int fd, const AheadFolderPtr& parent,
     }
   }
   folder->open = std::move(open);
-  listing.MoveEntriesTo(folder->listing.emplace());
+  folder->listing = listing.TightCopy();
   return folder;
 }
 

@@ -57,6 +57,7 @@ bool ReadAheadPlan::ByNextSubFolder::operator()(const AheadFolderPtr& a, const A
 }
 
 void ReadAheadPlan::Clear() {
+  for (const AheadFolderPtr& folder : ahead_) DropListing(*folder);
   aheadByPath_.clear();
   ahead_.clear();
   waiting_.clear();
@@ -71,8 +72,31 @@ void ReadAheadPlan::AddPassed(const AheadFolderPtr& folder) {
 
 void ReadAheadPlan::AddListed(const AheadFolderPtr& folder) {
   if (walkAt_ != nullptr && CompareFolders(*folder, *walkAt_) <= 0) return;
-  if (ahead_.insert(folder).second) aheadByPath_.emplace(folder->path, folder);
+  if (!ahead_.insert(folder).second) {
+    folder->listing.reset();
+  } else {
+    aheadByPath_.emplace(folder->path, folder);
+    if (folder->listing && listingBytes_ + folder->listing->Bytes() > kMostListingBytes) folder->listing.reset();
+    if (folder->listing) listingBytes_ += folder->listing->Bytes();
+  }
   Wait(folder);
+}
+
+std::optional<FolderListing> ReadAheadPlan::TakeListing(AheadFolder& folder) {
+  std::optional<FolderListing> taken;
+  if (folder.listing) {
+    listingBytes_ -= folder.listing->Bytes();
+    taken = std::move(folder.listing);
+    folder.listing.reset();
+  }
+  return taken;
+}
+
+void ReadAheadPlan::DropListing(AheadFolder& folder) {
+  if (folder.listing) {
+    listingBytes_ -= folder.listing->Bytes();
+    folder.listing.reset();
+  }
 }
 
 // Queues the folder's remaining sub-folders, or lets go of it when none is
@@ -104,7 +128,7 @@ AheadFolderPtr ReadAheadPlan::WalkReaches(std::string_view path) {
   while (!ahead_.empty() && CompareFolders(**ahead_.begin(), here) <= 0) {
     AheadFolder& passed = **ahead_.begin();
     // The walk lists a folder it skipped itself, if it ever comes back.
-    if (&passed != &here) passed.listing.reset();
+    if (&passed != &here) DropListing(passed);
     aheadByPath_.erase(passed.path);
     ahead_.erase(ahead_.begin());
   }

@@ -71,7 +71,8 @@ class ReadAheadPlan {
   // their remaining sub-folders are to be read, the folders themselves not.
   void AddPassed(const AheadFolderPtr& folder);
   // A folder listed ahead of the walk. One the walk has already passed is
-  // dropped.
+  // dropped, and so is its listing when the listings kept for the walk would
+  // take more than kMostListingBytes.
   void AddListed(const AheadFolderPtr& folder);
 
   bool HasTask() const { return !waiting_.empty(); }
@@ -84,6 +85,12 @@ class ReadAheadPlan {
   // when the plan does not know it (the read-ahead is behind there, or never
   // goes there).
   AheadFolderPtr WalkReaches(std::string_view folder);
+  // The listing kept for the walk of a folder it has reached, if any.
+  std::optional<FolderListing> TakeListing(AheadFolder& folder);
+
+  // Enough for the listings of the whole window in ordinary trees; a window
+  // of very large folders is mostly read again by the walk instead.
+  static constexpr size_t kMostListingBytes = 2 << 20;
 
  private:
   struct ByPlace {
@@ -93,11 +100,13 @@ class ReadAheadPlan {
     bool operator()(const AheadFolderPtr& a, const AheadFolderPtr& b) const;
   };
   void Wait(const AheadFolderPtr& folder);
+  void DropListing(AheadFolder& folder);
 
   std::set<AheadFolderPtr, ByPlace> ahead_;
   std::unordered_map<std::string_view, AheadFolderPtr> aheadByPath_;  // keys are the folders' paths
   std::set<AheadFolderPtr, ByNextSubFolder> waiting_;
   AheadFolderPtr walkAt_;  // the last folder the walk reached that the plan knew
+  size_t listingBytes_ = 0;  // kept in the folders of ahead_
 };
 
 }  // namespace dustvane
