@@ -39,6 +39,11 @@ cache=warm
 if [ "${1:-}" = --cold ]; then
   cache=cold
   shift
+  # Said before anything is built or installed.
+  if ! { [ "$(id -u)" -eq 0 ] && (echo 3 >/proc/sys/vm/drop_caches) 2>/dev/null; }; then
+    echo "Cold runs skipped: emptying the caches (/proc/sys/vm/drop_caches) needs root, and is not permitted here."
+    exit 0
+  fi
 fi
 programs="${DUSTVANE_BENCH_PROGRAMS:-walk find bfs fd fd-j16}"
 
@@ -174,10 +179,6 @@ drop_caches() {
   echo 3 >/proc/sys/vm/drop_caches
 }
 
-cold_permitted() {
-  [ "$(id -u)" -eq 0 ] && (echo 3 >/proc/sys/vm/drop_caches) 2>/dev/null
-}
-
 # The wall times (median, runs in order) and peak memory of every program on
 # one root, alternating between programs; in cold mode the caches are emptied
 # before every run.
@@ -240,10 +241,6 @@ compare_root() {
 
 echo "Machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo)," \
   "$(uname -sr), $(find --version | head -n 1), $(bfs --version | head -n 1), $(fdfind --version)"
-if [ "$cache" = cold ] && ! cold_permitted; then
-  echo "Cold runs skipped: emptying the caches (/proc/sys/vm/drop_caches) needs root, and is not permitted here."
-  exit 0
-fi
 
 if [ $# -gt 0 ]; then
   # A root the generator made (its report lies beside it) is checked as one.

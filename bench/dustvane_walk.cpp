@@ -113,7 +113,14 @@ int main(int argc, char** argv) {
     } else if (arg == DV_PATH("--read-ahead") && i + 1 < count) {
       readAhead = args[static_cast<size_t>(++i)];
     } else if (arg == DV_PATH("--threads") && i + 1 < count) {
-      threads = static_cast<unsigned>(std::stoul(args[static_cast<size_t>(++i)]));
+      // 1 to 999 helpers; anything else is a usage error, not a crash.
+      const PathString& value = args[static_cast<size_t>(++i)];
+      threads = 0;
+      for (const auto digit : value) {
+        if (digit < '0' || digit > '9' || threads >= 100) return Usage();
+        threads = threads * 10 + static_cast<unsigned>(digit - '0');
+      }
+      if (threads == 0) return Usage();
     } else if (!haveRoot && (arg.empty() || arg[0] != '-' || arg == DV_PATH("-"))) {
       root = arg;
       haveRoot = true;

@@ -61,7 +61,7 @@ FolderReadAhead::FolderReadAhead(DescriptorBudget& budget, ReadAheadMode mode, u
     : budget_(budget), mode_(mode), threadCount_(threads) {}
 
 bool FolderReadAhead::Covers(const std::string& folder) const {
-  return started_ && folder.compare(0, root_.size(), root_) == 0;
+  return Started() && folder.compare(0, root_.size(), root_) == 0;
 }
 
 void FolderReadAhead::Start(const std::string& root, int rootFd, const std::string& absoluteRoot,
@@ -82,7 +82,6 @@ void FolderReadAhead::Start(const std::string& root, int rootFd, const std::stri
   walkBlocks_ = BlocksReadByThisThread();
   sinceLooked_ = 0;
   coldLooks_ = 0;
-  started_ = true;
   if (mode_ == ReadAheadMode::kAlways) {
     std::lock_guard<std::mutex> lock(mutex_);
     Activate(root_);
@@ -90,7 +89,7 @@ void FolderReadAhead::Start(const std::string& root, int rootFd, const std::stri
 }
 
 bool FolderReadAhead::Reached(const std::string& folder, int fd, FolderListing& listing) {
-  if (!started_) return false;
+  if (!Started()) return false;
   if (active_.load(std::memory_order_relaxed)) {
     bool known = false;
     std::optional<FolderListing> handed;
@@ -139,7 +138,7 @@ bool FolderReadAhead::Reached(const std::string& folder, int fd, FolderListing& 
 }
 
 void FolderReadAhead::LookForFiles(const std::string& namePattern) {
-  if (!started_ || namePattern == lastFilePattern_) return;
+  if (!Started() || namePattern == lastFilePattern_) return;
   lastFilePattern_ = namePattern;
   auto pattern = std::make_shared<const std::string>(namePattern);
   std::lock_guard<std::mutex> lock(mutex_);
@@ -147,7 +146,7 @@ void FolderReadAhead::LookForFiles(const std::string& namePattern) {
 }
 
 void FolderReadAhead::Stop() {
-  if (!started_ && threads_.empty()) return;
+  if (!Started() && threads_.empty()) return;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     stop_ = true;
@@ -170,7 +169,6 @@ void FolderReadAhead::Stop() {
     budget_.GiveBack();
     rootFd_ = -1;
   }
-  started_ = false;
 }
 
 // With the lock held: the helpers forget what they knew and start from
@@ -317,8 +315,8 @@ AheadFolderPtr FolderReadAhead::OpenAndList(const AheadFolderPtr& parent, int pa
 // own rule; the folders the helper is inside are `parent` and those above it.
 bool FolderReadAhead::WalkEnters(const AheadFolder& parent, int parentFd, const std::string& name,
                                  const MountMap& mounts) const {
+  if (!parent.holdsMounts) return true;
   const std::string absoluteParent = AbsolutePath(parent.path);
-  if (!mounts.HoldsAny(absoluteParent)) return true;
   const auto isInside = [&parent](const FolderIdentity& identity) {
     for (const AheadFolder* above = &parent; above != nullptr; above = above->parent.get()) {
       if (above->identity == identity) return true;
@@ -341,6 +339,7 @@ AheadFolderPtr FolderReadAhead::ListOpened(int fd, const AheadFolderPtr& parent,
   folder->depth = parent != nullptr ? parent->depth + 1 : 0;
   folder->path = path;
   folder->identity = {st.st_dev, st.st_ino};
+  folder->holdsMounts = tools.mounts->HoldsAny(AbsolutePath(path));
   for (size_t i = 0; i < listing.size(); ++i) {
     const std::string_view name = listing.Name(i);
     if (listing.Kind(i) == EntryKind::kFolder) {

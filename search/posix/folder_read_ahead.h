@@ -107,8 +107,10 @@ class FolderReadAhead {
   const ReadAheadMode mode_;
   const unsigned threadCount_;
 
+  // Whether Start has begun a walk's read-ahead that Stop has not ended.
+  bool Started() const { return rootFd_ >= 0; }
+
   // Set by Start, fixed until Stop.
-  bool started_ = false;
   std::string root_;
   std::string absoluteRoot_;
   const MountMap* walkMounts_ = nullptr;

@@ -19,7 +19,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <string_view>
@@ -102,15 +101,19 @@ class PosixFileSystem final : public FileSystem {
 
   Result<Attributes> FileAttributes(const PathString& path, Attributes wanted) override {
     if (path.empty()) return ErrnoFailure(ENOENT);
+    // Whether a folder is closed to the walk only shows in the system bit,
+    // and costs a mount lookup (and at a mount point a stat) to tell.
+    const bool wantsClosed = (wanted & AttrSystem) != 0;
     if ((wanted & AttrReadOnly) == 0 && IsLastHanded(path)) {
       const EntryKind kind = listing_.Kind(lastHanded_);
       if (kind != EntryKind::kUnknown) {
         const std::string_view name = listing_.Name(lastHanded_);
-        return KindAttributes(kind, name, kind == EntryKind::kFolder && IsClosedInListing(name)) & wanted;
+        const bool closed = wantsClosed && kind == EntryKind::kFolder && IsClosedInListing(name);
+        return KindAttributes(kind, name, closed) & wanted;
       }
     }
     // Outside a walk the mount table may be missing or out of date.
-    if (!chain_.IsOpen()) mounts_ = MountMap(ReadMountTable());
+    if (wantsClosed && !chain_.IsOpen()) mounts_ = MountMap(ReadMountTable());
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
     Result<struct stat> st = StatEntry(trimmed);
@@ -119,7 +122,7 @@ class PosixFileSystem final : public FileSystem {
     const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
     const std::string folder = slash == std::string::npos ? std::string() : trimmed.substr(0, slash + 1);
     bool closed = false;
-    if (S_ISDIR(st.value().st_mode)) {
+    if (wantsClosed && S_ISDIR(st.value().st_mode)) {
       closed = chain_.IsOpen() && folder == chain_.Path()
                    ? dustvane::IsClosedFolder(mounts_, chain_, chain_.AbsolutePath(folder), name)
                    : mounts_.At(chain_.AbsolutePath(folder) + name + "/") == MountAt::kSystem;

@@ -39,6 +39,7 @@ struct AheadFolder {
   uint32_t depth = 0;                   // the root's is 0
   std::string path;                     // as the walk writes it, ending in "/"
   FolderIdentity identity;
+  bool holdsMounts = false;  // some mount shows directly inside it
   // The sub-folders in the order the listing gave them, and the first of
   // them not yet handed out; the folder stays open while any is left.
   std::vector<std::string> subFolders;
