@@ -2,7 +2,6 @@
 // exactly those of the walk alone, and nothing of the helpers outlives it.
 
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -21,6 +20,7 @@
 
 #include "search/find_files.h"
 #include "search/posix/posix_file_system.h"
+#include "tests/support/chain_of_folders.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/temp_folder.h"
@@ -57,11 +57,14 @@ Outcome Search(ReadAheadMode mode, const std::string& root, const std::string& r
 }
 
 size_t EntriesIn(const char* folder) {
-  size_t count = 0;
-  if (DIR* dir = opendir(folder)) {
-    while (readdir(dir) != nullptr) ++count;
-    closedir(dir);
+  DIR* dir = opendir(folder);
+  if (dir == nullptr) {
+    ADD_FAILURE() << "cannot count the entries of " << folder;
+    return 0;
   }
+  size_t count = 0;
+  while (readdir(dir) != nullptr) ++count;
+  closedir(dir);
   return count;
 }
 size_t Threads() { return EntriesIn("/proc/self/task"); }
@@ -97,23 +100,18 @@ class ReadAheadTest : public ::testing::Test {
       for (uint64_t k = next(6); k > 0; --k) {
         Make(at + (next(5) == 0 ? "." : "") + std::to_string(k) + kEndings[next(6)], std::string(next(50), 'x'));
       }
-      if (next(9) == 0) symlink((root + folders[next(folders.size())]).c_str(), (root + at + "link.tmp").c_str());
-      if (next(15) == 0) mkfifo((root + at + "fifo.tmp").c_str(), 0644);
+      if (next(9) == 0) {
+        ASSERT_EQ(symlink((root + folders[next(folders.size())]).c_str(), (root + at + "link.tmp").c_str()), 0);
+      }
+      if (next(15) == 0) {
+        ASSERT_EQ(mkfifo((root + at + "fifo.tmp").c_str(), 0644), 0);
+      }
     }
-    symlink(root.c_str(), (root + "loop-to-top").c_str());
+    ASSERT_EQ(symlink(root.c_str(), (root + "loop-to-top").c_str()), 0);
     Folder("old.tmp");
     Make("old.tmp/inside.tmp", "12345");
     Folder("deep");
-    int fd = open((root + "deep").c_str(), O_RDONLY | O_DIRECTORY);
-    for (int level = 0; level < 700; ++level) {
-      ASSERT_EQ(mkdirat(fd, "level", 0755), 0);
-      const int inner = openat(fd, "level", O_RDONLY | O_DIRECTORY);
-      close(fd);
-      ASSERT_GE(inner, 0);
-      fd = inner;
-      if (level % 50 == 0) close(openat(fd, "m.tmp", O_CREAT | O_WRONLY, 0644));
-    }
-    close(fd);
+    testing::MakeChainOfFolders(root, "deep/", "level", 700, 50);
   }
 
   void ExpectSameWithAndWithout(const std::string& where, const std::string& refuse = "") {
