@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 #include "ui/win32/dpi.h"
 
 namespace dustvane::win32 {
@@ -83,7 +85,7 @@ void MainWindow::CreateControls() {
   cmdSearch_ = std::make_unique<Win32Button>(cmdSearchWindow);
   optSearchAll_ = std::make_unique<Win32Option>(optSearchAllWindow);
   optDrive_ = std::make_unique<Win32Option>(optDriveWindow);
-  Drive1_ = std::make_unique<Win32DriveList>(Drive1Window, drives_, startFolder_);
+  Drive1_ = std::make_unique<Win32DriveList>(Drive1Window, std::move(drives_), startFolder_);
   Drive1_->SetEnabled(false);
   ProgressBar1_ = std::make_unique<Win32ActivityBar>(ProgressBar1Window);
   tmrAnimation_ = std::make_unique<Win32Timer>(window, kAnimationTimer, kTickMilliseconds);

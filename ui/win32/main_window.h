@@ -41,6 +41,7 @@ class MainWindow : public TopLevelWindow {
   void OnDpiChanged(UINT dpi) override;
 
  private:
+  // Until the drive list is made, which then keeps them.
   std::vector<PathString> drives_;
   PathString startFolder_;
   MainWindowHandlers handlers_;

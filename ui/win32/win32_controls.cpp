@@ -30,8 +30,6 @@ Win32ActivityBar::Win32ActivityBar(HWND bar) : bar_(bar) {
   SendMessageW(bar_, PBM_SETPOS, 0, 0);
 }
 
-bool Win32ActivityBar::Visible() const { return IsWindowVisible(bar_) != FALSE; }
-
 void Win32ActivityBar::SetVisible(bool visible) { ShowWindow(bar_, visible ? SW_SHOWNA : SW_HIDE); }
 
 void Win32ActivityBar::SetValue(float position) {

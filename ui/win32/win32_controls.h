@@ -39,7 +39,6 @@ class Win32Option : public OptionControl {
 class Win32ActivityBar : public ActivityBarControl {
  public:
   explicit Win32ActivityBar(HWND bar);
-  bool Visible() const;
   void SetVisible(bool visible) override;
   float Value() const override { return position_; }
   void SetValue(float position) override;
