@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <string>
 
+#include "search/win32/win32_failure.h"
+
 namespace {
 
 int Fail(const char* what, HRESULT result) {
@@ -39,11 +41,7 @@ int main() {
   result = link->GetPath(target, MAX_PATH, nullptr, 0);
   if (result != S_OK) return Fail("IShellLinkW::GetPath", result);
 
-  char utf8[4 * MAX_PATH] = {};
-  if (WideCharToMultiByte(CP_UTF8, 0, target, -1, utf8, sizeof utf8, nullptr, nullptr) == 0) {
-    return Fail("WideCharToMultiByte", HRESULT_FROM_WIN32(GetLastError()));
-  }
-  std::printf("%s\n", utf8);
+  std::printf("%s\n", dustvane::Utf8FromWide(target).c_str());
   file->Release();
   link->Release();
   CoUninitialize();

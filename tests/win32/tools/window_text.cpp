@@ -12,17 +12,9 @@
 #include <cstdio>
 #include <string>
 
-namespace {
+#include "search/win32/win32_failure.h"
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
-  std::string out(static_cast<size_t>(size > 0 ? size : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr,
-                      nullptr);
-  return out;
-}
+namespace {
 
 std::wstring TextOf(HWND window) {
   // WM_GETTEXT, not GetWindowText: it reads controls of another process too.
@@ -41,7 +33,7 @@ void PrintListLines(HWND list) {
     std::wstring line(static_cast<size_t>(length) + 1, L'\0');
     const LRESULT got = SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
     line.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
-    std::printf("line %s\n", Utf8(line).c_str());
+    std::printf("line %s\n", dustvane::Utf8FromWide(line).c_str());
   }
 }
 
@@ -50,9 +42,9 @@ BOOL CALLBACK PrintControl(HWND control, LPARAM) {
   GetClassNameW(control, className, 64);
   RECT box{};
   GetWindowRect(control, &box);
-  std::printf("control %s %d %d %d %ld %ld %ld %ld %s\n", Utf8(className).c_str(), GetDlgCtrlID(control),
+  std::printf("control %s %d %d %d %ld %ld %ld %ld %s\n", dustvane::Utf8FromWide(className).c_str(), GetDlgCtrlID(control),
               IsWindowEnabled(control) ? 1 : 0, IsWindowVisible(control) ? 1 : 0, box.left, box.top,
-              box.right - box.left, box.bottom - box.top, Utf8(TextOf(control)).c_str());
+              box.right - box.left, box.bottom - box.top, dustvane::Utf8FromWide(TextOf(control)).c_str());
   if (lstrcmpiW(className, L"ListBox") == 0) PrintListLines(control);
   return TRUE;
 }
