@@ -51,6 +51,12 @@ start_virtual_display() {
   export DISPLAY=":$number"
 }
 
+# The X id of the first visible window whose title matches the regular
+# expression $1, waiting for one up to $2 seconds (default 30); empty if none.
+find_window() { timeout "${2:-30}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
+# Presses keys as a user would (xdotool key names), then lets the program react.
+press() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
+
 # Copies the program at $1 into the folder $2 and prints the copy's path. A
 # build folder may lie where other users cannot reach it (a checkout inside a
 # private 0700 folder); the copy can be run by any user that may enter $2.

@@ -26,9 +26,9 @@ source "$here/windows/wine.sh"
 source "$here/windows/windows-input.sh"
 fail() { echo "screenshots: $*" >&2; exit 1; }
 
-start_virtual_display
+start_virtual_display 1024x768x24
 use_wine_prefix "$build/wine-shots" win64
-trap 'stop_all_wine; stop_virtual_display' EXIT
+trap 'stop_all_wine; kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true' EXIT
 # Frames and title bars drawn by Wine, in the Windows style.
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
 

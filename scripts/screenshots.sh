@@ -73,7 +73,7 @@ shot() {
   import -window root "$out/$1"
   echo "saved $out/$1"
 }
-window() { timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -n 1; }
+window() { find_window "^$1\$" 20; }
 # Clicks at a point of a window's client area, in pixels of the layout.
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.2; }
 # Picks the next drive in Drive1 (the drives were mounted in the order used).

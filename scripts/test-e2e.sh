@@ -70,9 +70,7 @@ xvfb_pid=$VIRTUAL_DISPLAY_PID
   "$program" >"$work/program.log" 2>&1) &
 program_pid=$!
 
-find_window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 windows_named() { xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l; }
-press() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
 
 main=$(find_window '^Dustvane$') || true
 [ -n "$main" ] || fail "the main window did not appear: $(cat "$work/program.log")"

@@ -38,8 +38,8 @@ installed=$SECONDS
 bash "$here/build-windows.sh"
 built=$SECONDS
 
-start_virtual_display
-trap 'stop_all_wine; stop_virtual_display' EXIT
+start_virtual_display 1024x768x24
+trap 'stop_all_wine; kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true' EXIT
 
 # The engine's link tests: Wine cannot make junctions, but reports links made
 # on the Linux side as folders with a reparse point, as Windows does

@@ -75,7 +75,7 @@ for bits in "${arches[@]}"; do
   [ "$target" = 'C:\Program Files\Dustvane\dustvane.exe' ] || fail "the shortcut starts '$target'"
   wine "$target" &
   program_pid=$!
-  window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Dustvane$' 2>/dev/null | head -n 1) || true
+  window=$(find_window '^Dustvane$') || true
   [ -n "$window" ] || fail "the program from the shortcut shows no window"
   kill -0 "$program_pid" 2>/dev/null || fail "the program from the shortcut ended"
   wineserver -k

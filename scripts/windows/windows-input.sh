@@ -17,6 +17,4 @@ click_control() {
   xdotool mousemove --sync $box click 1
   sleep 0.3
 }
-find_window() { timeout 30 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
-press() { xdotool key --clearmodifiers "$@"; sleep 0.3; }

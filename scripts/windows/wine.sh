@@ -1,11 +1,14 @@
-# Wine and a virtual display for the Windows scripts: source it, do not run it.
+# Wine for the Windows scripts, with the shared helpers of scripts/lib.sh
+# (the virtual display among them): source it, do not run it.
+
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 
 # Quiet Wine, without Mono and Gecko (their installers would ask on a screen)
 # and without the menu builder, which would copy shortcuts into this
 # machine's own desktop menus.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 dustvane_wine_prefixes=()
-dustvane_xvfb_pid=""
 
 # Debian's wine command always starts the 32-bit loader when wine32 is
 # installed, even where the kernel cannot run 32-bit code; 64-bit Windows
@@ -43,21 +46,4 @@ stop_all_wine() {
   for prefix in "${dustvane_wine_prefixes[@]}"; do
     WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
   done
-}
-
-# An X server of our own on a free display number, for Wine's windows.
-start_virtual_display() {
-  local fifo number
-  fifo=$(mktemp -u /tmp/dustvane-xvfb-XXXXXX)
-  mkfifo "$fifo"
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-  dustvane_xvfb_pid=$!
-  read -r number <"$fifo"
-  rm -f "$fifo"
-  export DISPLAY=":$number"
-}
-
-stop_virtual_display() {
-  [ -n "$dustvane_xvfb_pid" ] && kill "$dustvane_xvfb_pid" 2>/dev/null || true
-  dustvane_xvfb_pid=""
 }
