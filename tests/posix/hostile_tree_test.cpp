@@ -22,6 +22,7 @@
 #include "search/byte_total.h"
 #include "search/file_system.h"
 #include "search/find_files.h"
+#include "tests/support/cannot_run_here.h"
 #include "tests/support/chain_of_folders.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_file_system.h"
@@ -266,7 +267,7 @@ TEST_F(HostileTreeTest, ProcAndSysfsMountedInsideTheTreeAreNeverEntered) {
                       found.lines == std::vector<std::string>{root + "mine.tmp"};
     return good ? 0 : 1;
   });
-  if (code == kNotAllowedHere) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
+  if (code == kNotAllowedHere) CANNOT_RUN_HERE("mounting in a private namespace is not allowed here");
   EXPECT_EQ(code, 0);
 }
 
@@ -372,7 +373,7 @@ TEST_F(HostileTreeTest, MountTableIsReadOncePerWalkHoweverOftenFoldersAreReopene
                ? 0
                : 1;
   });
-  if (code == kNotAllowedHere) GTEST_SKIP() << "mounting in a private namespace, or counting reads, is not allowed here";
+  if (code == kNotAllowedHere) CANNOT_RUN_HERE("mounting in a private namespace, or counting reads, is not allowed here");
   EXPECT_EQ(code, 0);
 }
 
@@ -402,7 +403,7 @@ TEST_F(HostileTreeTest, FolderMountedInsideItselfIsSearchedOnce) {
                ? 0
                : 1;
   });
-  if (code == kNotAllowedHere) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
+  if (code == kNotAllowedHere) CANNOT_RUN_HERE("mounting in a private namespace is not allowed here");
   EXPECT_EQ(code, 0);
 }
 
@@ -434,7 +435,7 @@ TEST_F(HostileTreeTest, TheMountOnTopDecidesAndAnAutomountPointIsNeverSetOff) {
                ? 0
                : 1;
   });
-  if (code == kNotAllowedHere) GTEST_SKIP() << "mounting in a private namespace is not allowed here";
+  if (code == kNotAllowedHere) CANNOT_RUN_HERE("mounting in a private namespace is not allowed here");
   EXPECT_EQ(code, 0);
 }
 
