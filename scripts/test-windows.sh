@@ -54,6 +54,40 @@ make_link_tree() {
   ln -s ../../windows "$links/inner/away.tmp"
 }
 
+# The engine's exact-path test: names that a plain Windows path does not
+# reach (a trailing dot or space, device names), made here on the Linux side
+# so that they are what the disk holds, each file of a size of its own (the
+# test's table lists the same). The test removes every file, line by line;
+# what is left is checked from here.
+make_exact_tree() {
+  local tree="$1/dvexact" size file
+  rm -rf "$tree"
+  mkdir -p "$tree"/{d,d.,e.,s,"s ",res/sub}
+  while read -r size file; do head -c "$size" /dev/zero >"$tree/$file"; done <<'TREE'
+4 d./a.tmp
+2 d/a.tmp
+8 e./b.tmp
+32 s /x.tmp
+16 s/x.tmp
+64 res/a.tmp
+128 res/CON.tmp
+256 res/nul.tmp
+512 res/aux.TMP
+1024 res/COM1.tmp
+2048 res/zz.tmp
+4096 res/sub/deeper.tmp
+TREE
+}
+check_exact_tree() {
+  local tree="$1/dvexact" left
+  left=$(cd "$tree" && find . -mindepth 1 | LC_ALL=C sort | tr '\n' '|')
+  rm -rf "$tree"
+  if [ "$left" != "./d|./d.|./e.|./res|./res/sub|./s|./s |" ]; then
+    echo "the exact-path test should have left its folders only, but left: $left"
+    return 1
+  fi
+}
+
 # dustvane-walk over a tree on C:, its lines (UTF-16LE) read back as UTF-8.
 check_walk() {
   local build="$1" tree="$WINEPREFIX/drive_c/dvwalk"
@@ -103,8 +137,11 @@ for bits in 64 32; do
   use_wine_prefix "$build/wine-prefix" "win$bits"
   echo "== Windows $bits-bit: tests under Wine"
   make_link_tree "$WINEPREFIX/drive_c"
-  (cd "$build" && DUSTVANE_FOLDER_LINKS='C:\dvlinks' ctest --output-on-failure -j "$jobs")
+  make_exact_tree "$WINEPREFIX/drive_c"
+  (cd "$build" && DUSTVANE_FOLDER_LINKS='C:\dvlinks' DUSTVANE_EXACT_NAMES='C:\dvexact' \
+    ctest --output-on-failure -j "$jobs")
   rm -rf "$WINEPREFIX/drive_c/dvlinks"
+  check_exact_tree "$WINEPREFIX/drive_c"
   check_walk "$build"
   echo "== Windows $bits-bit: end to end"
   bash "$here/windows/e2e.sh" "$build"

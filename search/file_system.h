@@ -45,6 +45,14 @@ class FileSystem {
   // Removes one file, never a folder. A read-only file is refused.
   virtual MaybeFailure RemoveFile(const PathString& path) = 0;
 
+  // The folder a search starts from, in the form every path of that search
+  // is then built on: the root followed by found names exactly as the
+  // enumeration gave them. A layer whose system would reinterpret a path
+  // (resolve it against the current folder, clean up its names) puts the
+  // root into its full form here, once, before any name is appended to it.
+  // A folder path keeps its trailing separator.
+  virtual Result<PathString> SearchRoot(const PathString& folder) { return folder; }
+
   // Lets go of whatever the object holds open between queries (folder handles
   // and the cached listing). Called when a walk is over, so that a finished
   // search keeps no folder of a removable disk busy.

@@ -218,8 +218,11 @@ Result<ByteTotal> FindFiles(SearchContext& context, PathString& path, const Path
                             int16_t& fileCount, int16_t& dirCount) {
   SearchState state{context, searchStr, fileCount, dirCount, PathString()};
   std::vector<Level> levels;
-  MaybeFailure failure = Guarded([&] {
+  MaybeFailure failure = Guarded([&]() -> MaybeFailure {
     if (path.empty() || path.back() != kSeparator) path += kSeparator;
+    Result<PathString> root = context.fileSystem.SearchRoot(path);
+    if (!root.ok()) return root.failure();
+    path = std::move(root.value());
     state.path = path;
     levels.reserve(64);
     return std::nullopt;

@@ -39,9 +39,11 @@ std::string ErrorMessageText(const Failure& failure);
 
 // Searches `path` and every folder below it for files whose names match
 // `searchStr`, appending each match's full path to the results list.
-// `path` gets a trailing separator if it lacks one. `fileCount` and `dirCount`
-// (16-bit, like the counts they stand for) are raised for every file listed
-// and every sub-folder found; each fails with "Overflow" past 32767.
+// `path` gets a trailing separator if it lacks one and is then replaced by
+// the file system's SearchRoot form of it, which every line begins with.
+// `fileCount` and `dirCount` (16-bit, like the counts they stand for) are
+// raised for every file listed and every sub-folder found; each fails with
+// "Overflow" past 32767.
 //
 // Failures inside the walk are handled level by level: a failure while a
 // directory pass stands on a name ending in ".sys" is passed over; any other

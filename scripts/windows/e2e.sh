@@ -9,7 +9,8 @@
 # The drive T: is a tmpfs volume of the test's own, mounted in a private
 # mount namespace (needs root): pick it in the drive list, search it, delete
 # one line (exactly that file goes), delete it again (a message, and the
-# program keeps running); then search the local disk, whose total must be
+# program keeps running), delete the line T:\d.\a.tmp (that file goes, not
+# T:\d\a.tmp beside it); then search the local disk, whose total must be
 # what dustvane-walk.exe finds on C:; then Exit ends the program.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -51,8 +52,8 @@ fail() { [ -n "${DUSTVANE_E2E_SHOT:-}" ] && import -window root "$DUSTVANE_E2E_S
 # The volume, as drive T:.
 mkdir -p "$vol"
 mount -t tmpfs -o size=8m,mode=755 dustvane-wine-e2e "$vol"
-mkdir -p "$vol/keep" "$vol/sub/deep"
-for f in a.tmp keep/b.TMP keep/c.tmp sub/deep/d.Tmp sub/e.tmp other.txt keep/f.tmpl; do
+mkdir -p "$vol/keep" "$vol/sub/deep" "$vol/d" "$vol/d."
+for f in a.tmp keep/b.TMP keep/c.tmp sub/deep/d.Tmp sub/e.tmp other.txt keep/f.tmpl d/a.tmp d./a.tmp; do
   printf 'data' >"$vol/$f"
 done
 ln -sfn "$vol" "$WINEPREFIX/dosdevices/t:"
@@ -105,8 +106,9 @@ walked=$(wine "$walk" --list 'T:\' 2>/dev/null | iconv -f UTF-16LE -t UTF-8 | tr
 target=$(head -n 1 <<<"$listed")
 
 # The first line, selected by a click, then Delete.
+list=$(peek Found | awk '$1 == "control" && $2 == "ListBox" { print $3 }')
 xdotool windowfocus --sync "$found"
-click_control "$found" Found "$(peek Found | awk '$1 == "control" && $2 == "ListBox" { print $3 }')" 20 8
+click_control "$found" Found "$list" 20 8
 press alt+d
 after=$(snapshot)
 gone=$(comm -23 <(echo "$before") <(echo "$after"))
@@ -130,6 +132,19 @@ xdotool windowfocus --sync "$message"
 press Return
 kill -0 "$program_pid" 2>/dev/null || fail "the program ended after the failed delete"
 [ "$(snapshot)" = "$after" ] || fail "the failed delete changed the tree"
+
+# The line of a file in a folder whose name ends in a dot, picked with the
+# keyboard: that file goes, and the file of the same name in "d" stays.
+index=$(grep -nxF 'T:\d.\a.tmp' <<<"$listed" | cut -d: -f1)
+[ -n "$index" ] || fail "no line T:\\d.\\a.tmp in '$listed'"
+xdotool windowfocus --sync "$found"
+click_control "$found" Found "$list" 20 8
+# shellcheck disable=SC2046
+press Home $(yes Down | head -n $((index - 1)))
+[ "$(peek Found | sed -n 's/^selected //p')" = $((index - 1)) ] || fail "the line T:\\d.\\a.tmp is not selected"
+press alt+d
+gone=$(comm -23 <(echo "$after") <(snapshot))
+[ "$gone" = ./d./a.tmp ] || fail "deleting the line T:\\d.\\a.tmp should remove ./d./a.tmp only, but gone: '$gone'"
 
 # The local disk: the summary's total is dustvane-walk's total for C:.
 click_control "$found" Found 205

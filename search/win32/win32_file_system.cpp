@@ -1,12 +1,14 @@
 // The file-system queries over the Windows wide-character API. Names and paths
 // stay UTF-16 code units from the API to the results list and back, so a name
-// that is not valid UTF-16 is still found, listed and deleted exactly.
+// that is not valid UTF-16 is still found, listed and deleted exactly. Every
+// path reaches the API in its exact form (ApiPath): the search's root, made
+// full once, followed by the names as the enumeration gave them.
 
 #include <windows.h>
 
 #include "search/file_system.h"
 #include "search/name_pattern.h"
-#include "search/win32/long_path.h"
+#include "search/win32/api_path.h"
 #include "search/win32/win32_failure.h"
 
 namespace dustvane {
@@ -60,8 +62,9 @@ class Win32FileSystem final : public FileSystem {
     namePattern_ = pattern.substr(folderLength);
     mask_ = mask;
 
-    const PathString everything = ApiPath(folder_ + L"*");
-    find_ = FindFirstFileExW(everything.c_str(), FindExInfoBasic, &found_, FindExSearchNameMatch, nullptr,
+    const Result<PathString> everything = ApiPath(folder_ + L"*");
+    if (!everything.ok()) return everything.failure();
+    find_ = FindFirstFileExW(everything.value().c_str(), FindExInfoBasic, &found_, FindExSearchNameMatch, nullptr,
                              FIND_FIRST_EX_LARGE_FETCH);
     if (find_ == INVALID_HANDLE_VALUE) {
       const DWORD error = GetLastError();
@@ -83,17 +86,19 @@ class Win32FileSystem final : public FileSystem {
 
   Result<Attributes> FileAttributes(const PathString& path, Attributes wanted) override {
     if (IsLastHanded(path)) return QueryAttributes(found_.dwFileAttributes) & wanted;
-    if (path.empty()) return Win32Failure(ERROR_PATH_NOT_FOUND);
-    const DWORD bits = GetFileAttributesW(ApiPath(path).c_str());
+    const Result<PathString> exact = ApiPath(path);
+    if (!exact.ok()) return exact.failure();
+    const DWORD bits = GetFileAttributesW(exact.value().c_str());
     if (bits == INVALID_FILE_ATTRIBUTES) return Win32Failure(GetLastError());
     return QueryAttributes(bits) & wanted;
   }
 
   // Asked afresh every time: the search sums what is on disk now.
   Result<int64_t> FileLength(const PathString& path) override {
-    if (path.empty()) return Win32Failure(ERROR_PATH_NOT_FOUND);
+    const Result<PathString> exact = ApiPath(path);
+    if (!exact.ok()) return exact.failure();
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(ApiPath(path).c_str(), GetFileExInfoStandard, &data)) {
+    if (!GetFileAttributesExW(exact.value().c_str(), GetFileExInfoStandard, &data)) {
       return Win32Failure(GetLastError());
     }
     return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
@@ -104,14 +109,16 @@ class Win32FileSystem final : public FileSystem {
   // and this one only ever removes files.
   MaybeFailure RemoveFile(const PathString& path) override {
     handedOut_ = false;
-    if (path.empty()) return Win32Failure(ERROR_PATH_NOT_FOUND);
-    const PathString apiPath = ApiPath(path);
-    const DWORD bits = GetFileAttributesW(apiPath.c_str());
+    const Result<PathString> exact = ApiPath(path);
+    if (!exact.ok()) return exact.failure();
+    const DWORD bits = GetFileAttributesW(exact.value().c_str());
     if (bits == INVALID_FILE_ATTRIBUTES) return Win32Failure(GetLastError());
     if ((bits & FILE_ATTRIBUTE_DIRECTORY) != 0) return Win32Failure(ERROR_ACCESS_DENIED);
-    if (!DeleteFileW(apiPath.c_str())) return Win32Failure(GetLastError());
+    if (!DeleteFileW(exact.value().c_str())) return Win32Failure(GetLastError());
     return std::nullopt;
   }
+
+  Result<PathString> SearchRoot(const PathString& folder) override { return FullRoot(folder); }
 
   void CloseFolders() override { CloseFind(); }
 

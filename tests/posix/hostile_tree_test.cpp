@@ -96,7 +96,16 @@ TEST_F(HostileTreeTest, EveryOddNameIsListedAndDeletedByItsExactBytes) {
       "back\\slash.tmp",
       " spaced .tmp",
       std::string(251, 'n') + ".tmp",  // 255 bytes, the longest a name can be
+      // Names that other systems' path clean-up would change: folders with a
+      // trailing dot or space beside their plain twins, device names.
+      "d./a.tmp",
+      "d/a.tmp",
+      "s /x.tmp",
+      "s/x.tmp",
+      "CON.tmp",
+      "nul.tmp",
   };
+  for (const char* twin : {"d.", "d", "s ", "s"}) Folder(twin);
   for (const std::string& name : names) Make(name, "x");
   Outcome found = Search(root);
   std::vector<std::string> expected;

@@ -4,6 +4,7 @@
 // where x, y, w and h place the control on the screen (under Wine, the X
 // screen's own coordinates).
 //   line <text>                      one for each line of a list box
+//   selected <index>                 after them: the selected line, from 0; -1 for none
 // The end-to-end test reads the program's windows back with it.
 
 #include <windows.h>
@@ -35,6 +36,7 @@ void PrintListLines(HWND list) {
     line.resize(got == LB_ERR ? 0 : static_cast<size_t>(got));
     std::printf("line %s\n", dustvane::Utf8FromWide(line).c_str());
   }
+  std::printf("selected %ld\n", static_cast<long>(SendMessageW(list, LB_GETCURSEL, 0, 0)));
 }
 
 BOOL CALLBACK PrintControl(HWND control, LPARAM) {
