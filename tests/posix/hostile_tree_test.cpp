@@ -275,8 +275,10 @@ TEST_F(HostileTreeTest, ProcAndSysfsMountedInsideTheTreeAreNeverEntered) {
 
 TEST_F(HostileTreeTest, FolderSwappedAboveTheOpenFoldersIsNeverFollowedOrTakenForTheOldOne) {
   // Deep enough that the folders near the top are given back while the walk
-  // is inside one of two deep sibling subtrees; whichever it searches first
-  // swaps the top folder, and the other must then be reached through it.
+  // is inside one of two deep sibling subtrees. Whichever it searches first
+  // is moved out of the tree, so that the way back up through ".." leads
+  // elsewhere, and the top folder is swapped: the other sibling must then be
+  // reached name by name through the top folder again.
   Folder("tree");
   const std::string top = Chain("tree/", "c", 300);
   Chain(top + "", "s1", 1);
@@ -292,15 +294,18 @@ TEST_F(HostileTreeTest, FolderSwappedAboveTheOpenFoldersIsNeverFollowedOrTakenFo
   Chain(mirror, "s2", 1);
   Make(mirror + "s1/planted.tmp");
   Make(mirror + "s2/planted.tmp");
+  // Where the top of the tree is while it is swapped.
+  const std::string moved = "tree/moved" + top.substr(std::string("tree/c").size());
 
   for (const bool byLink : {true, false}) {
     SCOPED_TRACE(byLink ? "swapped for a link" : "swapped for another folder");
     testing::RecordingResults results;
-    bool swapped = false;
+    std::string searchedFirst;
     results.whenAdded = [&](const std::string& line) {
-      if (swapped || line.find("trigger.tmp") == std::string::npos) return;
-      swapped = true;
+      if (!searchedFirst.empty() || line.find("trigger.tmp") == std::string::npos) return;
+      searchedFirst = line.find(top + "s1/") != std::string::npos ? "s1" : "s2";
       ASSERT_EQ(rename((root + "tree/c").c_str(), (root + "tree/moved").c_str()), 0);
+      ASSERT_EQ(rename((root + moved + searchedFirst).c_str(), (root + "away").c_str()), 0);
       if (byLink) {
         ASSERT_EQ(symlink((root + "outside/c").c_str(), (root + "tree/c").c_str()), 0);
       } else {
@@ -308,7 +313,7 @@ TEST_F(HostileTreeTest, FolderSwappedAboveTheOpenFoldersIsNeverFollowedOrTakenFo
       }
     };
     Outcome found = Search(root + "tree/", results);
-    EXPECT_TRUE(swapped);
+    ASSERT_FALSE(searchedFirst.empty());
     EXPECT_EQ(found.lines.size(), 1u);
     for (const std::string& line : found.lines) EXPECT_EQ(line.find("planted"), std::string::npos) << line;
     EXPECT_THAT(found.messages, ::testing::ElementsAre(byLink ? "Error: 20 - Not a directory"
@@ -319,6 +324,7 @@ TEST_F(HostileTreeTest, FolderSwappedAboveTheOpenFoldersIsNeverFollowedOrTakenFo
     } else {
       ASSERT_EQ(rename((root + "tree/c").c_str(), (root + "outside/c").c_str()), 0);
     }
+    ASSERT_EQ(rename((root + "away").c_str(), (root + moved + searchedFirst).c_str()), 0);
     ASSERT_EQ(rename((root + "tree/moved").c_str(), (root + "tree/c").c_str()), 0);
   }
 }
