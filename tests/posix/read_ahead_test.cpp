@@ -1,8 +1,9 @@
 // The search with the folders read ahead on helper threads: its results are
-// exactly those of the walk alone, whatever changes meanwhile, and nothing of
-// the helpers outlives it.
+// exactly those of the walk alone, whatever changes meanwhile, nothing of the
+// helpers outlives it, and nothing they meet keeps it from ending.
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -28,6 +30,7 @@
 #include "tests/support/fake_file_system.h"
 #include "tests/support/scratch_file_system.h"
 #include "tests/support/temp_folder.h"
+#include "tests/support/unanswering_mount.h"
 
 namespace dustvane {
 namespace {
@@ -73,6 +76,21 @@ size_t EntriesIn(const char* folder) {
 }
 size_t Threads() { return EntriesIn("/proc/self/task"); }
 size_t OpenDescriptors() { return EntriesIn("/proc/self/fd"); }
+
+// The name of the first sub-folder a listing of `folder` gives.
+std::string FirstSubFolder(const std::string& folder) {
+  DIR* dir = opendir(folder.c_str());
+  std::string first;
+  while (const dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
+    if (entry->d_type == DT_DIR && std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
+      first = entry->d_name;
+      break;
+    }
+  }
+  if (dir != nullptr) closedir(dir);
+  EXPECT_FALSE(first.empty()) << folder;
+  return first;
+}
 
 // The same lines, in whatever order; the differences go to the log.
 bool SameLines(std::vector<std::string> got, std::vector<std::string> expected) {
@@ -220,6 +238,43 @@ TEST_F(ReadAheadTest, AFolderThatChangedAfterTheHelpersListedItIsListedAgainByTh
     if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("mounting " << testing::NameOf(kind) << " is not allowed here");
     EXPECT_EQ(code, 0);
   }
+}
+
+// After the folder count is full, the walk descends no more. A helper that
+// went ahead into a file system that never answers must neither keep the
+// search from ending nor, once its call returns, keep anything of it.
+TEST_F(ReadAheadTest, ASearchEndsThoughAHelperWaitsOnAFileSystemThatNeverAnswers) {
+  Make("first.tmp");
+  Folder("wide");
+  const int wide = open((root + "wide").c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < 32800; ++i) ASSERT_EQ(mkdirat(wide, std::to_string(i).c_str(), 0755), 0);
+  close(wide);
+  // The first sub-folder the helpers read, whatever the file system's order.
+  const std::string hung = root + "wide/" + FirstSubFolder(root + "wide") + "/hung";
+  ASSERT_EQ(mkdir(hung.c_str(), 0755), 0);
+  const int code = testing::InPrivateMountNamespace([&] {
+    alarm(30);  // a search that never ends is ended here, and fails the test
+    const size_t threads = Threads();
+    const size_t descriptors = OpenDescriptors();
+    testing::UnansweringMount mount;
+    if (!mount.Mount(hung)) return testing::kNotAllowedHere;
+    const auto start = std::chrono::steady_clock::now();
+    const Outcome out = Search(ReadAheadMode::kAlways, root, "", [&](const PathString& line) {
+      // Time for a helper to reach the mount before the walk fills its count.
+      if (line == root + "first.tmp") std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    });
+    std::fprintf(stderr, "search with its pause took %.2f s\n",
+                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    const bool overflowed = out.messages == std::vector<std::string>{"Error: 6 - Overflow"};
+    // The mount lets go of the helper's call; the helper then lets go of all.
+    mount.Close();
+    for (int wait = 0; wait < 100 && (Threads() != threads || OpenDescriptors() != descriptors); ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return overflowed && Threads() == threads && OpenDescriptors() == descriptors ? 0 : 1;
+  });
+  if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("no FUSE mount in a private namespace here");
+  EXPECT_EQ(code, 0);
 }
 
 TEST_F(ReadAheadTest, NoHelperThreadOrFolderOutlivesASearchEvenOneEndedByAMessage) {
