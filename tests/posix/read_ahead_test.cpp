@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -100,6 +101,33 @@ bool SameLines(std::vector<std::string> got, std::vector<std::string> expected) 
   for (const std::string& line : got) std::fprintf(stderr, "got:      %s\n", line.c_str());
   for (const std::string& line : expected) std::fprintf(stderr, "expected: %s\n", line.c_str());
   return false;
+}
+
+// A field of /proc/self/status, in KB.
+long StatusKb(const std::string& field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.compare(0, field.size() + 1, field + ":") == 0) return std::atol(line.c_str() + field.size() + 1);
+  }
+  return -1;
+}
+
+// How far a search of `root` raises the peak memory of a process of its own.
+long PeakMemoryGrowthKb(ReadAheadMode mode, const std::string& root) {
+  int pipeFds[2];
+  if (pipe(pipeFds) != 0) return -1;
+  testing::InChildProcess([&] {
+    const long before = StatusKb("VmRSS");
+    Search(mode, root);
+    const long growth = StatusKb("VmHWM") - before;
+    return write(pipeFds[1], &growth, sizeof growth) == sizeof growth ? 0 : 1;
+  });
+  long growth = -1;
+  if (read(pipeFds[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+  close(pipeFds[0]);
+  close(pipeFds[1]);
+  return growth;
 }
 
 class ReadAheadTest : public ::testing::Test {
@@ -275,6 +303,27 @@ TEST_F(ReadAheadTest, ASearchEndsThoughAHelperWaitsOnAFileSystemThatNeverAnswers
   });
   if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("no FUSE mount in a private namespace here");
   EXPECT_EQ(code, 0);
+}
+
+// The helpers' memory stays the same whatever the size of the folders they
+// read; the walk's own grows with the widest folder, as it must.
+TEST_F(ReadAheadTest, HelpersTakeAFixedAmountOfMemoryWhateverTheFoldersSize) {
+  // Ten folders of 8,000 entries with names of 200 bytes: 1.6 MB of names each.
+  for (int folder = 0; folder < 10; ++folder) {
+    const std::string name = "wide" + std::to_string(folder);
+    Folder(name);
+    const int fd = open((root + name).c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < 8000; ++i) {
+      const std::string file = std::to_string(i) + std::string(190, 'n') + ".txt";
+      close(openat(fd, file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+    }
+    close(fd);
+  }
+  const long alone = PeakMemoryGrowthKb(ReadAheadMode::kOff, root);
+  const long helped = PeakMemoryGrowthKb(ReadAheadMode::kAlways, root);
+  std::fprintf(stderr, "peak memory growth: walk alone %ld KB, with helpers %ld KB\n", alone, helped);
+  EXPECT_GT(alone, 1000);  // the walk did hold a wide folder's listing
+  EXPECT_LE(helped, alone + 8 * 1024);
 }
 
 TEST_F(ReadAheadTest, NoHelperThreadOrFolderOutlivesASearchEvenOneEndedByAMessage) {
