@@ -1,5 +1,6 @@
 // The search and the delete on trees built to break them: odd names, great
-// depth and width, trees that change under the walk, foreign mounts inside.
+// depth and width, trees and mounts that change under the walk, foreign
+// mounts inside.
 
 #include <fcntl.h>
 #include <sys/mount.h>
@@ -22,6 +23,7 @@
 #include "search/byte_total.h"
 #include "search/file_system.h"
 #include "search/find_files.h"
+#include "search/posix/posix_file_system.h"
 #include "tests/support/cannot_run_here.h"
 #include "tests/support/chain_of_folders.h"
 #include "tests/support/child_process.h"
@@ -381,6 +383,41 @@ TEST_F(HostileTreeTest, MountTableIsReadOncePerWalkHoweverOftenFoldersAreReopene
   });
   if (code == kNotAllowedHere) CANNOT_RUN_HERE("mounting in a private namespace, or counting reads, is not allowed here");
   EXPECT_EQ(code, 0);
+}
+
+// The mount table is read when the walk begins; mounts that come, move or
+// go while it runs must never let it into a system file system: where the
+// walk crosses into another, what is there decides.
+TEST_F(HostileTreeTest, AMountMovedOrAddedDuringTheWalkNeverLetsItIntoProcOrSysfs) {
+  for (const ReadAheadMode mode : {ReadAheadMode::kOff, ReadAheadMode::kAlways}) {
+    const std::string tree = mode == ReadAheadMode::kOff ? "alone/" : "helped/";
+    SCOPED_TRACE(tree);
+    const int code = InPrivateMountNamespace([&] {
+      for (const char* folder : {"", "a", "x", "x/inner", "x/inner/p", "later"}) Folder(tree + folder);
+      Make(tree + "first.tmp");
+      if (mount("proc", (root + tree + "x/inner/p").c_str(), "proc", 0, nullptr) != 0) return kNotAllowedHere;
+      fs = MakePosixFileSystem(mode);
+      testing::RecordingResults results;
+      bool changed = false;
+      results.whenAdded = [&](const std::string& line) {
+        if (line != root + tree + "first.tmp") return;
+        // After the walk has listed the top folder: the proc mount moves
+        // with the folder that holds it, and sysfs comes.
+        changed = rename((root + tree + "x/inner").c_str(), (root + tree + "a/inner").c_str()) == 0 &&
+                  mkdir((root + tree + "later/s").c_str(), 0755) == 0 &&
+                  mount("sysfs", (root + tree + "later/s").c_str(), "sysfs", 0, nullptr) == 0;
+      };
+      Outcome found = Search(root + tree, results);
+      for (const std::string& message : found.messages) std::fprintf(stderr, "%s\n", message.c_str());
+      std::fprintf(stderr, "folders: %d\n", found.folders);
+      return changed && found.messages.empty() && found.folders == 6 &&
+                     found.lines == std::vector<std::string>{root + tree + "first.tmp"}
+                 ? 0
+                 : 1;
+    });
+    if (code == kNotAllowedHere) CANNOT_RUN_HERE("mounting in a private namespace is not allowed here");
+    EXPECT_EQ(code, 0);
+  }
 }
 
 TEST_F(HostileTreeTest, TotalPastWhatASigned64BitSumHoldsIsExact) {
