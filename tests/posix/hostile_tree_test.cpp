@@ -23,6 +23,7 @@
 #include "search/byte_total.h"
 #include "search/file_system.h"
 #include "search/find_files.h"
+#include "search/posix/folder_opener.h"
 #include "search/posix/posix_file_system.h"
 #include "tests/support/cannot_run_here.h"
 #include "tests/support/chain_of_folders.h"
@@ -52,8 +53,9 @@ class HostileTreeTest : public ::testing::Test {
     return fstatat(AT_FDCWD, (root + relative).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   }
 
-  std::string Chain(const std::string& under, const std::string& name, int depth, int every = 0) {
-    return testing::MakeChainOfFolders(root, under, name, depth, every);
+  std::string Chain(const std::string& under, const std::string& name, int depth, int every = 0,
+                    const std::string& side = "") {
+    return testing::MakeChainOfFolders(root, under, name, depth, every, side);
   }
 
   struct Outcome {
@@ -344,6 +346,24 @@ TEST_F(HostileTreeTest, SmallOpenFilesLimitStillSearchesADeepTreeWhole) {
     for (const std::string& message : found.messages) std::fprintf(stderr, "%s\n", message.c_str());
     return found.messages.empty() && found.lines.size() == 41 + 8 * 2 ? 0 : 1;
   });
+  EXPECT_EQ(code, 0);
+}
+
+// Going back up to a folder whose descriptor was given back costs one open,
+// not the whole way from the root: a deep chain costs a few opens a folder
+// under any open-files limit.
+TEST_F(HostileTreeTest, ASmallOpenFilesLimitCostsAFewOpensAFolderHoweverDeep) {
+  Chain("", "d", 1500, 0, "side");
+  const int code = InChildProcess([&] {
+    const struct rlimit limit = {16, 16};
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return kNotAllowedHere;
+    const uint64_t before = FolderOpensSoFar();
+    Outcome found = Search(root);
+    const uint64_t opens = FolderOpensSoFar() - before;
+    std::fprintf(stderr, "folder opens for %d folders: %llu\n", found.folders, static_cast<unsigned long long>(opens));
+    return found.messages.empty() && found.folders == 3000 && opens <= 3 * 3000 ? 0 : 1;
+  });
+  if (code == kNotAllowedHere) CANNOT_RUN_HERE("lowering the open-files limit is not allowed here");
   EXPECT_EQ(code, 0);
 }
 
