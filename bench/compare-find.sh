@@ -115,10 +115,10 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 syscall_counts() {
   strace -c -f -o "$work/strace" "$@" >/dev/null 2>&1 || true
   awk '$NF == "total" { total = $4 }
-       $NF ~ /^(getdents64|newfstatat|statx|lstat|openat|close|fcntl)$/ { n[$NF] = $4 }
+       $NF ~ /^(getdents64|newfstatat|statx|lstat|openat|openat2|close|fcntl)$/ { n[$NF] = $4 }
        END {
          printf "total=%d getdents64=%d stat=%d openat=%d close=%d fcntl=%d\n", total,
-                n["getdents64"], n["newfstatat"] + n["statx"] + n["lstat"], n["openat"],
+                n["getdents64"], n["newfstatat"] + n["statx"] + n["lstat"], n["openat"] + n["openat2"],
                 n["close"], n["fcntl"]
        }' "$work/strace"
 }
