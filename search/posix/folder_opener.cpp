@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/statfs.h>
 #include <unistd.h>
 
@@ -62,30 +61,15 @@ std::string MountType(int id, const MountMap& mounts) {
 // path-only descriptor, which asks nothing of that file system) stands for;
 // `magic` gets its fstatfs number.
 bool EntersCrossing(int at, const WalkRules& rules, long& magic) {
-#ifdef __linux__
-  struct statx st;
-  // Told from what the kernel already knows, without a request to the file
-  // system: a network or FUSE server that does not answer is never asked.
-  if (statx(at, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_INO | STATX_MNT_ID,
-            &st) != 0 ||
-      !S_ISDIR(st.stx_mode)) {
+  const std::optional<KnownFolder> known = KnownWithoutAsking(at);
+  if (!known || (known->mountId >= 0 && IsSystemFileSystemType(MountType(known->mountId, rules.mounts)))) {
     return false;
   }
-  if ((st.stx_mask & STATX_MNT_ID) != 0 &&
-      IsSystemFileSystemType(MountType(static_cast<int>(st.stx_mnt_id), rules.mounts))) {
-    return false;
-  }
-  const FolderIdentity identity{makedev(st.stx_dev_major, st.stx_dev_minor), static_cast<ino_t>(st.stx_ino)};
-#else
-  struct stat st;
-  if (fstat(at, &st) != 0 || !S_ISDIR(st.st_mode)) return false;
-  const FolderIdentity identity{st.st_dev, st.st_ino};
-#endif
   struct statfs fs;
   if (fstatfs(at, &fs) != 0 || IsSystemFileSystemMagic(static_cast<long>(fs.f_type))) return false;
   magic = static_cast<long>(fs.f_type);
   // A folder mounted below itself would be walked for ever.
-  return !rules.isInside(identity);
+  return !rules.isInside(known->identity);
 }
 
 Result<WalkOpened> OpenCrossing(int folderFd, const std::string& name, const WalkRules& rules) {

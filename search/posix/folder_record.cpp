@@ -28,33 +28,63 @@ constexpr FileTime kCoarseStep = 2'100'000'000;
 
 #ifdef __linux__
 
+namespace {
+FolderIdentity IdentityOf(const struct statx& st) {
+  return {makedev(st.stx_dev_major, st.stx_dev_minor), static_cast<ino_t>(st.stx_ino)};
+}
+}  // namespace
+
 Result<FolderRecord> ReadRecord(int fd) {
   struct statx st;
   if (statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0) {
     return ErrnoFailure(errno);
   }
-  FolderRecord record;
-  record.identity = {makedev(st.stx_dev_major, st.stx_dev_minor), static_cast<ino_t>(st.stx_ino)};
-  record.state = {Nanoseconds(st.stx_ctime), Nanoseconds(st.stx_mtime),
-                  (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0};
-  return record;
+  return FolderRecord{IdentityOf(st),
+                      {Nanoseconds(st.stx_ctime), Nanoseconds(st.stx_mtime),
+                       (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0}};
+}
+
+std::optional<FolderIdentity> IdentityOfEntry(int folderFd, const char* name) {
+  struct statx st;
+  if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_INO, &st) != 0) return std::nullopt;
+  return IdentityOf(st);
+}
+
+std::optional<KnownFolder> KnownWithoutAsking(int fd) {
+  struct statx st;
+  if (statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC, STATX_TYPE | STATX_INO | STATX_MNT_ID,
+            &st) != 0 ||
+      !S_ISDIR(st.stx_mode)) {
+    return std::nullopt;
+  }
+  return KnownFolder{IdentityOf(st), (st.stx_mask & STATX_MNT_ID) != 0 ? static_cast<int>(st.stx_mnt_id) : -1};
 }
 
 #else
 
+namespace {
+FolderIdentity IdentityOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
+}  // namespace
+
 Result<FolderRecord> ReadRecord(int fd) {
   struct stat st;
   if (fstat(fd, &st) != 0) return ErrnoFailure(errno);
-  return FolderRecord{{st.st_dev, st.st_ino}, {Nanoseconds(st.st_ctim), Nanoseconds(st.st_mtim), 0}};
+  return FolderRecord{IdentityOf(st), {Nanoseconds(st.st_ctim), Nanoseconds(st.st_mtim), 0}};
 }
-
-#endif
 
 std::optional<FolderIdentity> IdentityOfEntry(int folderFd, const char* name) {
   struct stat st;
-  if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT) != 0) return std::nullopt;
-  return FolderIdentity{st.st_dev, st.st_ino};
+  if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+  return IdentityOf(st);
 }
+
+std::optional<KnownFolder> KnownWithoutAsking(int fd) {
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+  return KnownFolder{IdentityOf(st), -1};
+}
+
+#endif
 
 bool MayChangeUnseen(const FolderState& state, FileTime now, bool fineTimes) {
   const FileTime step = fineTimes ? kFineStep : kCoarseStep;

@@ -41,9 +41,19 @@ struct FolderRecord {
 Result<FolderRecord> ReadRecord(int fd);
 
 // The identity of the entry `name` of the open folder `folderFd` itself: a
-// link is not followed, an automount point is not set off, and nothing is
-// asked of a file system mounted there that its kernel does not already know.
+// link is not followed and an automount point is not set off.
 std::optional<FolderIdentity> IdentityOfEntry(int folderFd, const char* name);
+
+// What the kernel already knows of the folder `fd` (a path-only descriptor
+// will do) without asking its file system anything, so that a network or
+// FUSE server that never answers is not waited on: its identity and the
+// number of the mount it lies on (-1 where the kernel does not tell).
+// Nothing where `fd` is not a folder.
+struct KnownFolder {
+  FolderIdentity identity;
+  int mountId = -1;
+};
+std::optional<KnownFolder> KnownWithoutAsking(int fd);
 
 // Whether a folder changed at `state.changed` (or modified at
 // `state.modified`) could change again without its times moving, as seen at
