@@ -3,6 +3,7 @@
 // helpers outlives it, and nothing they meet keeps it from ending.
 
 #include <dirent.h>
+#include <malloc.h>
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -118,6 +119,13 @@ long PeakMemoryGrowthKb(ReadAheadMode mode, const std::string& root) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return -1;
   testing::InChildProcess([&] {
+#ifdef __GLIBC__
+    // Memory the tests before this one freed would otherwise be reused
+    // unseen.
+    malloc_trim(0);
+#endif
+    // The peak starts at the parent's size when it forked; from here on.
+    std::ofstream("/proc/self/clear_refs") << "5";
     const long before = StatusKb("VmRSS");
     Search(mode, root);
     const long growth = StatusKb("VmHWM") - before;
