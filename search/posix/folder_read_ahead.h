@@ -43,9 +43,10 @@ namespace dustvane {
 // kept waiting by a file system that does not answer is left to finish on
 // its own, and lets go of everything it holds when its call returns.
 //
-// A warm walk never starts a helper: every 16 folders the walk's thread
-// looks whether it has itself had blocks read from a disk (its ru_inblock),
-// which a folder served from the cache never causes.
+// A warm walk never starts a helper: every 16 folders (a folder of many
+// entries counting as several) the walk's thread looks whether it has itself
+// had blocks read from a disk (its ru_inblock), which a folder served from
+// the cache never causes.
 //
 // Every call comes from the walk's thread.
 class FolderReadAhead {
@@ -68,6 +69,10 @@ class FolderReadAhead {
   // is provably the folder's current content; otherwise the walk lists it.
   bool Reached(FolderChain& chain, FolderListing& listing);
 
+  // The walk has listed a folder of `entries` entries itself: a large one
+  // counts as many small ones towards its next look at its disk reads.
+  void WalkListed(size_t entries) { sinceLooked_ += static_cast<unsigned>(entries / kEntriesLikeAFolder); }
+
   // The walk will search nothing below the sub-folder `name` of the chain's
   // level `parent`.
   void SkipBelow(FolderChain& chain, size_t parent, std::string_view name);
@@ -81,6 +86,9 @@ class FolderReadAhead {
   void Stop();
 
  private:
+  // So many entries the walk lists weigh as one more folder.
+  static constexpr size_t kEntriesLikeAFolder = 256;
+
   // What the helpers have of the folder the walk has reached.
   enum class Taken {
     kListing,  // its listing, now the walk's

@@ -161,6 +161,7 @@ class PosixFileSystem final : public FileSystem {
       const bool taken = step.value().openedNow && readAhead_.Reached(chain_, listing);
       if (!taken) {
         if (MaybeFailure failure = reader_.Read(step.value().fd, step.value().openedNow, listing)) return failure;
+        readAhead_.WalkListed(listing.size());
       }
       listingHoldsMounts_ = chain_.Mounts()->HoldsAny(absoluteFolder_);
     }

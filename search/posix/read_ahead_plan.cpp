@@ -92,8 +92,8 @@ void ReadAheadPlan::Clear() {
   waiting_.clear();
   walkAt_.reset();
   skipped_.clear();
-  // What helpers still at work reserved counts for nothing: their folders
-  // belong to the plan that is gone and are dropped on delivery.
+  // Folders still in a helper's hand belong to the plan that is gone: they
+  // are dropped on delivery and count for nothing here.
   listingBytes_ = 0;
   nameBytes_ = 0;
 }
