@@ -24,7 +24,9 @@
 #   DUSTVANE_BENCH_TREE      folder for the tree: reused if it holds one
 #                            already, kept afterwards (one profile only)
 #   DUSTVANE_BENCH_PROGRAMS  programs to time (default "walk find bfs fd
-#                            fd-j16"; also "walk-off", "walk-tN": see below)
+#                            fd-j16"; also "walk-off", "walk-always",
+#                            "walk-tN": see below)
+#   DUSTVANE_BENCH_OPEN_FILES  open-files limit (ulimit -n) of the timed runs
 #   DUSTVANE_BUILD_DIR       build folder (default build-bench, Release)
 set -euo pipefail
 export LC_ALL=C   # byte-wise names for find and sort, "." in decimal numbers
@@ -97,6 +99,9 @@ make_tree() {
 # from outside the process) and PEAK_KB (max RSS).
 timed_run() {
   local start end
+  if [ -n "${DUSTVANE_BENCH_OPEN_FILES:-}" ]; then
+    set -- bash -c 'ulimit -n "$0" && exec "$@"' "$DUSTVANE_BENCH_OPEN_FILES" "$@"
+  fi
   start=$EPOCHREALTIME
   /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>"$work/stderr" || true
   end=$EPOCHREALTIME
@@ -110,10 +115,10 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
 syscall_counts() {
   strace -c -f -o "$work/strace" "$@" >/dev/null 2>&1 || true
   awk '$NF == "total" { total = $4 }
-       $NF ~ /^(getdents64|newfstatat|statx|lstat|openat|close|fcntl)$/ { n[$NF] = $4 }
+       $NF ~ /^(getdents64|newfstatat|statx|lstat|openat|openat2|close|fcntl)$/ { n[$NF] = $4 }
        END {
          printf "total=%d getdents64=%d stat=%d openat=%d close=%d fcntl=%d\n", total,
-                n["getdents64"], n["newfstatat"] + n["statx"] + n["lstat"], n["openat"],
+                n["getdents64"], n["newfstatat"] + n["statx"] + n["lstat"], n["openat"] + n["openat2"],
                 n["close"], n["fcntl"]
        }' "$work/strace"
 }
@@ -156,6 +161,7 @@ check_counts() {
 # The command line of one program for one root. Each lists the same thing:
 # every entry but folders whose name matches "*.tmp" in any case, hidden ones
 # included, links not followed. "walk-off" is the walk without its read-ahead,
+# "walk-always" the walk with helpers from the start even on a warm tree,
 # "walk-tN" the walk reading ahead on N threads. fd runs on as many threads
 # as there are cores unless told otherwise; "fd-j16" gives it 16.
 program_command() {
@@ -163,6 +169,7 @@ program_command() {
   case $name in
     walk) COMMAND=("$walk" --list "$root") ;;
     walk-off) COMMAND=("$walk" --read-ahead off --list "$root") ;;
+    walk-always) COMMAND=("$walk" --read-ahead always --list "$root") ;;
     walk-t*) COMMAND=("$walk" --threads "${name#walk-t}" --list "$root") ;;
     find) COMMAND=(find "$root" -iname '*.tmp' ! -type d) ;;
     bfs) COMMAND=(bfs "$root" -iname '*.tmp' ! -type d) ;;

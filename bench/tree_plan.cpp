@@ -54,15 +54,13 @@ class Planner {
   Planner(const TreeProfile& profile) : profile_(profile), random_(profile.seed) {}
 
   TreePlan Run() {
+    if (profile_.flatFolders > 0) return RunFlat();
     PlanFolders();
     NameSpecialFolders();
     byFolder_.assign(plan_.folders.size(), {});
     PlanOddEntries();
     PlanOrdinaryEntries();
-    for (auto& entries : byFolder_) {
-      for (auto& entry : entries) plan_.entries.push_back(std::move(entry));
-    }
-    return std::move(plan_);
+    return Finish();
   }
 
  private:
@@ -83,6 +81,25 @@ class Planner {
       ++childCount_[parent];
       AddFolder(parent, depth, std::move(name));
     }
+  }
+
+  // Flat folders side by side, filled with ordinary entries alone.
+  TreePlan RunFlat() {
+    plan_.folders.push_back({-1, 0, ""});
+    for (int i = 0; i < profile_.flatFolders; ++i) plan_.folders.push_back({0, 1, "flat" + std::to_string(i)});
+    byFolder_.assign(plan_.folders.size(), {});
+    for (int folder = 1; folder <= profile_.flatFolders; ++folder) {
+      for (int64_t k = 0; k < profile_.flatFiles; ++k) AddOrdinaryEntry(folder, k);
+    }
+    return Finish();
+  }
+
+  // The entries grouped by folder, in folder order.
+  TreePlan Finish() {
+    for (auto& entries : byFolder_) {
+      for (auto& entry : entries) plan_.entries.push_back(std::move(entry));
+    }
+    return std::move(plan_);
   }
 
   void AddFolder(int parent, int depth, std::string name) {

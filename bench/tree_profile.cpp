@@ -14,6 +14,8 @@ constexpr TreeProfile kProfiles[] = {
     {"large", 32000, 400000, 12, 10000, 0x5eed0003},
     {"deep", 20000, 200000, 120, 10000, 0x5eed0004},
     {"wide", 20000, 290000, 12, 100000, 0x5eed0005},
+    {"wide10", 0, 0, 1, 100000, 0x5eed0006, 10},
+    {"flat", 0, 0, 1, 500000, 0x5eed0007, 1},
 };
 
 }  // namespace
@@ -25,6 +27,6 @@ std::optional<TreeProfile> FindProfile(std::string_view name) {
   return std::nullopt;
 }
 
-std::string_view ProfileNames() { return "small|medium|large|deep|wide"; }
+std::string_view ProfileNames() { return "small|medium|large|deep|wide|wide10|flat"; }
 
 }  // namespace dustvane::bench

@@ -14,11 +14,16 @@ struct TreeProfile {
   int maxDepth;      // deepest folder, the root being depth 0
   int flatFiles;     // entries of the one flat folder (the widest)
   uint64_t seed;
+  // When above 0, the tree is only this many flat folders side by side
+  // under the root, each holding `flatFiles` entries, for measuring wide
+  // folders alone; `folders`, `files` and `maxDepth` are then unused.
+  int flatFolders = 0;
 };
 
 // "small", "medium", "large" (twice medium's entries, same depth and widest
-// folder), "deep" (medium's size, far deeper) and "wide" (medium with a flat
-// folder ten times as wide).
+// folder), "deep" (medium's size, far deeper), "wide" (medium with a flat
+// folder ten times as wide), "wide10" (ten folders of 100,000 entries) and
+// "flat" (one folder of 500,000 entries).
 std::optional<TreeProfile> FindProfile(std::string_view name);
 
 // The names FindProfile knows, for the usage text.

@@ -20,6 +20,28 @@ namespace dustvane {
 // pattern; a bare folder path matches every entry of the folder. In a name
 // pattern "*" stands for any run of characters, dots included, and every other
 // character stands for itself without regard to case.
+//
+// How the search calls these queries (find_files.cpp). The POSIX layer relies
+// on it to read each folder once, to know where the walk is and to read
+// ahead of it; whoever changes either side keeps the two in step. Any other
+// order of calls gets the same answers, only with more reading.
+// - A walk goes depth first: its root, then each sub-folder in the order the
+//   folder's directory pass handed it out, the whole subtree of one before
+//   the next. A sub-folder's path is its folder's path, its name and the
+//   separator, so every folder's path begins with those above it.
+// - Each folder gets two enumerations, one after the other: the directory
+//   pass (the bare folder path, a mask with AttrDirectory), with
+//   FileAttributes(folder path + name, AttrDirectory) of each name just
+//   handed out; then the file pass (the folder path and a name pattern, a
+//   mask without AttrDirectory), with FileLength(folder path + name) of each
+//   match. Both run to the empty string before the walk goes on.
+// - Where a pass stops before its empty string (a failure, a full count),
+//   the walk searches nothing below that folder. A directory pass stops
+//   early on a full folder count, after which no level descends any more,
+//   or on the failure of an entry whose name does not end in ".sys"; the
+//   POSIX layer stops reading ahead for the rest of the walk either way.
+// - A walk begins with a directory pass of a folder outside the previous
+//   walk's root, and ends with CloseFolders().
 class FileSystem {
  public:
   virtual ~FileSystem() = default;

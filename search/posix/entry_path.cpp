@@ -1,16 +1,21 @@
 #include "search/posix/entry_path.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 
 #include "search/posix/errno_failure.h"
+#include "search/posix/folder_opener.h"
 
 namespace dustvane {
 
 EntryInFolder::~EntryInFolder() {
   if (folderFd_ >= 0) close(folderFd_);
+}
+
+void EntryInFolder::MoveTo(int folderFd) {
+  if (folderFd_ >= 0) close(folderFd_);
+  folderFd_ = folderFd;
 }
 
 Result<EntryInFolder> OpenHoldingFolder(const std::string& path) {
@@ -19,21 +24,20 @@ Result<EntryInFolder> OpenHoldingFolder(const std::string& path) {
   const size_t slash = trimmed.rfind('/');
   std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
   if (name.empty() || name == "." || name == "..") return ErrnoFailure(EISDIR);
-  int fd = open(!trimmed.empty() && trimmed[0] == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return ErrnoFailure(errno);
+  Result<int> fd = OpenFolderAtPath(!trimmed.empty() && trimmed[0] == '/' ? "/" : "");
+  if (!fd.ok()) return fd.failure();
+  EntryInFolder at(fd.value(), std::move(name));
   size_t pos = 0;
   while (slash != std::string::npos && pos < slash) {
     const size_t end = trimmed.find('/', pos);
     const std::string component = trimmed.substr(pos, end - pos);
     pos = end + 1;
     if (component.empty()) continue;
-    const int inner = openat(fd, component.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    const int err = errno;
-    close(fd);
-    if (inner < 0) return ErrnoFailure(err);
-    fd = inner;
+    Result<int> inner = OpenSubFolder(at.FolderFd(), component);
+    if (!inner.ok()) return inner.failure();
+    at.MoveTo(inner.value());
   }
-  return EntryInFolder(fd, std::move(name));
+  return at;
 }
 
 }  // namespace dustvane

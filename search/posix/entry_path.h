@@ -19,6 +19,8 @@ class EntryInFolder {
   ~EntryInFolder();
 
   int FolderFd() const { return folderFd_; }
+  // Holds `folderFd` in place of the folder it held.
+  void MoveTo(int folderFd);
   const std::string& Name() const { return name_; }
 
  private:

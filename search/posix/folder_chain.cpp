@@ -1,19 +1,17 @@
 #include "search/posix/folder_chain.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 
 #include "search/posix/errno_failure.h"
+#include "search/posix/folder_opener.h"
+#include "search/posix/mount_table.h"
 
 namespace dustvane {
 
 namespace {
-
-constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 // The path the kernel gives for an open folder, from the system's root; the
 // empty string where it cannot tell.
@@ -29,33 +27,28 @@ std::string KernelPath(int fd) {
 
 }  // namespace
 
-Result<int> FolderChain::Open(const std::string& folder, bool* startsWalk) {
-  openedNow_ = false;
+FolderChain::FolderChain(DescriptorBudget& budget)
+    : budget_(budget), isInside_([this](const FolderIdentity& identity) { return Holds(identity); }) {}
+
+Result<FolderChain::Step> FolderChain::Open(const std::string& folder) {
   if (!levels_.empty()) {
-    // Keep the deepest folder whose path begins `folder`.
+    // Keep the deepest level whose path begins `folder`.
     const size_t common =
         static_cast<size_t>(std::mismatch(path_.begin(), path_.end(), folder.begin(), folder.end()).first -
                             path_.begin());
     const auto kept = std::upper_bound(levels_.begin(), levels_.end(), common,
                                        [](size_t length, const Level& level) { return length < level.end; });
-    const size_t keep = static_cast<size_t>(kept - levels_.begin());
-    if (keep == 0) {
+    if (kept == levels_.begin()) {
       Close();
-    } else {
-      while (levels_.size() > keep) {
-        Release(levels_.back());
-        levels_.pop_back();
-      }
-      firstOpen_ = std::min(firstOpen_, levels_.size());
-      path_.resize(levels_.back().end);
+    } else if (MaybeFailure failure = ReturnTo(static_cast<size_t>(kept - levels_.begin()) - 1)) {
+      return *failure;
     }
   }
-  const bool newWalk = levels_.empty();
-  if (startsWalk != nullptr) *startsWalk = newWalk;
-  if (newWalk) {
+  Step step;
+  if (levels_.empty()) {
     if (MaybeFailure failure = OpenRoot(folder)) return *failure;
+    step.startsWalk = step.openedNow = true;
   }
-
   size_t pos = path_.size();
   while (pos < folder.size()) {
     size_t slash = folder.find('/', pos);
@@ -63,16 +56,20 @@ Result<int> FolderChain::Open(const std::string& folder, bool* startsWalk) {
     path_.append(folder, pos, slash + 1 - pos);
     if (slash == pos) {
       levels_.back().end = path_.size();  // a doubled "/" belongs to the folder before it
-    } else if (MaybeFailure failure = Descend(std::string_view(folder).substr(pos, slash - pos), path_.size())) {
-      path_.resize(levels_.back().end);
-      return *failure;
+    } else {
+      Result<bool> entered = Descend(folder.substr(pos, slash - pos), path_.size());
+      if (!entered.ok() || !entered.value()) {
+        path_.resize(levels_.back().end);
+        if (!entered.ok()) return entered.failure();
+        step.closed = true;
+        return step;
+      }
+      step.openedNow = true;
     }
     pos = slash + 1;
   }
-  if (levels_.back().fd < 0) {
-    if (MaybeFailure failure = ReopenInnermost()) return *failure;
-  }
-  return levels_.back().fd;
+  step.fd = levels_.back().fd;
+  return step;
 }
 
 void FolderChain::Close() {
@@ -80,6 +77,22 @@ void FolderChain::Close() {
   levels_.clear();
   path_.clear();
   firstOpen_ = 0;
+  mounts_.reset();
+  listing_.Clear();
+}
+
+std::string_view FolderChain::Name(size_t level) const {
+  const size_t start = levels_[level - 1].end;
+  return std::string_view(path_).substr(start, path_.find('/', start) - start);
+}
+
+const FolderRecord* FolderChain::Record(size_t level) {
+  Level& at = levels_[level];
+  if (!at.record && at.fd >= 0) {
+    Result<FolderRecord> record = ReadRecord(at.fd);
+    if (record.ok()) at.record = record.value();
+  }
+  return at.record ? &*at.record : nullptr;
 }
 
 std::string FolderChain::AbsolutePath(const std::string& folder) const {
@@ -90,85 +103,138 @@ std::string FolderChain::AbsolutePath(const std::string& folder) const {
 }
 
 bool FolderChain::Holds(const FolderIdentity& identity) {
-  for (Level& level : levels_) {
-    if (Learn(level) && level.identity == identity) return true;
+  for (size_t level = 0; level < levels_.size(); ++level) {
+    const FolderRecord* record = Record(level);
+    if (record != nullptr && record->identity == identity) return true;
   }
   return false;
 }
 
 MaybeFailure FolderChain::OpenRoot(const std::string& folder) {
   budget_.Resize();
-  const int fd = open(folder.empty() ? "." : folder.c_str(), kFolderFlags);
-  if (fd < 0) return ErrnoFailure(errno);
+  Result<int> fd = OpenFolderAtPath(folder);
+  if (!fd.ok()) return fd.failure();
   budget_.Take();
   path_ = folder;
-  levels_.push_back({folder.size(), fd, false, {}});
-  openedNow_ = true;
+  levels_.push_back({folder.size(), fd.value(), std::nullopt});
   firstOpen_ = 1;
-  absoluteRoot_ = KernelPath(fd);
+  absoluteRoot_ = KernelPath(fd.value());
+  mounts_ = std::make_shared<const MountMap>(ReadMountTable());
   return std::nullopt;
 }
 
-MaybeFailure FolderChain::Descend(std::string_view name, size_t end) {
-  if (levels_.back().fd < 0) {
-    if (MaybeFailure failure = ReopenInnermost()) return failure;
-  }
+// Opens the sub-folder `name` of the innermost level as a new innermost;
+// false where the walk's rules keep it out.
+Result<bool> FolderChain::Descend(const std::string& name, size_t end) {
   Result<int> fd = OpenChildOf(levels_.size() - 1, name);
   if (!fd.ok()) return fd.failure();
-  levels_.push_back({end, fd.value(), false, {}});
-  openedNow_ = true;
+  if (fd.value() < 0) return false;
+  levels_.push_back({end, fd.value(), std::nullopt});
+  return true;
+}
+
+// Makes `target` the innermost level, open.
+MaybeFailure FolderChain::ReturnTo(size_t target) {
+  if (levels_[target].fd < 0 && !ClimbTo(target)) {
+    ReleaseBelow(target);
+    if (MaybeFailure failure = ReopenByNames(target)) return failure;
+  }
+  ReleaseBelow(target);
   return std::nullopt;
 }
 
-// Every folder below the root has been given back (the open ones are always
-// the root and an unbroken run up to the innermost). They are opened again
-// from the root down, each checked against the identity it had.
-MaybeFailure FolderChain::ReopenInnermost() {
-  const std::vector<Level> closed(levels_.begin() + 1, levels_.end());
-  levels_.resize(1);
-  firstOpen_ = 1;
-  for (const Level& level : closed) {
-    const size_t start = levels_.back().end;
-    const std::string_view name = std::string_view(path_).substr(start, path_.find('/', start) - start);
-    Result<int> fd = OpenChildOf(levels_.size() - 1, name);
-    MaybeFailure failure;
-    if (!fd.ok()) {
-      failure = fd.failure();
-    } else {
-      levels_.push_back({level.end, fd.value(), false, {}});
-      openedNow_ = true;
+// Opens the given-back `target` through ".." of the open levels below it,
+// each checked to be the folder that was there. The open levels below the
+// root run unbroken from firstOpen_ to the innermost, so the climb starts
+// there, after the levels below it are given back.
+bool FolderChain::ClimbTo(size_t target) {
+  ReleaseBelow(firstOpen_);
+  for (size_t at = firstOpen_; at > target; --at) {
+    TakeDescriptor(at);
+    Result<int> up = OpenParentFolder(levels_[at].fd);
+    if (!up.ok()) {
+      budget_.GiveBack();
+      return false;
+    }
+    Level& above = levels_[at - 1];
+    above.fd = up.value();
+    Release(levels_[at]);
+    firstOpen_ = at - 1;
+    const std::optional<FolderRecord> left = above.record;
+    above.record.reset();
+    const FolderRecord* now = Record(at - 1);
+    if (!left || now == nullptr || !(now->identity == left->identity)) {
+      above.record = left;
+      Release(above);
+      firstOpen_ = at;
+      return false;
+    }
+  }
+  return true;
+}
+
+// Opens the given-back `target` name by name from the nearest open level
+// above it; every folder on the way must be the one that was there.
+MaybeFailure FolderChain::ReopenByNames(size_t target) {
+  size_t at = target;
+  while (levels_[at].fd < 0) --at;
+  for (++at; at <= target; ++at) {
+    Result<int> fd = OpenChildOf(at - 1, std::string(Name(at)));
+    Level& level = levels_[at];
+    const std::optional<FolderRecord> left = level.record;
+    level.record.reset();
+    if (fd.ok() && fd.value() >= 0) level.fd = fd.value();
+    const FolderRecord* now = level.fd >= 0 ? Record(at) : nullptr;
+    if (!fd.ok() || !left || now == nullptr || !(now->identity == left->identity)) {
       // A folder replaced since it was given back, even by one moved here
       // from elsewhere, is not the one the walk was in.
-      if (!level.known || !Learn(levels_.back()) || !(levels_.back().identity == level.identity)) {
-        CloseLevel(levels_.back());
-        levels_.pop_back();
-        failure = ErrnoFailure(ENOENT);
-      }
+      level.record = left;
+      Release(level);
+      ReleaseBelow(at - 1);
+      firstOpen_ = std::max<size_t>(at - 1, 1);
+      return fd.ok() ? ErrnoFailure(ENOENT) : fd.failure();
     }
-    if (failure) {
-      path_.resize(levels_.back().end);
-      return failure;
-    }
+    if (at - 1 > 0 && at - 1 < target) CloseLevel(levels_[at - 1]);
   }
+  firstOpen_ = target;
   return std::nullopt;
 }
 
-Result<int> FolderChain::OpenChildOf(size_t parent, std::string_view name) {
-  while (!budget_.TryTake()) {
-    if (!GiveBackOutermost(parent)) {
-      budget_.Take();  // the fewest a walk can work with
-      break;
-    }
+// Lets go of every level below `level`, which becomes the innermost.
+void FolderChain::ReleaseBelow(size_t level) {
+  while (levels_.size() > level + 1) {
+    Release(levels_.back());
+    levels_.pop_back();
   }
-  const std::string component(name);
+  firstOpen_ = std::min(firstOpen_, levels_.size());
+  path_.resize(levels_.back().end);
+}
+
+// The sub-folder `name` of level `parent`, opened by the walk's rules; -1
+// where they keep it out.
+Result<int> FolderChain::OpenChildOf(size_t parent, const std::string& name) {
+  TakeDescriptor(parent);
+  const WalkRules rules{*mounts_, isInside_};
   while (true) {
-    const int fd = openat(levels_[parent].fd, component.c_str(), kFolderFlags | O_NOFOLLOW);
-    if (fd >= 0) return fd;
-    const int error = errno;
+    Result<WalkOpened> opened = OpenSubFolderByWalkRules(levels_[parent].fd, name, rules);
+    if (opened.ok() && opened.value().fd >= 0) return opened.value().fd;
+    const int error = opened.ok() ? 0 : opened.failure().number;
     // The process may have fewer descriptors left than the budget assumed.
     if ((error == EMFILE || error == ENFILE) && GiveBackOutermost(parent)) continue;
     budget_.GiveBack();
-    return ErrnoFailure(error);
+    if (!opened.ok()) return opened.failure();
+    return -1;
+  }
+}
+
+// Counts one more descriptor, giving back levels above level `keep` (never
+// `keep` itself) for it while the budget is spent.
+void FolderChain::TakeDescriptor(size_t keep) {
+  while (!budget_.TryTake()) {
+    if (!GiveBackOutermost(keep)) {
+      budget_.Take();  // the fewest a walk can work with
+      return;
+    }
   }
 }
 
@@ -180,9 +246,12 @@ bool FolderChain::GiveBackOutermost(size_t keep) {
 }
 
 void FolderChain::CloseLevel(Level& level) {
-  // Its identity is read now, while the descriptor still holds the folder
+  // Its record is read now, while the descriptor still holds the folder
   // opened at the start, so that a reopen can be checked against it.
-  Learn(level);
+  if (!level.record && level.fd >= 0) {
+    Result<FolderRecord> record = ReadRecord(level.fd);
+    if (record.ok()) level.record = record.value();
+  }
   Release(level);
 }
 
@@ -191,15 +260,6 @@ void FolderChain::Release(Level& level) {
   close(level.fd);
   level.fd = -1;
   budget_.GiveBack();
-}
-
-bool FolderChain::Learn(Level& level) {
-  if (level.known) return true;
-  struct stat st;
-  if (level.fd < 0 || fstat(level.fd, &st) != 0) return false;
-  level.identity = {st.st_dev, st.st_ino};
-  level.known = true;
-  return true;
 }
 
 }  // namespace dustvane

@@ -5,9 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <utility>
 
 #ifdef __linux__
 #include <sys/syscall.h>
@@ -19,6 +19,13 @@ namespace dustvane {
 
 namespace {
 
+// An entry is its kind, its name's length in two bytes (FUSE names may be
+// longer than 255 bytes) and the name.
+constexpr size_t kEntryHead = 3;
+// Blocks start small, for the many small folders, and grow to this.
+constexpr size_t kFirstBlock = 4 << 10;
+constexpr size_t kLargestBlock = 1 << 20;
+
 EntryKind KindOfDirentType(unsigned char type) {
   switch (type) {
     case DT_REG: return EntryKind::kFile;
@@ -27,6 +34,17 @@ EntryKind KindOfDirentType(unsigned char type) {
     case DT_UNKNOWN: return EntryKind::kUnknown;
     default: return EntryKind::kSpecial;
   }
+}
+
+// Some file systems do not tell the kind; the entry itself is asked. If it
+// has gone, it stays unknown and a later query of it reports the failure.
+EntryKind KindOf(int fd, const char* name, unsigned char type) {
+  EntryKind kind = KindOfDirentType(type);
+  if (kind == EntryKind::kUnknown) {
+    struct stat st;
+    if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) kind = KindOfMode(st.st_mode);
+  }
+  return kind;
 }
 
 }  // namespace
@@ -38,36 +56,82 @@ EntryKind KindOfMode(mode_t mode) {
   return EntryKind::kSpecial;
 }
 
+void FolderListing::AddBlock(size_t atLeast) {
+  const size_t grown = blocks_.empty() ? kFirstBlock : std::min(blocks_.back().capacity * 2, kLargestBlock);
+  Block block;
+  block.capacity = std::max(grown, atLeast);
+  block.data.reset(new char[block.capacity]);
+  blocks_.push_back(std::move(block));
+}
+
+void FolderListing::Add(std::string_view name, EntryKind kind) {
+  const size_t size = kEntryHead + name.size();
+  if (blocks_.empty() || blocks_.back().capacity - blocks_.back().used < size) AddBlock(size);
+  Block& block = blocks_.back();
+  char* at = block.data.get() + block.used;
+  at[0] = static_cast<char>(kind);
+  at[1] = static_cast<char>(name.size() & 0xff);
+  at[2] = static_cast<char>(name.size() >> 8);
+  std::memcpy(at + kEntryHead, name.data(), name.size());
+  block.used += size;
+  ++count_;
+}
+
 void FolderListing::Clear() {
-  entries_.clear();
-  names_.clear();
+  // A block smaller than a first one (a compact copy's) is no use to keep.
+  if (!blocks_.empty() && blocks_[0].capacity < kFirstBlock) blocks_.clear();
+  if (blocks_.size() > 1) blocks_.resize(1);
+  if (!blocks_.empty()) blocks_[0].used = 0;
+  count_ = 0;
 }
 
-void FolderListing::MoveEntriesTo(FolderListing& to) {
-  to.entries_ = std::move(entries_);
-  to.names_ = std::move(names_);
-  Clear();
+FolderListing::Entry FolderListing::At(Place place) const {
+  const char* at = blocks_[place.block].data.get() + place.offset;
+  const size_t length = static_cast<unsigned char>(at[1]) | static_cast<size_t>(static_cast<unsigned char>(at[2])) << 8;
+  return {std::string_view(at + kEntryHead, length), static_cast<EntryKind>(at[0]), place};
 }
 
-FolderListing FolderListing::TightCopy() const {
-  FolderListing copy;
-  copy.entries_.reserve(entries_.size());
-  copy.entries_.assign(entries_.begin(), entries_.end());
-  copy.names_.reserve(names_.size());
-  copy.names_.assign(names_);
-  return copy;
+bool FolderListing::Next(Place& place, Entry& entry) const {
+  SkipSpentBlocks(place);
+  if (place.block >= blocks_.size()) return false;
+  entry = At(place);
+  place.offset += static_cast<uint32_t>(kEntryHead + entry.name.size());
+  return true;
 }
 
-void FolderListing::Add(int fd, std::string_view name, unsigned char type) {
-  EntryKind kind = KindOfDirentType(type);
-  if (kind == EntryKind::kUnknown) {
-    // Some file systems do not say; ask the entry itself. If it has gone, it
-    // stays unknown and a later query of it reports the failure.
-    struct stat st;
-    if (fstatat(fd, std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) kind = KindOfMode(st.st_mode);
+void FolderListing::SkipSpentBlocks(Place& place) const {
+  while (place.block < blocks_.size() && place.offset >= blocks_[place.block].used) {
+    ++place.block;
+    place.offset = 0;
   }
-  entries_.push_back({static_cast<uint32_t>(names_.size()), static_cast<uint32_t>(name.size()), kind});
-  names_.append(name);
+}
+
+size_t FolderListing::Bytes() const {
+  size_t bytes = blocks_.capacity() * sizeof(Block);
+  for (const Block& block : blocks_) bytes += block.capacity;
+  return bytes;
+}
+
+size_t FolderListing::UsedBytes() const {
+  size_t bytes = 0;
+  for (const Block& block : blocks_) bytes += block.used;
+  return bytes + sizeof(Block);
+}
+
+FolderListing FolderListing::CompactCopy() const {
+  FolderListing copy;
+  copy.count_ = count_;
+  if (count_ == 0) return copy;
+  copy.blocks_.reserve(1);
+  Block whole;
+  whole.capacity = UsedBytes() - sizeof(Block);
+  whole.data.reset(new char[whole.capacity]);
+  for (const Block& block : blocks_) {
+    std::memcpy(whole.data.get() + whole.used, block.data.get(), block.used);
+    whole.used += block.used;
+  }
+  copy.blocks_.push_back(std::move(whole));
+  return copy;
 }
 
 #ifdef __linux__
@@ -82,8 +146,8 @@ struct LinuxDirent64 {
   char d_name[];
 };
 
-MaybeFailure FolderListing::Read(int fd, bool openedNow) {
-  Clear();
+template <class TakeEach>
+MaybeFailure FolderReader::ReadEach(int fd, bool openedNow, TakeEach&& take) {
   if (!openedNow && lseek(fd, 0, SEEK_SET) < 0) return ErrnoFailure(errno);
   constexpr size_t kBufferSize = 64 * 1024;
   if (!buffer_) buffer_.reset(new char[kBufferSize]);
@@ -96,7 +160,7 @@ MaybeFailure FolderListing::Read(int fd, bool openedNow) {
     if (got == 0) return std::nullopt;
     for (long pos = 0; pos < got;) {
       const auto* d = reinterpret_cast<const LinuxDirent64*>(buffer_.get() + pos);
-      Add(fd, d->d_name, d->d_type);
+      take(d->d_name, KindOf(fd, d->d_name, d->d_type));
       pos += d->d_reclen;
     }
   }
@@ -104,8 +168,8 @@ MaybeFailure FolderListing::Read(int fd, bool openedNow) {
 
 #else
 
-MaybeFailure FolderListing::Read(int fd, bool /*openedNow*/) {
-  Clear();
+template <class TakeEach>
+MaybeFailure FolderReader::ReadEach(int fd, bool /*openedNow*/, TakeEach&& take) {
   const int copy = dup(fd);
   if (copy < 0) return ErrnoFailure(errno);
   DIR* dir = fdopendir(copy);
@@ -123,12 +187,19 @@ MaybeFailure FolderListing::Read(int fd, bool /*openedNow*/) {
       if (errno != 0) failure = ErrnoFailure(errno);
       break;
     }
-    Add(fd, d->d_name, d->d_type);
+    take(d->d_name, KindOf(fd, d->d_name, d->d_type));
   }
   closedir(dir);
   return failure;
 }
 
 #endif
+
+MaybeFailure FolderReader::ReadAll(int fd, bool openedNow, const Take& take) { return ReadEach(fd, openedNow, take); }
+
+MaybeFailure FolderReader::Read(int fd, bool openedNow, FolderListing& listing) {
+  listing.Clear();
+  return ReadEach(fd, openedNow, [&listing](std::string_view name, EntryKind kind) { listing.Add(name, kind); });
+}
 
 }  // namespace dustvane

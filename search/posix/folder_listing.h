@@ -3,8 +3,8 @@
 #include <sys/types.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -18,40 +18,69 @@ enum class EntryKind : uint8_t { kFile, kFolder, kLink, kSpecial, kUnknown };
 // The kind of an entry from its mode bits (as lstat reports them).
 EntryKind KindOfMode(mode_t mode);
 
-// The entries of one folder, in the order the file system lists them, with
-// their names kept in one buffer.
+// The entries of one folder, in the order the file system lists them. Each
+// is kept as its kind, the length of its name and the name, one after the
+// other, in blocks that are never moved once written: a listing takes
+// little more than its names, and one that grows is never copied.
 class FolderListing {
  public:
-  // Reads every entry of the open folder `fd` from its start. Entries whose
-  // kind the listing does not tell are asked with one lstat each. A folder
-  // opened just now is at its start already and is not rewound.
-  MaybeFailure Read(int fd, bool openedNow = false);
-  void Clear();
-  // Hands the entries over to `to`, whose own are dropped; this listing is
-  // left empty and keeps its read buffer.
-  void MoveEntriesTo(FolderListing& to);
-  // A copy of the entries that takes no more memory than they need, without
-  // a read buffer.
-  FolderListing TightCopy() const;
+  // Where an entry lies; the default place is before the first entry.
+  struct Place {
+    uint32_t block = 0;
+    uint32_t offset = 0;
+  };
+  struct Entry {
+    std::string_view name;
+    EntryKind kind;
+    Place place;  // where it lies, for At
+  };
 
-  size_t size() const { return entries_.size(); }
-  std::string_view Name(size_t i) const {
-    return std::string_view(names_).substr(entries_[i].offset, entries_[i].length);
-  }
-  EntryKind Kind(size_t i) const { return entries_[i].kind; }
-  // The memory the entries hold.
-  size_t Bytes() const { return entries_.capacity() * sizeof(Entry) + names_.capacity(); }
+  void Add(std::string_view name, EntryKind kind);
+  // Empties the listing; it keeps its first block for the next one.
+  void Clear();
+  // The first entry at or after `place`, and `place` moved on past it;
+  // false past the last entry.
+  bool Next(Place& place, Entry& entry) const;
+  Entry At(Place place) const;
+
+  size_t size() const { return count_; }
+  bool empty() const { return count_ == 0; }
+  // The memory its entries hold, and the least they could take.
+  size_t Bytes() const;
+  size_t UsedBytes() const;
+  // The entries in one block of just their size.
+  FolderListing CompactCopy() const;
 
  private:
-  struct Entry {
-    uint32_t offset;
-    uint32_t length;
-    EntryKind kind;
+  struct Block {
+    std::unique_ptr<char[]> data;
+    size_t capacity = 0;
+    size_t used = 0;
   };
-  void Add(int fd, std::string_view name, unsigned char type);
+  void AddBlock(size_t atLeast);
+  void SkipSpentBlocks(Place& place) const;
 
-  std::vector<Entry> entries_;
-  std::string names_;
+  std::vector<Block> blocks_;
+  size_t count_ = 0;
+};
+
+// Reads folders with getdents into a buffer of its own, allocated once.
+class FolderReader {
+ public:
+  using Take = std::function<void(std::string_view name, EntryKind kind)>;
+
+  // Hands every entry of the open folder `fd` to `take`, from its start, in
+  // the file system's order. Entries whose kind the listing does not tell
+  // are asked with one lstat each (and stay unknown if they have gone). A
+  // folder opened just now is at its start already and is not rewound.
+  MaybeFailure ReadAll(int fd, bool openedNow, const Take& take);
+  // The same into `listing`, whose entries it replaces.
+  MaybeFailure Read(int fd, bool openedNow, FolderListing& listing);
+
+ private:
+  template <class TakeEach>
+  MaybeFailure ReadEach(int fd, bool openedNow, TakeEach&& take);
+
   // Left uninitialised: only the part a listing fills is ever paged in.
   std::unique_ptr<char[]> buffer_;
 };

@@ -1,26 +1,18 @@
 #pragma once
 
-#include <atomic>
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "search/posix/descriptor_budget.h"
+#include "search/posix/folder_chain.h"
 #include "search/posix/folder_listing.h"
-#include "search/posix/mount_map.h"
-#include "search/posix/read_ahead_plan.h"
+#include "search/posix/read_ahead_helpers.h"
 
 namespace dustvane {
-
-enum class ReadAheadMode {
-  kOff,       // the walk reads every folder itself
-  kWhenCold,  // helpers start when the walk's own thread reads from a disk, and rest once the cache serves them
-  kAlways,    // helpers run from the start of every walk, whatever the cache holds
-};
 
 // Reads ahead of a walk: while the walk works on one folder, a few helper
 // threads open and list the folders it will come to next. A cold cache is
@@ -28,25 +20,33 @@ enum class ReadAheadMode {
 // at once.
 //
 // The walk stays in charge of what a search finds. It opens every folder
-// itself, through its own chain; where a helper has listed the same folder
-// (the same device and inode as the walk's own descriptor), the walk takes
-// that listing instead of reading the folder a second time, and otherwise
-// reads it itself. The entries are the same either way: the file system's,
-// in its order. Everything else (attributes, lengths, what is entered) the
-// walk asks through its own descriptors. A cold search is bound by the
-// processors' work as soon as the helpers keep the disk busy, and reading
-// every folder twice was a fifth of that work.
+// itself, through its own chain; where a helper has listed the folder the
+// walk has just opened, the walk takes that listing only when it is provably
+// the folder's current content: the helper read the folder's record
+// (identity and state) before its entries, the walk reads the record of its
+// own descriptor after opening it, and the two are the same. Otherwise the
+// walk reads the folder itself. So a listing is as fresh as the walk's own
+// would be, however long ago a helper read it. Everything else (attributes,
+// lengths, what is entered) the walk asks through its own descriptors.
 //
-// The helpers keep the walk's rules: a folder is only opened through its
-// parent's descriptor, without following a link (O_NOFOLLOW |
-// O_DIRECTORY); never where a system file system shows or where a mount
-// leads back into a folder above; never outside the root. They stay within a
-// window of folders ahead of the walk and hold descriptors from the walk's
-// own budget, at most half of it.
+// The helpers keep the walk's rules: a folder is only opened by its name
+// inside its parent by the walk's own opener (folder_opener.h): never
+// through a link, never into a system file system or a folder mounted below
+// itself; never outside the part of the tree the walk is in; never below a
+// folder the walk will not search, and not at all once the walk descends no
+// more (file_system.h says how the layer knows). They stay within a window
+// of folders ahead of the walk, hold descriptors from the walk's own budget
+// (at most half of it), and a fixed amount of memory whatever the folders'
+// size (read_ahead_plan.h, read_ahead_helpers.cpp).
 //
-// A warm walk never starts a helper: every 16 folders the walk's thread
-// looks whether it has itself had blocks read from a disk (its ru_inblock),
-// which a folder served from the cache never causes.
+// Stop, which the end of a walk calls, never waits long on a helper: one
+// kept waiting by a file system that does not answer is left to finish on
+// its own, and lets go of everything it holds when its call returns.
+//
+// A warm walk never starts a helper: every 16 folders (a folder of many
+// entries counting as several) the walk's thread looks whether it has itself
+// had blocks read from a disk (its ru_inblock), which a folder served from
+// the cache never causes.
 //
 // Every call comes from the walk's thread.
 class FolderReadAhead {
@@ -56,89 +56,66 @@ class FolderReadAhead {
   // same time and 6 take a tenth longer; beyond 10 only memory grows.
   static constexpr unsigned kThreads = 10;
 
-  FolderReadAhead(DescriptorBudget& budget, ReadAheadMode mode, unsigned threads = kThreads);
+  FolderReadAhead(std::shared_ptr<DescriptorBudget> budget, ReadAheadMode mode, unsigned threads = kThreads);
   ~FolderReadAhead() { Stop(); }
   FolderReadAhead(const FolderReadAhead&) = delete;
   FolderReadAhead& operator=(const FolderReadAhead&) = delete;
 
-  // A walk starts at `root` (as the walk writes it), open as `rootFd`;
-  // `absoluteRoot` is the root as the mount table writes it and `mounts` the
-  // walk's mount map, which must stay unchanged until Stop.
-  void Start(const std::string& root, int rootFd, const std::string& absoluteRoot, const MountMap& mounts);
+  // A walk has begun: `chain` holds its root.
+  void Start(FolderChain& chain);
 
-  // Whether `folder` lies in the walk the read-ahead was started for.
-  bool Covers(const std::string& folder) const;
+  // The walk has opened the innermost folder of `chain`. Moves the helpers'
+  // listing of it into `listing` and returns true when there is one and it
+  // is provably the folder's current content; otherwise the walk lists it.
+  bool Reached(FolderChain& chain, FolderListing& listing);
 
-  // The walk has come to `folder` and opened it as `fd`. Moves the helpers'
-  // listing of that very folder into `listing` and returns true if they have
-  // one; otherwise the walk lists it itself.
-  bool Reached(const std::string& folder, int fd, FolderListing& listing);
+  // The walk has listed a folder of `entries` entries itself: a large one
+  // counts as many small ones towards its next look at its disk reads.
+  void WalkListed(size_t entries) { sinceLooked_ += static_cast<unsigned>(entries / kEntriesLikeAFolder); }
+
+  // The walk will search nothing below the sub-folder `name` of the chain's
+  // level `parent`.
+  void SkipBelow(FolderChain& chain, size_t parent, std::string_view name);
 
   // The walk asks for files whose names match `namePattern`; the helpers
   // read what the file system keeps of each such file ahead of the walk.
   void LookForFiles(const std::string& namePattern);
 
-  // Ends the read-ahead of the walk: returns once no helper runs any more
-  // and every folder it held is closed.
+  // Ends the read-ahead of the walk: the helpers stop and let go of what
+  // they hold. Waits for them a little while at most.
   void Stop();
 
  private:
-  // What a helper works with, copied under the lock.
-  struct Tools {
-    std::shared_ptr<const MountMap> mounts;
-    std::shared_ptr<const std::string> filePattern;
-    FolderListing* listing;
+  // So many entries the walk lists weigh as one more folder.
+  static constexpr size_t kEntriesLikeAFolder = 256;
+
+  // What the helpers have of the folder the walk has reached.
+  enum class Taken {
+    kListing,  // its listing, now the walk's
+    kKnown,    // the folder, but no listing the walk may take
+    kBehind,   // nothing yet: the helpers are still catching up
+    kLost,     // nothing, and nothing left to do: they went nowhere near the walk
   };
+  Taken TakeListing(FolderChain& chain, FolderListing& listing);
+  void LookAtWalkReads(FolderChain& chain);
+  void Activate(FolderChain& chain);
+  std::optional<AheadSeed> SeedAt(FolderChain& chain);
+  void StartHelpers();
 
-  void Activate(const std::string& folder);
-  bool TakeDescriptor();
-  void GiveBackDescriptor();
-  void Help();
-  std::vector<AheadFolderPtr> SeedAt(const std::string& folder, const Tools& tools);
-  AheadFolderPtr OpenAndList(const AheadFolderPtr& parent, int parentFd, const std::string& name, uint32_t index,
-                             const Tools& tools);
-  bool WalkEnters(const AheadFolder& parent, int parentFd, const std::string& name, const MountMap& mounts) const;
-  AheadFolderPtr ListOpened(int fd, const AheadFolderPtr& parent, uint32_t index, const std::string& path,
-                            const Tools& tools);
-  void Heard(bool fromDisk);
-  std::string AbsolutePath(const std::string& folder) const;
-
-  DescriptorBudget& budget_;
+  std::shared_ptr<DescriptorBudget> budget_;
   const ReadAheadMode mode_;
   const unsigned threadCount_;
 
-  // Whether Start has begun a walk's read-ahead that Stop has not ended.
-  bool Started() const { return rootFd_ >= 0; }
-
-  // Set by Start, fixed until Stop.
-  std::string root_;
-  std::string absoluteRoot_;
-  const MountMap* walkMounts_ = nullptr;
-  int rootFd_ = -1;  // a duplicate, only ever used as the base of openat
-  size_t mostHeld_ = 0;
+  // The walk's read-ahead, from Start until Stop; null when there is none.
+  std::shared_ptr<ReadAheadShared> shared_;
+  std::vector<std::thread> threads_;
+  std::string lastFilePattern_;  // the walk's own copy, read without the lock
   // The walk's own: how many folders since it last looked at its disk
   // reads, how many blocks it had read then, and how many looks in a row
   // found it reading.
   unsigned sinceLooked_ = 0;
   uint64_t walkBlocks_ = 0;
   unsigned coldLooks_ = 0;
-
-  std::vector<std::thread> threads_;
-  std::mutex mutex_;
-  std::condition_variable work_;
-  // Guarded by mutex_.
-  bool stop_ = false;
-  std::atomic<bool> active_{false};  // read without the lock by the walk
-  uint64_t generation_ = 0;          // raised whenever the plan starts afresh
-  std::string seedAt_;
-  std::shared_ptr<const MountMap> mounts_;
-  std::shared_ptr<const std::string> filePattern_;
-  std::string lastFilePattern_;  // the walk's own copy, read without the lock
-  ReadAheadPlan plan_;
-  size_t cachedInARow_ = 0;
-  size_t resting_ = 0;  // helpers waiting for work
-  bool windowFull_ = false;  // some of them wait for the walk to move the window on
-  std::atomic<size_t> held_{0};
 };
 
 }  // namespace dustvane

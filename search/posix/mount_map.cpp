@@ -17,6 +17,7 @@ std::string ParentFolder(const std::string& folder) {
 }  // namespace
 
 MountMap::MountMap(const std::vector<Mount>& table) {
+  for (const Mount& mount : table) types_.emplace(mount.id, mount.type);
   std::unordered_map<std::string, std::vector<const Mount*>> byFolder;
   for (const Mount& mount : table) byFolder[FolderOf(mount.point)].push_back(&mount);
   std::vector<std::string> folders;
@@ -62,6 +63,11 @@ MountMap::MountMap(const std::vector<Mount>& table) {
     shown_[folder] = IsSystemFileSystemType(shown->type) ? MountAt::kSystem : MountAt::kOrdinary;
     holders_.insert(ParentFolder(folder));
   }
+}
+
+const std::string* MountMap::TypeOf(int id) const {
+  const auto found = types_.find(id);
+  return found == types_.end() ? nullptr : &found->second;
 }
 
 MountAt MountMap::At(const std::string& folder) const {

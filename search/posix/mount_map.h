@@ -20,6 +20,12 @@ enum class MountAt {
 // stacked on one point, the one on top; a mount hidden under a later mount on
 // a folder above it is left out. Built once per walk from one reading of the
 // mount table and never changed afterwards, so any thread may ask it.
+//
+// What it tells by path is what a walk's listing shows: which names are
+// mount points, and whether the search enters them, without touching them
+// (so an automount is never set off and a dead network mount never waits).
+// It is as old as the walk: where a walk actually crosses into another file
+// system, the crossing itself is checked again (folder_opener.h).
 class MountMap {
  public:
   MountMap() = default;
@@ -30,10 +36,14 @@ class MountMap {
   // Whether a mount shows directly inside `folder` (a path ending in "/"), so
   // that listing an ordinary folder costs one lookup.
   bool HoldsAny(const std::string& folder) const { return holders_.count(folder) != 0; }
+  // The type of the mount numbered `id` (as statx reports a folder's mount),
+  // hidden or not; null for a mount the table did not hold.
+  const std::string* TypeOf(int id) const;
 
  private:
   std::unordered_map<std::string, MountAt> shown_;  // keyed by "point/"
   std::unordered_set<std::string> holders_;
+  std::unordered_map<int, std::string> types_;
 };
 
 }  // namespace dustvane

@@ -1,6 +1,5 @@
 #include "search/posix/mount_table.h"
 
-#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -70,25 +69,42 @@ std::vector<Mount> ReadMountTable() {
   return ParseMountInfo(text.str());
 }
 
+namespace {
+
+// The file systems a search never enters, each with the number fstatfs
+// reports for it (0 where it has none of its own).
+struct SystemFileSystem {
+  std::string_view type;
+  long magic;
+};
+constexpr SystemFileSystem kSystemFileSystems[] = {
+    // kernel virtual file systems
+    {"proc", 0x9fa0}, {"sysfs", 0x62656572}, {"devtmpfs", 0}, {"devpts", 0x1cd1}, {"cgroup", 0x27e0eb},
+    {"cgroup2", 0x63677270}, {"debugfs", 0x64626720}, {"tracefs", 0x74726163}, {"securityfs", 0x73636673},
+    {"pstore", 0x6165676c}, {"bpf", 0xcafe4a11}, {"configfs", 0x62656570}, {"fusectl", 0x65735543},
+    {"mqueue", 0x19800202}, {"hugetlbfs", 0x958458f6}, {"binfmt_misc", 0x42494e4d}, {"autofs", 0x0187},
+    {"efivarfs", 0xde5e81e4}, {"selinuxfs", 0xf97cff8c}, {"rpc_pipefs", 0x67596969}, {"nfsd", 0x6e667364},
+    {"nsfs", 0x6e736673}, {"rdt", 0x7655821}, {"resctrl", 0x7655821},
+    // network file systems
+    {"nfs", 0x6969}, {"nfs4", 0x6969}, {"cifs", 0xff534d42}, {"smb3", 0xfe534d42}, {"smbfs", 0x517b},
+    {"ncpfs", 0x564c}, {"afs", 0x6b414653}, {"afs", 0x5346414f}, {"ceph", 0x00c36400}, {"9p", 0x01021997},
+    {"glusterfs", 0}, {"lustre", 0x0bd00bd0}, {"davfs", 0},
+    // FUSE front ends to remote stores and desktop services
+    {"fuse.sshfs", 0}, {"fuse.gvfsd-fuse", 0}, {"fuse.rclone", 0}, {"fuse.s3fs", 0}, {"fuse.curlftpfs", 0},
+    {"fuse.davfs", 0}, {"fuse.portal", 0}, {"fuse.glusterfs", 0}};
+
+}  // namespace
+
 bool IsSystemFileSystemType(std::string_view type) {
-  static constexpr std::array<std::string_view, 36> kSystemTypes = {
-      // kernel virtual file systems
-      "proc", "sysfs", "devtmpfs", "devpts", "cgroup", "cgroup2", "debugfs",
-      "tracefs", "securityfs", "pstore", "bpf", "configfs", "fusectl", "mqueue",
-      "hugetlbfs", "binfmt_misc", "autofs", "efivarfs", "selinuxfs", "rpc_pipefs",
-      "nfsd", "nsfs", "rdt", "resctrl",
-      // network file systems
-      "nfs", "nfs4", "cifs", "smb3", "smbfs", "ncpfs", "afs", "ceph", "9p",
-      "glusterfs", "lustre", "davfs"};
-  for (std::string_view t : kSystemTypes) {
-    if (type == t) return true;
+  for (const SystemFileSystem& system : kSystemFileSystems) {
+    if (type == system.type) return true;
   }
-  // FUSE front ends to remote stores and desktop services.
-  static constexpr std::array<std::string_view, 8> kSystemFuse = {
-      "fuse.sshfs", "fuse.gvfsd-fuse", "fuse.rclone", "fuse.s3fs",
-      "fuse.curlftpfs", "fuse.davfs", "fuse.portal", "fuse.glusterfs"};
-  for (std::string_view t : kSystemFuse) {
-    if (type == t) return true;
+  return false;
+}
+
+bool IsSystemFileSystemMagic(long magic) {
+  for (const SystemFileSystem& system : kSystemFileSystems) {
+    if (system.magic != 0 && magic == system.magic) return true;
   }
   return false;
 }

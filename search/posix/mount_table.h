@@ -28,4 +28,10 @@ std::vector<Mount> ParseMountInfo(std::string_view text);
 // the network.
 bool IsSystemFileSystemType(std::string_view type);
 
+// The same rule by the magic number fstatfs reports (f_type) for the file
+// system of an open folder. Those that share another's number (devtmpfs is
+// tmpfs to fstatfs, and every FUSE file system is FUSE) are told apart only
+// by their type in the mount table.
+bool IsSystemFileSystemMagic(long magic);
+
 }  // namespace dustvane

@@ -8,14 +8,15 @@
 //
 // The walk's cost is dominated by system calls, so a folder is listed once
 // with getdents; the entry kinds the listing reports answer the enumeration
-// masks and the directory question without a stat per entry, and the second
-// enumeration of the same folder (files after folders) is served from the
-// same listing. Folders are reached through the chain of open folders
-// (folder_chain.h); the mount table is read once, when a walk starts.
+// masks and the directory question without a stat per entry, and the file
+// pass of a folder is served from its directory pass's listing, as the
+// search's call pattern (file_system.h) allows. Folders are reached through
+// the walk's chain of open folders (folder_chain.h), which is the one record
+// of where the walk is.
 //
 // When the walk's own reads wait on the disk, helper threads read the folders
 // it will come to next (folder_read_ahead.h); the walk takes a helper's
-// listing of a folder only when it is of the very folder the walk has open.
+// listing of a folder only when it is provably the folder's current content.
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -35,6 +36,7 @@
 #include "search/posix/folder_listing.h"
 #include "search/posix/folder_read_ahead.h"
 #include "search/posix/mount_map.h"
+#include "search/posix/mount_table.h"
 #include "search/posix/posix_file_system.h"
 
 namespace dustvane {
@@ -45,51 +47,44 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
 }
 
+// The two passes the search makes over each folder (file_system.h).
+enum class Pass { kFolders, kFiles };
+
+// The folder whose listing the enumeration hands out, and how far the
+// search has come with it.
+struct ListedFolder {
+  std::string path;
+  bool valid = false;
+  Pass pass = Pass::kFolders;
+  bool ranToEnd = false;
+};
+
 class PosixFileSystem final : public FileSystem {
  public:
-  PosixFileSystem(ReadAheadMode readAhead, unsigned threads) : readAhead_(budget_, readAhead, threads) {}
+  PosixFileSystem(ReadAheadMode readAhead, unsigned threads)
+      : budget_(std::make_shared<DescriptorBudget>()), chain_(*budget_), readAhead_(budget_, readAhead, threads) {}
   ~PosixFileSystem() override { CloseFolders(); }
 
   Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override {
     started_ = false;
     const size_t slash = pattern.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
-
-    // The listing just read serves one more enumeration of the same folder
-    // (the files after the folders); any later one reads the folder afresh.
-    if (listingValid_ && folder == listedFolder_ && listingUses_ < 2) {
-      ++listingUses_;
-    } else {
-      listingValid_ = false;
-      lastHanded_ = kNone;
-      // The helpers of a walk stop before the chain starts another.
-      if (!readAhead_.Covers(folder)) readAhead_.Stop();
-      bool newWalk = false;
-      Result<int> fd = chain_.Open(folder, &newWalk);
-      if (newWalk) mounts_ = MountMap(ReadMountTable());
-      absoluteFolder_ = chain_.AbsolutePath(folder);
-      if (!fd.ok()) {
-        // A folder we may not read is an empty one: a whole-disk search by an
-        // ordinary user meets many, and none of them is worth a message.
-        if (fd.failure().number != EACCES) return fd.failure();
-        listing_.Clear();
-      } else {
-        if (newWalk) readAhead_.Start(folder, fd.value(), absoluteFolder_, mounts_);
-        if (!readAhead_.Reached(folder, fd.value(), listing_)) {
-          if (MaybeFailure failure = listing_.Read(fd.value(), chain_.InnermostOpenedNow())) return *failure;
-        }
-      }
-      listedFolder_ = folder;
-      listingHoldsMounts_ = fd.ok() && mounts_.HoldsAny(absoluteFolder_);
-      listingValid_ = true;
-      listingUses_ = 1;
+    const Pass pass = (mask & AttrDirectory) != 0 ? Pass::kFolders : Pass::kFiles;
+    // The file pass is served from the directory pass's listing; every other
+    // enumeration reads the folder afresh.
+    if (!(pass == Pass::kFiles && listed_.valid && listed_.pass == Pass::kFolders && listed_.path == folder)) {
+      NoteLeaving();
+      if (MaybeFailure failure = List(folder)) return *failure;
     }
+    listed_.pass = pass;
+    listed_.ranToEnd = false;
     namePattern_ = pattern.substr(folder.size());
-    // The file pass's pattern: the helpers look at the matches ahead too, so
-    // that the walk's query of their lengths finds them in the cache.
-    if ((mask & AttrDirectory) == 0 && !namePattern_.empty()) readAhead_.LookForFiles(namePattern_);
+    // The helpers look at the file pass's matches ahead too, so that the
+    // walk's query of their lengths finds them in the cache.
+    if (pass == Pass::kFiles && !namePattern_.empty()) readAhead_.LookForFiles(namePattern_);
     mask_ = mask;
-    next_ = 0;
+    next_ = FolderListing::Place();
+    lastHanded_.reset();
     started_ = true;
     return Advance();
   }
@@ -105,15 +100,12 @@ class PosixFileSystem final : public FileSystem {
     // and costs a mount lookup (and at a mount point a stat) to tell.
     const bool wantsClosed = (wanted & AttrSystem) != 0;
     if ((wanted & AttrReadOnly) == 0 && IsLastHanded(path)) {
-      const EntryKind kind = listing_.Kind(lastHanded_);
-      if (kind != EntryKind::kUnknown) {
-        const std::string_view name = listing_.Name(lastHanded_);
-        const bool closed = wantsClosed && kind == EntryKind::kFolder && IsClosedInListing(name);
-        return KindAttributes(kind, name, closed) & wanted;
+      const FolderListing::Entry entry = chain_.Listing().At(*lastHanded_);
+      if (entry.kind != EntryKind::kUnknown) {
+        const bool closed = wantsClosed && entry.kind == EntryKind::kFolder && IsClosedInListing(entry.name);
+        return KindAttributes(entry.kind, entry.name, closed) & wanted;
       }
     }
-    // Outside a walk the mount table may be missing or out of date.
-    if (wantsClosed && !chain_.IsOpen()) mounts_ = MountMap(ReadMountTable());
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
     Result<struct stat> st = StatEntry(trimmed);
@@ -121,12 +113,7 @@ class PosixFileSystem final : public FileSystem {
     const size_t slash = trimmed.rfind('/');
     const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
     const std::string folder = slash == std::string::npos ? std::string() : trimmed.substr(0, slash + 1);
-    bool closed = false;
-    if (wantsClosed && S_ISDIR(st.value().st_mode)) {
-      closed = chain_.IsOpen() && folder == chain_.Path()
-                   ? dustvane::IsClosedFolder(mounts_, chain_, chain_.AbsolutePath(folder), name)
-                   : mounts_.At(chain_.AbsolutePath(folder) + name + "/") == MountAt::kSystem;
-    }
+    const bool closed = wantsClosed && S_ISDIR(st.value().st_mode) && IsClosedAt(folder, name);
     return ModeAttributes(st.value().st_mode, name, closed) & wanted;
   }
 
@@ -138,48 +125,115 @@ class PosixFileSystem final : public FileSystem {
   }
 
   MaybeFailure RemoveFile(const PathString& path) override {
-    listingValid_ = false;
+    listed_.valid = false;
     return RemoveFileWithoutLinks(path);
   }
 
   void CloseFolders() override {
     readAhead_.Stop();
     chain_.Close();
-    listing_.Clear();
-    listingValid_ = false;
-    lastHanded_ = kNone;
+    listed_ = ListedFolder();
+    lastHanded_.reset();
   }
 
  private:
-  static constexpr size_t kNone = static_cast<size_t>(-1);
+  // Lists `folder` into the chain's listing, through the chain.
+  MaybeFailure List(const std::string& folder) {
+    listed_ = ListedFolder{folder};
+    lastHanded_.reset();
+    FolderListing& listing = chain_.Listing();
+    listing.Clear();
+    Result<FolderChain::Step> step = chain_.Open(folder);
+    if (step.ok() && step.value().startsWalk) readAhead_.Start(chain_);
+    absoluteFolder_ = chain_.AbsolutePath(folder);
+    listingHoldsMounts_ = false;
+    if (!step.ok()) {
+      // A folder we may not read is an empty one: a whole-disk search by an
+      // ordinary user meets many, and none of them is worth a message.
+      if (step.failure().number != EACCES) {
+        NoteFailedToOpen(folder);
+        return step.failure();
+      }
+    } else if (!step.value().closed) {
+      // (A closed one showed a system file system or a loop only on being
+      // opened: the mounts changed during the walk. There is nothing in it
+      // to search.)
+      const bool taken = step.value().openedNow && readAhead_.Reached(chain_, listing);
+      if (!taken) {
+        if (MaybeFailure failure = reader_.Read(step.value().fd, step.value().openedNow, listing)) return failure;
+        readAhead_.WalkListed(listing.size());
+      }
+      listingHoldsMounts_ = chain_.Mounts()->HoldsAny(absoluteFolder_);
+    }
+    listed_.valid = true;
+    return std::nullopt;
+  }
+
+  // The search is about to leave the folder it listed last. Where it leaves
+  // it early, the helpers learn that it goes no deeper there (file_system.h):
+  // a file pass cut short or never begun means none of its sub-folders will
+  // be searched; a directory pass cut short means the folder count is full
+  // and the search descends nowhere any more.
+  void NoteLeaving() {
+    if (!listed_.valid || !chain_.IsOpen() || listed_.path != chain_.Path()) return;
+    if (listed_.pass == Pass::kFiles && listed_.ranToEnd) return;
+    if (listed_.pass == Pass::kFolders && !listed_.ranToEnd) {
+      readAhead_.Stop();
+    } else if (chain_.Depth() > 1) {
+      readAhead_.SkipBelow(chain_, chain_.Depth() - 2, chain_.Name(chain_.Depth() - 1));
+    }
+  }
+
+  // A sub-folder of the innermost folder that the walk could not open: it
+  // searches nothing below it.
+  void NoteFailedToOpen(const std::string& folder) {
+    if (!chain_.IsOpen() || !StartsWith(folder, chain_.Path())) return;
+    const std::string_view name = std::string_view(folder).substr(chain_.Path().size());
+    if (!name.empty() && name.find('/') == name.size() - 1) {
+      readAhead_.SkipBelow(chain_, chain_.Depth() - 1, name.substr(0, name.size() - 1));
+    }
+  }
 
   // Whether the walk never enters the folder `name` in the listed folder.
   bool IsClosedInListing(std::string_view name) {
-    return listingHoldsMounts_ && dustvane::IsClosedFolder(mounts_, chain_, absoluteFolder_, name);
+    return listingHoldsMounts_ && IsClosedFolder(*chain_.Mounts(), chain_, absoluteFolder_, name);
+  }
+
+  // The same for the folder `name` in `folder`, outside the listing.
+  bool IsClosedAt(const std::string& folder, const std::string& name) {
+    if (chain_.IsOpen() && folder == chain_.Path()) {
+      return IsClosedFolder(*chain_.Mounts(), chain_, chain_.AbsolutePath(folder), name);
+    }
+    // Outside a walk the mount table is read afresh.
+    if (!chain_.IsOpen()) outsideMounts_ = MountMap(ReadMountTable());
+    const MountMap& mounts = chain_.IsOpen() ? *chain_.Mounts() : outsideMounts_;
+    return mounts.At(chain_.AbsolutePath(folder) + name + "/") == MountAt::kSystem;
   }
 
   // The next entry of the listing that passes the mask and the name pattern.
   Result<PathString> Advance() {
     const bool wantClosedCheck = (mask_ & AttrSystem) == 0;
-    while (next_ < listing_.size()) {
-      const size_t i = next_++;
-      const std::string_view name = listing_.Name(i);
-      const EntryKind kind = listing_.Kind(i);
-      const bool closed = kind == EntryKind::kFolder && wantClosedCheck && IsClosedInListing(name);
-      if (!PassesMask(KindAttributes(kind, name, closed), mask_)) continue;
-      if (!namePattern_.empty() && !MatchesNamePattern(name, namePattern_)) continue;
-      lastHanded_ = i;
-      return PathString(name);
+    const FolderListing& listing = chain_.Listing();
+    FolderListing::Entry entry;
+    while (listing.Next(next_, entry)) {
+      const bool closed = entry.kind == EntryKind::kFolder && wantClosedCheck && IsClosedInListing(entry.name);
+      const bool passes = PassesMask(KindAttributes(entry.kind, entry.name, closed), mask_) &&
+                          (namePattern_.empty() || MatchesNamePattern(entry.name, namePattern_));
+      if (passes) {
+        lastHanded_ = entry.place;
+        return PathString(entry.name);
+      }
     }
-    lastHanded_ = kNone;
+    lastHanded_.reset();
+    listed_.ranToEnd = true;
     return PathString();
   }
 
   bool IsLastHanded(const std::string& path) const {
-    if (!listingValid_ || lastHanded_ == kNone) return false;
-    const std::string_view name = listing_.Name(lastHanded_);
-    return path.size() == listedFolder_.size() + name.size() && StartsWith(path, listedFolder_) &&
-           std::string_view(path).substr(listedFolder_.size()) == name;
+    if (!listed_.valid || !lastHanded_) return false;
+    const std::string_view name = chain_.Listing().At(*lastHanded_).name;
+    return path.size() == listed_.path.size() + name.size() && StartsWith(path, listed_.path) &&
+           std::string_view(path).substr(listed_.path.size()) == name;
   }
 
   // Entries of the innermost open folder are asked through its descriptor;
@@ -203,25 +257,23 @@ class PosixFileSystem final : public FileSystem {
     return st;
   }
 
-  DescriptorBudget budget_;
-  FolderChain chain_{budget_};
-  MountMap mounts_;
-  // After what it uses, so that it stops before they go.
+  std::shared_ptr<DescriptorBudget> budget_;
+  FolderChain chain_;
+  // After the chain, so that it stops before the chain goes.
   FolderReadAhead readAhead_;
+  FolderReader reader_;
 
-  FolderListing listing_;
-  std::string listedFolder_;
-  std::string absoluteFolder_;  // the listed folder as the mount table writes it
+  MountMap outsideMounts_;
+  ListedFolder listed_;
+  std::string absoluteFolder_;       // the listed folder as the mount table writes it
   bool listingHoldsMounts_ = false;  // some mount shows directly inside it
-  bool listingValid_ = false;
-  int listingUses_ = 0;
 
   // The enumeration cursor.
   bool started_ = false;
   std::string namePattern_;
   Attributes mask_ = 0;
-  size_t next_ = 0;
-  size_t lastHanded_ = kNone;
+  FolderListing::Place next_;
+  std::optional<FolderListing::Place> lastHanded_;
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The search and the delete on trees built to break them: odd names, great
-// depth and width, trees that change under the walk, foreign mounts inside.
+// depth and width, trees and mounts that change under the walk, foreign
+// mounts inside.
 
 #include <fcntl.h>
 #include <sys/mount.h>
@@ -22,6 +23,8 @@
 #include "search/byte_total.h"
 #include "search/file_system.h"
 #include "search/find_files.h"
+#include "search/posix/folder_opener.h"
+#include "search/posix/posix_file_system.h"
 #include "tests/support/cannot_run_here.h"
 #include "tests/support/chain_of_folders.h"
 #include "tests/support/child_process.h"
@@ -50,8 +53,9 @@ class HostileTreeTest : public ::testing::Test {
     return fstatat(AT_FDCWD, (root + relative).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
   }
 
-  std::string Chain(const std::string& under, const std::string& name, int depth, int every = 0) {
-    return testing::MakeChainOfFolders(root, under, name, depth, every);
+  std::string Chain(const std::string& under, const std::string& name, int depth, int every = 0,
+                    const std::string& side = "") {
+    return testing::MakeChainOfFolders(root, under, name, depth, every, side);
   }
 
   struct Outcome {
@@ -284,8 +288,10 @@ TEST_F(HostileTreeTest, ProcAndSysfsMountedInsideTheTreeAreNeverEntered) {
 
 TEST_F(HostileTreeTest, FolderSwappedAboveTheOpenFoldersIsNeverFollowedOrTakenForTheOldOne) {
   // Deep enough that the folders near the top are given back while the walk
-  // is inside one of two deep sibling subtrees; whichever it searches first
-  // swaps the top folder, and the other must then be reached through it.
+  // is inside one of two deep sibling subtrees. Whichever it searches first
+  // is moved out of the tree, so that the way back up through ".." leads
+  // elsewhere, and the top folder is swapped: the other sibling must then be
+  // reached name by name through the top folder again.
   Folder("tree");
   const std::string top = Chain("tree/", "c", 300);
   Chain(top + "", "s1", 1);
@@ -301,15 +307,18 @@ TEST_F(HostileTreeTest, FolderSwappedAboveTheOpenFoldersIsNeverFollowedOrTakenFo
   Chain(mirror, "s2", 1);
   Make(mirror + "s1/planted.tmp");
   Make(mirror + "s2/planted.tmp");
+  // Where the top of the tree is while it is swapped.
+  const std::string moved = "tree/moved" + top.substr(std::string("tree/c").size());
 
   for (const bool byLink : {true, false}) {
     SCOPED_TRACE(byLink ? "swapped for a link" : "swapped for another folder");
     testing::RecordingResults results;
-    bool swapped = false;
+    std::string searchedFirst;
     results.whenAdded = [&](const std::string& line) {
-      if (swapped || line.find("trigger.tmp") == std::string::npos) return;
-      swapped = true;
+      if (!searchedFirst.empty() || line.find("trigger.tmp") == std::string::npos) return;
+      searchedFirst = line.find(top + "s1/") != std::string::npos ? "s1" : "s2";
       ASSERT_EQ(rename((root + "tree/c").c_str(), (root + "tree/moved").c_str()), 0);
+      ASSERT_EQ(rename((root + moved + searchedFirst).c_str(), (root + "away").c_str()), 0);
       if (byLink) {
         ASSERT_EQ(symlink((root + "outside/c").c_str(), (root + "tree/c").c_str()), 0);
       } else {
@@ -317,7 +326,7 @@ TEST_F(HostileTreeTest, FolderSwappedAboveTheOpenFoldersIsNeverFollowedOrTakenFo
       }
     };
     Outcome found = Search(root + "tree/", results);
-    EXPECT_TRUE(swapped);
+    ASSERT_FALSE(searchedFirst.empty());
     EXPECT_EQ(found.lines.size(), 1u);
     for (const std::string& line : found.lines) EXPECT_EQ(line.find("planted"), std::string::npos) << line;
     EXPECT_THAT(found.messages, ::testing::ElementsAre(byLink ? "Error: 20 - Not a directory"
@@ -328,6 +337,7 @@ TEST_F(HostileTreeTest, FolderSwappedAboveTheOpenFoldersIsNeverFollowedOrTakenFo
     } else {
       ASSERT_EQ(rename((root + "tree/c").c_str(), (root + "outside/c").c_str()), 0);
     }
+    ASSERT_EQ(rename((root + "away").c_str(), (root + moved + searchedFirst).c_str()), 0);
     ASSERT_EQ(rename((root + "tree/moved").c_str(), (root + "tree/c").c_str()), 0);
   }
 }
@@ -345,6 +355,24 @@ TEST_F(HostileTreeTest, SmallOpenFilesLimitStillSearchesADeepTreeWhole) {
     for (const std::string& message : found.messages) std::fprintf(stderr, "%s\n", message.c_str());
     return found.messages.empty() && found.lines.size() == 41 + 8 * 2 ? 0 : 1;
   });
+  EXPECT_EQ(code, 0);
+}
+
+// Going back up to a folder whose descriptor was given back costs one open,
+// not the whole way from the root: a deep chain costs a few opens a folder
+// under any open-files limit.
+TEST_F(HostileTreeTest, ASmallOpenFilesLimitCostsAFewOpensAFolderHoweverDeep) {
+  Chain("", "d", 1500, 0, "side");
+  const int code = InChildProcess([&] {
+    const struct rlimit limit = {16, 16};
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) return kNotAllowedHere;
+    const uint64_t before = FolderOpensSoFar();
+    Outcome found = Search(root);
+    const uint64_t opens = FolderOpensSoFar() - before;
+    std::fprintf(stderr, "folder opens for %d folders: %llu\n", found.folders, static_cast<unsigned long long>(opens));
+    return found.messages.empty() && found.folders == 3000 && opens <= 3 * 3000 ? 0 : 1;
+  });
+  if (code == kNotAllowedHere) CANNOT_RUN_HERE("lowering the open-files limit is not allowed here");
   EXPECT_EQ(code, 0);
 }
 
@@ -384,6 +412,41 @@ TEST_F(HostileTreeTest, MountTableIsReadOncePerWalkHoweverOftenFoldersAreReopene
   });
   if (code == kNotAllowedHere) CANNOT_RUN_HERE("mounting in a private namespace, or counting reads, is not allowed here");
   EXPECT_EQ(code, 0);
+}
+
+// The mount table is read when the walk begins; mounts that come, move or
+// go while it runs must never let it into a system file system: where the
+// walk crosses into another, what is there decides.
+TEST_F(HostileTreeTest, AMountMovedOrAddedDuringTheWalkNeverLetsItIntoProcOrSysfs) {
+  for (const ReadAheadMode mode : {ReadAheadMode::kOff, ReadAheadMode::kAlways}) {
+    const std::string tree = mode == ReadAheadMode::kOff ? "alone/" : "helped/";
+    SCOPED_TRACE(tree);
+    const int code = InPrivateMountNamespace([&] {
+      for (const char* folder : {"", "a", "x", "x/inner", "x/inner/p", "later"}) Folder(tree + folder);
+      Make(tree + "first.tmp");
+      if (mount("proc", (root + tree + "x/inner/p").c_str(), "proc", 0, nullptr) != 0) return kNotAllowedHere;
+      fs = MakePosixFileSystem(mode);
+      testing::RecordingResults results;
+      bool changed = false;
+      results.whenAdded = [&](const std::string& line) {
+        if (line != root + tree + "first.tmp") return;
+        // After the walk has listed the top folder: the proc mount moves
+        // with the folder that holds it, and sysfs comes.
+        changed = rename((root + tree + "x/inner").c_str(), (root + tree + "a/inner").c_str()) == 0 &&
+                  mkdir((root + tree + "later/s").c_str(), 0755) == 0 &&
+                  mount("sysfs", (root + tree + "later/s").c_str(), "sysfs", 0, nullptr) == 0;
+      };
+      Outcome found = Search(root + tree, results);
+      for (const std::string& message : found.messages) std::fprintf(stderr, "%s\n", message.c_str());
+      std::fprintf(stderr, "folders: %d\n", found.folders);
+      return changed && found.messages.empty() && found.folders == 6 &&
+                     found.lines == std::vector<std::string>{root + tree + "first.tmp"}
+                 ? 0
+                 : 1;
+    });
+    if (code == kNotAllowedHere) CANNOT_RUN_HERE("mounting in a private namespace is not allowed here");
+    EXPECT_EQ(code, 0);
+  }
 }
 
 TEST_F(HostileTreeTest, TotalPastWhatASigned64BitSumHoldsIsExact) {

@@ -9,7 +9,7 @@
 namespace dustvane::testing {
 
 std::string MakeChainOfFolders(const std::string& root, const std::string& under, const std::string& name, int depth,
-                               int every) {
+                               int every, const std::string& side) {
   int fd = open((root + under).c_str(), O_RDONLY | O_DIRECTORY);
   EXPECT_GE(fd, 0) << under;
   std::string path = under;
@@ -20,6 +20,9 @@ std::string MakeChainOfFolders(const std::string& root, const std::string& under
       if (file >= 0) close(file);
     }
     if (level == depth) break;
+    if (!side.empty()) {
+      EXPECT_EQ(mkdirat(fd, side.c_str(), 0755), 0) << path;
+    }
     EXPECT_EQ(mkdirat(fd, name.c_str(), 0755), 0) << path;
     const int inner = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     EXPECT_GE(inner, 0) << path;

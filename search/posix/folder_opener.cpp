@@ -1,0 +1,141 @@
+#include "search/posix/folder_opener.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+
+#ifdef __linux__
+#include <linux/openat2.h>
+#include <sys/syscall.h>
+#endif
+
+#include "search/posix/errno_failure.h"
+#include "search/posix/mount_table.h"
+
+namespace dustvane {
+
+namespace {
+
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+constexpr int kSubFolderFlags = kFolderFlags | O_NOFOLLOW;
+
+std::atomic<uint64_t> opens{0};
+
+Result<int> Opened(int fd) {
+  if (fd < 0) return ErrnoFailure(errno);
+  opens.fetch_add(1, std::memory_order_relaxed);
+  return fd;
+}
+
+// Closes the descriptor it holds when it goes.
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+// The type the mount table gives the mount `id`: from the walk's table, or
+// where that does not know it (mounted since the walk began), from the
+// table as it is now. Empty where neither knows it.
+std::string MountType(int id, const MountMap& mounts) {
+  if (const std::string* type = mounts.TypeOf(id)) return *type;
+  for (const Mount& mount : ReadMountTable()) {
+    if (mount.id == id) return mount.type;
+  }
+  return std::string();
+}
+
+// Whether the walk enters the folder on another file system that `at` (a
+// path-only descriptor, which asks nothing of that file system) stands for;
+// `magic` gets its fstatfs number.
+bool EntersCrossing(int at, const WalkRules& rules, long& magic) {
+  const std::optional<KnownFolder> known = KnownWithoutAsking(at);
+  if (!known || (known->mountId >= 0 && IsSystemFileSystemType(MountType(known->mountId, rules.mounts)))) {
+    return false;
+  }
+  struct statfs fs;
+  if (fstatfs(at, &fs) != 0 || IsSystemFileSystemMagic(static_cast<long>(fs.f_type))) return false;
+  magic = static_cast<long>(fs.f_type);
+  // A folder mounted below itself would be walked for ever.
+  return !rules.isInside(known->identity);
+}
+
+Result<WalkOpened> OpenCrossing(int folderFd, const std::string& name, const WalkRules& rules) {
+  Descriptor at(openat(folderFd, name.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+  if (at.get() < 0) return ErrnoFailure(errno);
+  WalkOpened opened;
+  opened.crossed = true;
+  if (!EntersCrossing(at.get(), rules, opened.magic)) return opened;
+  Result<int> fd = Opened(openat(at.get(), ".", kFolderFlags));
+  if (!fd.ok()) return fd.failure();
+  opened.fd = fd.value();
+  return opened;
+}
+
+#ifdef __linux__
+// openat2 refuses to cross a mount (EXDEV), so that an ordinary folder costs
+// no more than one open. Where the kernel has no openat2 (before 5.6, or
+// refused by a sandbox), a crossing is told by the device of what was opened.
+std::atomic<bool> noOpenat2{false};
+
+int OpenWithoutCrossing(int folderFd, const char* name) {
+  if (!noOpenat2.load(std::memory_order_relaxed)) {
+    struct open_how how = {};
+    how.flags = static_cast<uint64_t>(kSubFolderFlags);
+    how.resolve = RESOLVE_NO_XDEV;
+    const long fd = syscall(SYS_openat2, folderFd, name, &how, sizeof how);
+    if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) return static_cast<int>(fd);
+    noOpenat2.store(true, std::memory_order_relaxed);
+  }
+  const int fd = openat(folderFd, name, kSubFolderFlags);
+  struct stat inside, outside;
+  if (fd >= 0 && fstat(fd, &inside) == 0 && fstat(folderFd, &outside) == 0 && inside.st_dev != outside.st_dev) {
+    close(fd);
+    errno = EXDEV;
+    return -1;
+  }
+  return fd;
+}
+#else
+int OpenWithoutCrossing(int folderFd, const char* name) { return openat(folderFd, name, kSubFolderFlags); }
+#endif
+
+}  // namespace
+
+Result<int> OpenFolderAtPath(const std::string& path) {
+  return Opened(open(path.empty() ? "." : path.c_str(), kFolderFlags));
+}
+
+Result<int> OpenSubFolder(int folderFd, const std::string& name) {
+  return Opened(openat(folderFd, name.c_str(), kSubFolderFlags));
+}
+
+Result<int> OpenParentFolder(int folderFd) { return Opened(openat(folderFd, "..", kFolderFlags)); }
+
+Result<int> OpenFolderAgain(int folderFd) { return Opened(openat(folderFd, ".", kFolderFlags)); }
+
+Result<WalkOpened> OpenSubFolderByWalkRules(int folderFd, const std::string& name, const WalkRules& rules) {
+  const int fd = OpenWithoutCrossing(folderFd, name.c_str());
+  if (fd >= 0) {
+    opens.fetch_add(1, std::memory_order_relaxed);
+    return WalkOpened{fd, false, 0};
+  }
+  if (errno != EXDEV) return ErrnoFailure(errno);
+  return OpenCrossing(folderFd, name, rules);
+}
+
+uint64_t FolderOpensSoFar() { return opens.load(std::memory_order_relaxed); }
+
+}  // namespace dustvane

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <optional>
+
+#include "search/failure.h"
+
+namespace dustvane {
+
+// Which folder a descriptor stands for, whatever name it is reached by.
+struct FolderIdentity {
+  dev_t device = 0;
+  ino_t inode = 0;
+  friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+};
+
+// A moment as the file system records it, in nanoseconds since the epoch.
+using FileTime = int64_t;
+
+// What tells whether a folder's entries may have changed: every entry added,
+// removed or renamed moves its modification and change times, and a folder
+// made again under the same inode number has another birth (where the file
+// system keeps one; 0 where not).
+struct FolderState {
+  FileTime changed = 0;
+  FileTime modified = 0;
+  FileTime born = 0;
+  friend bool operator==(const FolderState&, const FolderState&) = default;
+};
+
+struct FolderRecord {
+  FolderIdentity identity;
+  FolderState state;
+  friend bool operator==(const FolderRecord&, const FolderRecord&) = default;
+};
+
+// The record of the open folder `fd`, as the file system tells it now. This
+// is the one place where a folder's identity and state are read.
+Result<FolderRecord> ReadRecord(int fd);
+
+// The identity of the entry `name` of the open folder `folderFd` itself: a
+// link is not followed and an automount point is not set off.
+std::optional<FolderIdentity> IdentityOfEntry(int folderFd, const char* name);
+
+// What the kernel already knows of the folder `fd` (a path-only descriptor
+// will do) without asking its file system anything, so that a network or
+// FUSE server that never answers is not waited on: its identity and the
+// number of the mount it lies on (-1 where the kernel does not tell).
+// Nothing where `fd` is not a folder.
+struct KnownFolder {
+  FolderIdentity identity;
+  int mountId = -1;
+};
+std::optional<KnownFolder> KnownWithoutAsking(int fd);
+
+// Whether a folder changed at `state.changed` (or modified at
+// `state.modified`) could change again without its times moving, as seen at
+// `now`: file systems keep change times to the tick of the kernel's clock,
+// some only to a second or two (`fineTimes` false), and two changes within
+// one tick carry the same time. A listing read from such a folder cannot be
+// told from a newer one by its record.
+bool MayChangeUnseen(const FolderState& state, FileTime now, bool fineTimes);
+
+// The kernel's clock as file systems read it for their change times.
+FileTime FileSystemClockNow();
+
+// Whether the file system of magic number `magic` (fstatfs's f_type) keeps
+// change times finer than a second.
+bool KeepsFineTimes(long magic);
+
+}  // namespace dustvane

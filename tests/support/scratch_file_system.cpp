@@ -1,0 +1,23 @@
+#include "tests/support/scratch_file_system.h"
+
+#include <sys/mount.h>
+
+#include <cstdlib>
+
+namespace dustvane::testing {
+
+const char* NameOf(ScratchKind kind) { return kind == ScratchKind::kTmpfs ? "tmpfs" : "ext4 on a loop device"; }
+
+bool MountScratch(ScratchKind kind, const std::string& folder) {
+  if (kind == ScratchKind::kTmpfs) return mount("tmpfs", folder.c_str(), "tmpfs", 0, nullptr) == 0;
+  std::string image = folder;
+  while (image.size() > 1 && image.back() == '/') image.pop_back();
+  image += ".ext4";
+  // mount -o loop attaches the device with autoclear: it is detached with
+  // the last mount.
+  const std::string command = "truncate -s 64M '" + image + "' && mkfs.ext4 -q -F '" + image +
+                              "' >/dev/null 2>&1 && mount -o loop '" + image + "' '" + folder + "' 2>/dev/null";
+  return std::system(command.c_str()) == 0;
+}
+
+}  // namespace dustvane::testing
