@@ -65,3 +65,64 @@ stage_program() {
   install -m 0755 "$program" "$folder/$(basename "$program")"
   echo "$folder/$(basename "$program")"
 }
+
+# --- stages of the tests ------------------------------------------------------
+# Every stage ends with one closing line, "NAME: N passed, N failed, N
+# skipped", and exits 0 only when nothing failed and nothing was skipped: 1
+# when something failed, skipped_status when something could not run here.
+skipped_status=77
+
+# A stage, or a step of one, that this machine cannot run: $1 names it, $2
+# says why. In CI, where every stage runs, the run fails here with one line
+# saying why. Elsewhere the caller skips it: this says so, and notes it in
+# DUSTVANE_SKIPPED_LOG for the summary of scripts/dev.sh test.
+cannot_run_here() {
+  if [ "${CI:-}" = true ]; then
+    echo "$1: FAILED: cannot run here, and CI runs every stage: $2"
+    exit 1
+  fi
+  echo "$1: skipped: $2"
+  [ -z "${DUSTVANE_SKIPPED_LOG:-}" ] || echo "$1: $2" >>"$DUSTVANE_SKIPPED_LOG"
+}
+
+# Prints the closing line of the stage $1 from its counts (passed, failed,
+# skipped) and exits with the stage's status.
+end_stage() {
+  echo "$1: $2 passed, $3 failed, $4 skipped"
+  [ "$3" -eq 0 ] || exit 1
+  [ "$4" -eq 0 ] || exit "$skipped_status"
+  exit 0
+}
+
+# Runs the command given in a subshell with errexit in force, in its
+# functions too (a command tested by if or || runs without it), and sets
+# step_status to its exit status.
+run_step() {
+  set +e
+  ( set -e; "$@" )
+  step_status=$?
+  set -e
+}
+
+# The CTest suite of the build folder $2 as the stage $1 (further arguments go
+# to ctest). A test that did not run here (it has no mount namespace, no
+# /dev/fuse...) is skipped and counted; in CI it fails the run.
+ctest_stage() {
+  local name=$1 build=$2 log status=0 total failed skipped=()
+  shift 2
+  log=$(mktemp)
+  (cd "$build" && ctest --output-on-failure "$@") 2>&1 | tee "$log" || status=$?
+  total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$log")
+  failed=$(sed -n 's/.* tests passed, \([0-9]*\) tests failed out of .*/\1/p' "$log")
+  mapfile -t skipped < <(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$log")
+  rm -f "$log"
+  if [ -z "$total" ]; then
+    echo "$name: ctest ended without its summary (status $status)"
+    end_stage "$name" 0 1 0
+  fi
+  [ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1
+  if [ ${#skipped[@]} -gt 0 ]; then
+    cannot_run_here "$name" "${#skipped[@]} of its tests did not run: ${skipped[*]}"
+  fi
+  end_stage "$name" $((total - failed - ${#skipped[@]})) "$failed" ${#skipped[@]}
+}
