@@ -23,6 +23,102 @@ install_packages() {
   fi
 }
 
+# The Debian release this machine runs ("bookworm").
+debian_codename() { (. /etc/os-release && echo "$VERSION_CODENAME"); }
+
+# The archive this machine's apt already installs the suite $1 from, as
+# "URI<TAB>KEYRING" (KEYRING empty when the source names none): the first
+# enabled "deb" source with that suite, in the deb822 files
+# (/etc/apt/sources.list.d/*.sources) or the one-line lists.
+configured_archive() {
+  local suite=$1 file
+  { for file in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$file" ] || continue
+    awk -v want="$suite" '
+      function flush() {
+        if (!done && types ~ /(^| )deb( |$)/ && (" " suites " ") ~ (" " want " ") && enabled != "no" && uri != "") {
+          print uri "\t" keyring; done = 1
+        }
+        types = suites = uri = keyring = enabled = ""
+      }
+      /^[ \t]*#/ { next }
+      /^[ \t]*$/ { flush(); next }
+      /^[^ \t]/ {
+        key = tolower($1); sub(/:$/, "", key); value = $0; sub(/^[^:]*:[ \t]*/, "", value)
+        if (key == "types") types = value
+        else if (key == "suites") suites = value
+        else if (key == "uris") { split(value, u, /[ \t]+/); uri = u[1] }
+        else if (key == "signed-by" && value ~ /^\//) keyring = value
+        else if (key == "enabled") enabled = tolower(value)
+      }
+      END { flush() }' "$file"
+  done
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    if [ -f "$file" ]; then cat "$file"; fi
+  done | awk -v want="$suite" '
+    $1 != "deb" { next }
+    {
+      keyring = ""; i = 2
+      if ($2 ~ /^\[/) {
+        for (; i <= NF; i++) {
+          if ($i ~ /^signed-by=/) { keyring = $i; sub(/^signed-by=/, "", keyring); sub(/\]$/, "", keyring) }
+          if ($i ~ /\]$/) break
+        }
+        i++
+      }
+      if ($(i + 1) == want) { print $i "\t" keyring; exit }
+    }'
+  } | sed -n 1p
+}
+
+# This release's backports suite ("bookworm-backports").
+backports_suite() { echo "$(debian_codename)-backports"; }
+backports_list() { echo "/etc/apt/sources.list.d/$(backports_suite).sources"; }
+
+# The lines of an apt source for the backports suite, from the archive apt
+# already installs this release from; none when apt has no such archive.
+backports_source() {
+  local archive uri keyring
+  archive=$(configured_archive "$(debian_codename)")
+  [ -n "$archive" ] || return 0
+  uri=${archive%%$'\t'*}
+  keyring=${archive#*$'\t'}
+  printf '%s\n' "Types: deb" "URIs: $uri" "Suites: $(backports_suite)" "Components: main"
+  [ -z "$keyring" ] || echo "Signed-By: $keyring"
+}
+
+# Prints the exact commands that install the packages given from backports,
+# adding the suite first when apt does not know it, for an ordinary user.
+print_backports_commands() {
+  if [ -z "$(configured_archive "$(backports_suite)")" ]; then
+    printf "  printf '%%s\\\\n'"
+    backports_source | while IFS= read -r line; do printf " '%s'" "$line"; done
+    printf ' | sudo tee %s\n' "$(backports_list)"
+  fi
+  echo "  sudo apt-get update"
+  echo "  sudo apt-get install -y -t $(backports_suite) $*"
+}
+
+# Installs the packages given from this release's backports suite, adding
+# that suite first when apt does not know it. As root it installs them;
+# otherwise it prints the exact commands to run and fails.
+install_from_backports() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "These packages come from $(backports_suite). Install them, then run this again:"
+    print_backports_commands "$@"
+    exit 1
+  fi
+  if [ -z "$(configured_archive "$(backports_suite)")" ]; then
+    [ -n "$(backports_source)" ] || { echo "apt has no Debian archive for $(debian_codename) to take $(backports_suite) from"; exit 1; }
+    echo "Adding $(backports_suite) to apt's sources: $(backports_list)"
+    backports_source >"$(backports_list)"
+  fi
+  echo "Installing from $(backports_suite): $*"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends -t "$(backports_suite)" "$@" >/dev/null
+}
+
 # Starts a virtual X display (Xvfb) with one screen of the size given
 # ("1024x768x24") and any further Xvfb options. Xvfb itself picks a display
 # number that no other X server uses, and writes it once it accepts
