@@ -5,6 +5,10 @@
 #   scripts/dev.sh test   install what is missing, build, run every test
 #   scripts/dev.sh check  build and run the CTest suite only: the quick loop
 #   scripts/dev.sh setup  only install what is missing
+#
+# test and check exit 0 when everything ran and passed, 1 when something
+# failed, and 77 when something could not run on this machine and was
+# skipped (in CI, CI=true, that fails instead: see cannot_run_here).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
