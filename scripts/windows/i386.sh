@@ -52,6 +52,8 @@ wine32_runs() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
 # kernel opens qemu once, now, and uses that for every program.
 i386_registration() { printf ':%s:M::%s:%s:%s:F\n' "$1" "$i386_elf_magic" "$i386_elf_mask" "$qemu_i386"; }
 
+# Whether qemu-user 10 or later is installed: an older one starts each 32-bit
+# Wine process in a minute or more.
 qemu_is_recent() {
   local version
   version=$(dpkg-query -W -f='${Version}' qemu-user 2>/dev/null) || return 1
