@@ -31,15 +31,16 @@ cmd_check() {
   QT_QPA_PLATFORM=offscreen ctest_stage ctest "$build" -j "$jobs"
 }
 
-# The stages of the test command, by how they ended.
-stages_passed=() stages_failed=() stages_skipped=()
+# The stages of the test command, by how they ended, and how long each took.
+stages_passed=() stages_failed=() stages_skipped=() stage_times=()
 
 # Runs one stage; a failed one ends the test command.
 run_stage() {
-  local name=$1
+  local name=$1 began=$SECONDS
   shift
   echo "== $name"
   run_step "$@"
+  stage_times+=("$name $((SECONDS - began)) s")
   case $step_status in
     0) stages_passed+=("$name") ;;
     "$skipped_status") stages_skipped+=("$name") ;;
@@ -51,6 +52,7 @@ run_stage() {
 # count of stages.
 summarize_stages() {
   echo "== Summary"
+  echo "Stage times: $(printf '%s, ' "${stage_times[@]}" | sed 's/, $//')"
   if [ ${#stages_skipped[@]} -gt 0 ]; then
     echo "Skipped here, in part or whole (CI runs them): ${stages_skipped[*]}"
     sed 's/^/  /' "$DUSTVANE_SKIPPED_LOG"
