@@ -41,14 +41,8 @@ for exe in "$out"/build-win{64,32}/app/win32/dustvane.exe "$out"/build-win{64,32
 done
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/build-win64/CMakeCache.txt")
-installer() {
-  makensis -V2 -DVERSION="$version" \
-    -DEXE64="$out/build-win64/app/win32/dustvane.exe" -DEXE32="$out/build-win32/app/win32/dustvane.exe" \
-    "$@" "$top/packaging/windows/dustvane.nsi"
-}
 mkdir -p "$out/dist"
-installer -DOUTFILE="$out/dist/dustvane-$version-setup.exe"
-# The same installer as a 64-bit program, for testing where Wine runs no
-# 32-bit programs; not for shipping.
-installer -DOUTFILE="$out/build-win64/dustvane-$version-setup-amd64.exe" -DTARGET=amd64-unicode
+makensis -V2 -DVERSION="$version" \
+  -DEXE64="$out/build-win64/app/win32/dustvane.exe" -DEXE32="$out/build-win32/app/win32/dustvane.exe" \
+  -DOUTFILE="$out/dist/dustvane-$version-setup.exe" "$top/packaging/windows/dustvane.nsi"
 echo "built $out/dist/dustvane-$version-setup.exe"

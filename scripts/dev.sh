@@ -5,6 +5,10 @@
 #   scripts/dev.sh test   install what is missing, build, run every test
 #   scripts/dev.sh check  build and run the CTest suite only: the quick loop
 #   scripts/dev.sh setup  only install what is missing
+#
+# test and check exit 0 when everything ran and passed, 1 when something
+# failed, and 77 when something could not run on this machine and was
+# skipped (in CI, CI=true, that fails instead: see cannot_run_here).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -24,19 +28,52 @@ cmd_setup() { install_packages "$here/packages.txt"; }
 
 cmd_check() {
   build_all
-  (cd "$build" && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "$jobs")
+  QT_QPA_PLATFORM=offscreen ctest_stage ctest "$build" -j "$jobs"
+}
+
+# The stages of the test command, by how they ended, and how long each took.
+stages_passed=() stages_failed=() stages_skipped=() stage_times=()
+
+# Runs one stage; a failed one ends the test command.
+run_stage() {
+  local name=$1 began=$SECONDS
+  shift
+  echo "== $name"
+  run_step "$@"
+  stage_times+=("$name $((SECONDS - began)) s")
+  case $step_status in
+    0) stages_passed+=("$name") ;;
+    "$skipped_status") stages_skipped+=("$name") ;;
+    *) stages_failed+=("$name"); echo "test: the stage $name FAILED"; summarize_stages; exit 1 ;;
+  esac
+}
+
+# The closing summary: every stage that skipped something, with why, then the
+# count of stages.
+summarize_stages() {
+  echo "== Summary"
+  echo "Stage times: $(printf '%s, ' "${stage_times[@]}" | sed 's/, $//')"
+  if [ ${#stages_skipped[@]} -gt 0 ]; then
+    echo "Skipped here, in part or whole (CI runs them): ${stages_skipped[*]}"
+    sed 's/^/  /' "$DUSTVANE_SKIPPED_LOG"
+  fi
+  echo "test: ${#stages_passed[@]} passed, ${#stages_failed[@]} failed, ${#stages_skipped[@]} skipped"
 }
 
 cmd_test() {
   cmd_setup
-  cmd_check
+  DUSTVANE_SKIPPED_LOG=$(mktemp)
+  export DUSTVANE_SKIPPED_LOG
+  trap 'rm -f "$DUSTVANE_SKIPPED_LOG"' EXIT
+  run_stage ctest cmd_check
   # Further suites (they install their own tools) run after the main one.
-  local extra
+  local extra name
   for extra in "$here"/test-*.sh; do
-    [ -e "$extra" ] || continue
-    echo "== $(basename "$extra")"
-    bash "$extra"
+    name=$(basename "$extra" .sh)
+    run_stage "${name#test-}" bash "$extra"
   done
+  summarize_stages
+  [ ${#stages_skipped[@]} -eq 0 ] || exit "$skipped_status"
 }
 
 cmd_run() {

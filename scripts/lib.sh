@@ -23,6 +23,102 @@ install_packages() {
   fi
 }
 
+# The Debian release this machine runs ("bookworm").
+debian_codename() { (. /etc/os-release && echo "$VERSION_CODENAME"); }
+
+# The archive this machine's apt already installs the suite $1 from, as
+# "URI<TAB>KEYRING" (KEYRING empty when the source names none): the first
+# enabled "deb" source with that suite, in the deb822 files
+# (/etc/apt/sources.list.d/*.sources) or the one-line lists.
+configured_archive() {
+  local suite=$1 file
+  { for file in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$file" ] || continue
+    awk -v want="$suite" '
+      function flush() {
+        if (!done && types ~ /(^| )deb( |$)/ && (" " suites " ") ~ (" " want " ") && enabled != "no" && uri != "") {
+          print uri "\t" keyring; done = 1
+        }
+        types = suites = uri = keyring = enabled = ""
+      }
+      /^[ \t]*#/ { next }
+      /^[ \t]*$/ { flush(); next }
+      /^[^ \t]/ {
+        key = tolower($1); sub(/:$/, "", key); value = $0; sub(/^[^:]*:[ \t]*/, "", value)
+        if (key == "types") types = value
+        else if (key == "suites") suites = value
+        else if (key == "uris") { split(value, u, /[ \t]+/); uri = u[1] }
+        else if (key == "signed-by" && value ~ /^\//) keyring = value
+        else if (key == "enabled") enabled = tolower(value)
+      }
+      END { flush() }' "$file"
+  done
+  for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    if [ -f "$file" ]; then cat "$file"; fi
+  done | awk -v want="$suite" '
+    $1 != "deb" { next }
+    {
+      keyring = ""; i = 2
+      if ($2 ~ /^\[/) {
+        for (; i <= NF; i++) {
+          if ($i ~ /^signed-by=/) { keyring = $i; sub(/^signed-by=/, "", keyring); sub(/\]$/, "", keyring) }
+          if ($i ~ /\]$/) break
+        }
+        i++
+      }
+      if ($(i + 1) == want) { print $i "\t" keyring; exit }
+    }'
+  } | sed -n 1p
+}
+
+# This release's backports suite ("bookworm-backports").
+backports_suite() { echo "$(debian_codename)-backports"; }
+backports_list() { echo "/etc/apt/sources.list.d/$(backports_suite).sources"; }
+
+# The lines of an apt source for the backports suite, from the archive apt
+# already installs this release from; none when apt has no such archive.
+backports_source() {
+  local archive uri keyring
+  archive=$(configured_archive "$(debian_codename)")
+  [ -n "$archive" ] || return 0
+  uri=${archive%%$'\t'*}
+  keyring=${archive#*$'\t'}
+  printf '%s\n' "Types: deb" "URIs: $uri" "Suites: $(backports_suite)" "Components: main"
+  [ -z "$keyring" ] || echo "Signed-By: $keyring"
+}
+
+# Prints the exact commands that install the packages given from backports,
+# adding the suite first when apt does not know it, for an ordinary user.
+print_backports_commands() {
+  if [ -z "$(configured_archive "$(backports_suite)")" ]; then
+    printf "  printf '%%s\\\\n'"
+    backports_source | while IFS= read -r line; do printf " '%s'" "$line"; done
+    printf ' | sudo tee %s\n' "$(backports_list)"
+  fi
+  echo "  sudo apt-get update"
+  echo "  sudo apt-get install -y -t $(backports_suite) $*"
+}
+
+# Installs the packages given from this release's backports suite, adding
+# that suite first when apt does not know it. As root it installs them;
+# otherwise it prints the exact commands to run and fails.
+install_from_backports() {
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "These packages come from $(backports_suite). Install them, then run this again:"
+    print_backports_commands "$@"
+    exit 1
+  fi
+  if [ -z "$(configured_archive "$(backports_suite)")" ]; then
+    [ -n "$(backports_source)" ] || { echo "apt has no Debian archive for $(debian_codename) to take $(backports_suite) from"; exit 1; }
+    echo "Adding $(backports_suite) to apt's sources: $(backports_list)"
+    backports_source >"$(backports_list)"
+  fi
+  echo "Installing from $(backports_suite): $*"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends -t "$(backports_suite)" "$@" >/dev/null
+}
+
 # Starts a virtual X display (Xvfb) with one screen of the size given
 # ("1024x768x24") and any further Xvfb options. Xvfb itself picks a display
 # number that no other X server uses, and writes it once it accepts
@@ -64,4 +160,65 @@ stage_program() {
   local program=$1 folder=$2
   install -m 0755 "$program" "$folder/$(basename "$program")"
   echo "$folder/$(basename "$program")"
+}
+
+# --- stages of the tests ------------------------------------------------------
+# Every stage ends with one closing line, "NAME: N passed, N failed, N
+# skipped", and exits 0 only when nothing failed and nothing was skipped: 1
+# when something failed, skipped_status when something could not run here.
+skipped_status=77
+
+# A stage, or a step of one, that this machine cannot run: $1 names it, $2
+# says why. In CI, where every stage runs, the run fails here with one line
+# saying why. Elsewhere the caller skips it: this says so, and notes it in
+# DUSTVANE_SKIPPED_LOG for the summary of scripts/dev.sh test.
+cannot_run_here() {
+  if [ "${CI:-}" = true ]; then
+    echo "$1: FAILED: cannot run here, and CI runs every stage: $2"
+    exit 1
+  fi
+  echo "$1: skipped: $2"
+  [ -z "${DUSTVANE_SKIPPED_LOG:-}" ] || echo "$1: $2" >>"$DUSTVANE_SKIPPED_LOG"
+}
+
+# Prints the closing line of the stage $1 from its counts (passed, failed,
+# skipped) and exits with the stage's status.
+end_stage() {
+  echo "$1: $2 passed, $3 failed, $4 skipped"
+  [ "$3" -eq 0 ] || exit 1
+  [ "$4" -eq 0 ] || exit "$skipped_status"
+  exit 0
+}
+
+# Runs the command given in a subshell with errexit in force, in its
+# functions too (a command tested by if or || runs without it), and sets
+# step_status to its exit status.
+run_step() {
+  set +e
+  ( set -e; "$@" )
+  step_status=$?
+  set -e
+}
+
+# The CTest suite of the build folder $2 as the stage $1 (further arguments go
+# to ctest). A test that did not run here (it has no mount namespace, no
+# /dev/fuse...) is skipped and counted; in CI it fails the run.
+ctest_stage() {
+  local name=$1 build=$2 log status=0 total failed skipped=()
+  shift 2
+  log=$(mktemp)
+  (cd "$build" && ctest --output-on-failure "$@") 2>&1 | tee "$log" || status=$?
+  total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$log")
+  failed=$(sed -n 's/.* tests passed, \([0-9]*\) tests failed out of .*/\1/p' "$log")
+  mapfile -t skipped < <(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$log")
+  rm -f "$log"
+  if [ -z "$total" ]; then
+    echo "$name: ctest ended without its summary (status $status)"
+    end_stage "$name" 0 1 0
+  fi
+  [ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1
+  if [ ${#skipped[@]} -gt 0 ]; then
+    cannot_run_here "$name" "${#skipped[@]} of its tests did not run: ${skipped[*]}"
+  fi
+  end_stage "$name" $((total - failed - ${#skipped[@]})) "$failed" ${#skipped[@]}
 }

@@ -17,12 +17,12 @@ source "$here/lib.sh"
 
 if [ -z "${DUSTVANE_E2E_INSIDE:-}" ]; then
   if [ "$(id -u)" -ne 0 ]; then
-    echo "e2e: skipped: needs root to mount a private volume (run as root, as CI does)"
-    exit 0
+    cannot_run_here e2e "needs root to mount a private volume (run as root, as CI does)"
+    end_stage e2e 0 0 1
   fi
   if ! unshare --mount --propagation private true 2>/dev/null; then
-    echo "e2e: skipped: private mount namespaces are not allowed here"
-    exit 0
+    cannot_run_here e2e "private mount namespaces are not allowed here"
+    end_stage e2e 0 0 1
   fi
   [ -x "$program" ] || { echo "e2e: $program is not built"; exit 1; }
   DUSTVANE_E2E_INSIDE=1 exec unshare --mount --propagation private "$0" "$@"
@@ -37,7 +37,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "e2e: FAILED: $*"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+fail() { echo "e2e: FAILED: $*"; end_stage e2e 0 1 0; }
 
 # The volume and its tree.
 vol="$work/vol"
@@ -110,4 +110,4 @@ timeout 10 tail --pid="$program_pid" -f /dev/null || fail "the program did not e
 wait "$program_pid" || status=$?
 program_pid=""
 [ "$status" -eq 0 ] || fail "the program ended with status $status"
-echo "e2e: 1 passed, 0 failed"
+end_stage e2e 1 0 0

@@ -5,6 +5,8 @@ set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 top=$(cd "$here/.." && pwd)
 build="$top/build-asan"
+# shellcheck source=scripts/lib.sh
+source "$here/lib.sh"
 flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Debug \
@@ -16,5 +18,4 @@ cmake --build "$build" -j "${DUSTVANE_JOBS:-2}"
 export LSAN_OPTIONS="suppressions=$here/lsan-suppressions.txt:print_suppressions=0"
 export ASAN_OPTIONS="detect_stack_use_after_return=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-cd "$build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j "${DUSTVANE_JOBS:-2}"
+QT_QPA_PLATFORM=offscreen ctest_stage sanitizers "$build" -j "${DUSTVANE_JOBS:-2}"

@@ -1,13 +1,19 @@
 #!/usr/bin/env bash
 # The Windows stage: builds both executables, their tests and the installer
 # (scripts/build-windows.sh), then under Wine, for 64-bit and for 32-bit
-# Windows each in a Wine prefix of its own:
-#   - the CTest suite of that build (engine tests, Windows-layer tests, and
-#     whatever window tests the build has), on a virtual display (Xvfb);
+# Windows each in a Wine prefix of its own, made once and used by every step:
+#   - the CTest suite of that build (engine tests, the windows' handlers over
+#     fake controls, Windows-layer and Windows window tests), on a virtual
+#     display (Xvfb);
 #   - dustvane-walk over a tree on C:, its lines checked;
 #   - the program end to end, driven by xdotool (scripts/windows/e2e.sh);
-#   - the installer: silent install, start, silent uninstall
+#   - the shipped installer: silent install, start, silent uninstall
 #     (scripts/windows/installer-check.sh).
+# Ends with "windows: N passed, N failed, N skipped" over those steps.
+#
+# The 32-bit programs, and the installer (a 32-bit program), need the kernel
+# to run 32-bit code; where it does not, qemu runs them for the length of the
+# stage (scripts/windows/i386.sh), and nothing stays registered afterwards.
 #
 # Installs what it needs when missing (as root; otherwise it prints the
 # command to run), including the i386 architecture that wine32 needs.
@@ -22,6 +28,8 @@ jobs="${DUSTVANE_JOBS:-2}"
 source "$here/lib.sh"
 # shellcheck source=scripts/windows/wine.sh
 source "$here/windows/wine.sh"
+# shellcheck source=scripts/windows/i386.sh
+source "$here/windows/i386.sh"
 started=$SECONDS
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   if [ "$(id -u)" -ne 0 ]; then
@@ -38,8 +46,25 @@ installed=$SECONDS
 bash "$here/build-windows.sh"
 built=$SECONDS
 
+VIRTUAL_DISPLAY_PID=""
+end_wine_run() {
+  stop_all_wine
+  [ -z "$VIRTUAL_DISPLAY_PID" ] || kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true
+  stop_emulating_32bit
+}
+trap end_wine_run EXIT
+trap 'exit 129' HUP
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+runs_32bit=true
+if ! prepare_32bit "$out/build-win32"; then
+  cannot_run_here "windows 32-bit" "32-bit programs do not run here, and only root can register qemu for them (commands above)"
+  runs_32bit=false
+fi
+[ "$runs_32bit" = false ] || echo "32-bit programs run $i386_how"
+prepared=$SECONDS
 start_virtual_display 1024x768x24
-trap 'stop_all_wine; kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true' EXIT
 
 # The engine's link tests: Wine cannot make junctions, but reports links made
 # on the Linux side as folders with a reparse point, as Windows does
@@ -126,32 +151,61 @@ LINES
   echo "dustvane-walk under Wine: $summary"
 }
 
-times=()
+passed=0 skipped=0 times=()
+# Runs one step of the stage ($1 names it); the first that fails ends the stage.
+step() {
+  local name=$1
+  shift
+  run_step "$@"
+  case $step_status in
+    0) passed=$((passed + 1)) ;;
+    "$skipped_status") skipped=$((skipped + 1)) ;;
+    *) echo "windows: $name FAILED"; end_stage windows "$passed" 1 "$skipped" ;;
+  esac
+}
+
+# The CTest suite of the $1-bit build, in the current prefix.
+# The trees it needs are made here, from the Linux side, and what the
+# exact-name test must leave is checked here too.
+check_tests() {
+  local status=0
+  make_link_tree "$WINEPREFIX/drive_c"
+  make_exact_tree "$WINEPREFIX/drive_c"
+  (DUSTVANE_FOLDER_LINKS='C:\dvlinks' DUSTVANE_EXACT_NAMES='C:\dvexact' \
+    ctest_stage "win$1 tests" "$out/build-win$1" -j "$jobs") || status=$?
+  rm -rf "$WINEPREFIX/drive_c/dvlinks"
+  check_exact_tree "$WINEPREFIX/drive_c" || status=1
+  return "$status"
+}
+
 for bits in 64 32; do
   build="$out/build-win$bits"
-  if [ "$bits" = 32 ] && ! can_run_32bit; then
-    echo "== Windows 32-bit: SKIPPED under Wine: this kernel runs no 32-bit programs (built and checked only)"
+  if [ "$bits" = 32 ] && [ "$runs_32bit" = false ]; then
+    skipped=$((skipped + 3))
     continue
   fi
   phase=$SECONDS
   use_wine_prefix "$build/wine-prefix" "win$bits"
   echo "== Windows $bits-bit: tests under Wine"
-  make_link_tree "$WINEPREFIX/drive_c"
-  make_exact_tree "$WINEPREFIX/drive_c"
-  (cd "$build" && DUSTVANE_FOLDER_LINKS='C:\dvlinks' DUSTVANE_EXACT_NAMES='C:\dvexact' \
-    ctest --output-on-failure -j "$jobs")
-  rm -rf "$WINEPREFIX/drive_c/dvlinks"
-  check_exact_tree "$WINEPREFIX/drive_c"
-  check_walk "$build"
+  step "$bits-bit tests" check_tests "$bits"
+  step "$bits-bit dustvane-walk" check_walk "$build"
   echo "== Windows $bits-bit: end to end"
-  bash "$here/windows/e2e.sh" "$build"
+  step "$bits-bit end to end" bash "$here/windows/e2e.sh" "$build"
   times+=("$bits-bit $((SECONDS - phase)) s")
 done
 
+# The shipped installer is a 32-bit program, on 64-bit Windows too.
 echo "== Windows installer"
-phase=$SECONDS
-bash "$here/windows/installer-check.sh" "$out"
-times+=("installer $((SECONDS - phase)) s")
+for bits in 64 32; do
+  if [ "$runs_32bit" = false ]; then
+    skipped=$((skipped + 1))
+    continue
+  fi
+  phase=$SECONDS
+  step "installer on $bits-bit Windows" bash "$here/windows/installer-check.sh" "$out" "$bits"
+  times+=("installer win$bits $((SECONDS - phase)) s")
+done
 
-echo "Windows stage: installs $((installed - started)) s, build $((built - installed)) s, ${times[*]};" \
-  "total $((SECONDS - started)) s"
+echo "Windows stage: installs $((installed - started)) s, build $((built - installed)) s," \
+  "32-bit set-up $((prepared - built)) s, ${times[*]}; total $((SECONDS - started)) s"
+end_stage windows "$passed" 0 "$skipped"

@@ -5,15 +5,8 @@
 ; for all users, with a Start-menu shortcut and an entry in the list of
 ; installed programs. /S installs silently; the uninstaller takes /S too.
 
-; TARGET=amd64-unicode makes a 64-bit installer, which 64-bit Windows alone
-; runs; the one we ship is 32-bit, so that it runs on both.
-!ifdef TARGET
-  Target ${TARGET}
-  ; There every 64-bit test is true, and its other branch is never used.
-  !pragma warning disable 6012
-!else
-  Unicode true
-!endif
+; The installer is a 32-bit program, so that it runs on both.
+Unicode true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 

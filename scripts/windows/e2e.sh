@@ -25,8 +25,8 @@ window_text="$build/tests/win32/window-text.exe"
 
 if [ -z "${DUSTVANE_E2E_INSIDE:-}" ]; then
   if [ "$(id -u)" -ne 0 ] || ! unshare --mount --propagation private true 2>/dev/null; then
-    echo "e2e (Windows): skipped: needs root and private mount namespaces to mount its volume"
-    exit 0
+    cannot_run_here "e2e ($WINEARCH)" "needs root and private mount namespaces to mount its volume"
+    end_stage "e2e ($WINEARCH)" 0 0 1
   fi
   # Wine opens files in its server: a server of this prefix that runs
   # outside the namespace would not see the volume.
@@ -47,7 +47,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { [ -n "${DUSTVANE_E2E_SHOT:-}" ] && import -window root "$DUSTVANE_E2E_SHOT"; echo "e2e ($WINEARCH): FAILED: $*"; echo "e2e: 0 passed, 1 failed"; exit 1; }
+fail() {
+  [ -n "${DUSTVANE_E2E_SHOT:-}" ] && import -window root "$DUSTVANE_E2E_SHOT"
+  echo "e2e ($WINEARCH): FAILED: $*"
+  end_stage "e2e ($WINEARCH)" 0 1 0
+}
 
 # The volume, as drive T:.
 mkdir -p "$vol"
@@ -163,4 +167,4 @@ click_control "$found" Found 205
 click_control "$main" Dustvane 108
 timeout 20 tail --pid="$program_pid" -f /dev/null || fail "the program did not end on Exit"
 program_pid=""
-echo "e2e ($WINEARCH): 1 passed, 0 failed"
+end_stage "e2e ($WINEARCH)" 1 0 0

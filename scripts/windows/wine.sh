@@ -21,12 +21,6 @@ wine() {
   fi
 }
 
-# Whether this machine runs 32-bit Windows programs: wine32 is there and the
-# kernel runs 32-bit Linux programs (some virtual machines' kernels do not).
-can_run_32bit() {
-  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
-}
-
 # Makes DIR the Wine prefix of what follows, creating it the first time as
 # ARCH (win64, or win32 for a 32-bit Windows).
 use_wine_prefix() {
