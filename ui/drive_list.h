@@ -11,12 +11,6 @@ namespace dustvane {
 // ones, network ones or system run-time areas); on Windows the drive roots.
 std::vector<PathString> ListDrives();
 
-#ifndef _WIN32
-struct Mount;
-// The drives among the given mounts, in their order; "/" when none is.
-std::vector<PathString> DrivesAmong(const std::vector<Mount>& mounts);
-#endif
-
 // The position in `drives` of the drive that holds `folder`: the longest root
 // that is `folder` itself or one of its parents; 0 when none is.
 size_t DriveHolding(const std::vector<PathString>& drives, const PathString& folder);

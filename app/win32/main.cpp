@@ -10,7 +10,7 @@
 #include "search/file_system.h"
 #include "ui/app_context.h"
 #include "ui/drive_list.h"
-#include "ui/win32/drive_text.h"
+#include "ui/win32/profile_folder.h"
 #include "ui/win32/message_loop.h"
 #include "ui/win32/program.h"
 #include "ui/win32/user_locale.h"

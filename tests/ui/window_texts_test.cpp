@@ -9,7 +9,7 @@
 #ifndef _WIN32
 #include <sys/stat.h>
 
-#include "search/posix/mount_table.h"
+#include "ui/posix/drive_list.h"
 #endif
 
 #include "tests/support/fake_file_system.h"

@@ -11,9 +11,4 @@ namespace dustvane::win32 {
 // drive: "C: [System]", "D: [CD Drive]", "Z: [Network Drive]".
 std::wstring DriveText(const PathString& root);
 
-// The folder whose drive Drive1 starts on: the user's profile folder, with
-// its drive letter in upper case as the drive roots have it; "C:\" if the
-// profile folder is unknown.
-PathString ProfileFolder();
-
 }  // namespace dustvane::win32

@@ -4,12 +4,12 @@
 
 #include <algorithm>
 
+#include "search/win32/wide_text.h"
 #include "search/win32/win32_failure.h"
 #include "ui/drive_list.h"
 #include "ui/path_text.h"
 #include "ui/win32/drive_text.h"
 #include "ui/win32/screen_pointer.h"
-#include "ui/win32/wide_text.h"
 
 namespace dustvane::win32 {
 
@@ -19,7 +19,7 @@ constexpr int kBarMaximum = 100;
 
 }  // namespace
 
-void Win32Button::SetCaption(const std::string& caption) { SetWindowTextW(button_, Utf8ToWide(caption).c_str()); }
+void Win32Button::SetCaption(const std::string& caption) { SetWindowTextW(button_, WideFromUtf8(caption).c_str()); }
 
 void Win32Button::SetEnabled(bool enabled) { EnableWindow(button_, enabled); }
 
@@ -38,7 +38,7 @@ void Win32ActivityBar::SetValue(float position) {
 }
 
 void Win32Text::SetText(const std::string& text) {
-  SetWindowTextW(edit_, Utf8ToWide(text).c_str());
+  SetWindowTextW(edit_, WideFromUtf8(text).c_str());
   SendMessageW(edit_, EM_SETSEL, 0, 0);
 }
 
@@ -66,7 +66,7 @@ void Win32List::Clear() {
 }
 
 MaybeFailure Win32List::AddItem(const PathString& line) {
-  const std::wstring text = Utf8ToWide(DisplayPath(line));
+  const std::wstring text = WideFromUtf8(DisplayPath(line));
   const LRESULT index = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index == LB_ERR || index == LB_ERRSPACE) return OutOfMemoryFailure();
   paths_.push_back(line);
@@ -104,7 +104,7 @@ void Win32ScreenPointer::Show(PointerShape shape) { ShowBusyPointer(shape == Poi
 
 MaybeFailure Win32MessageDialog::Show(const std::string& text, const std::string& title) {
   // Task-modal with no owner: both windows are disabled while it is open.
-  if (MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(),
+  if (MessageBoxW(nullptr, WideFromUtf8(text).c_str(), WideFromUtf8(title).c_str(),
                   MB_OK | MB_TASKMODAL | MB_SETFOREGROUND) == 0) {
     return Win32Failure(GetLastError());
   }

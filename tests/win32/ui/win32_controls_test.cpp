@@ -12,6 +12,7 @@
 #include "tests/win32/ui/window_test_support.h"
 #include "ui/drive_list.h"
 #include "ui/win32/drive_text.h"
+#include "ui/win32/profile_folder.h"
 #include "ui/win32/found_window.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/screen_pointer.h"

@@ -1,11 +1,10 @@
-#include "ui/win32/drive_text.h"
-
 #include <wctype.h>
 #include <windows.h>
 
 #include <iterator>
 
 #include "ui/drive_list.h"
+#include "ui/win32/drive_text.h"
 
 namespace dustvane::win32 {
 
@@ -45,15 +44,6 @@ std::wstring DriveText(const PathString& root) {
   std::wstring label = VolumeLabel(root);
   if (label.empty()) label = DriveKind(GetDriveTypeW(root.c_str()));
   return text + L" [" + label + L"]";
-}
-
-PathString ProfileFolder() {
-  wchar_t folder[MAX_PATH + 1] = {};
-  const DWORD length = GetEnvironmentVariableW(L"USERPROFILE", folder, MAX_PATH + 1);
-  if (length == 0 || length > MAX_PATH) return L"C:\\";
-  PathString profile(folder, length);
-  profile[0] = static_cast<wchar_t>(towupper(profile[0]));
-  return profile;
 }
 
 }  // namespace dustvane::win32

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <string_view>
 
-#include "search/posix/mount_table.h"
 #include "ui/drive_list.h"
+#include "ui/posix/drive_list.h"
 
 namespace dustvane {
 
