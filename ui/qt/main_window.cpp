@@ -26,10 +26,10 @@ QtMainWindow::QtMainWindow(AppContext& context) : QWidget(nullptr) {
   CreateControls(context);
   MainWindowControls controls{*this,         *cmdSearch,    *optSearchAll, *optDrive,
                               *Drive1,       *ProgressBar1, *tmrAnimation, pointer_};
-  form_ = std::make_unique<frmMain>(context, controls, [this, &context]() -> std::unique_ptr<FoundWindow> {
+  form_ = std::make_unique<frmMain>(context, controls, [this, &context]() -> Result<std::unique_ptr<FoundWindow>> {
     auto window = std::make_unique<QtFoundWindow>(context);
     found_ = window.get();
-    return window;
+    return std::unique_ptr<FoundWindow>(std::move(window));
   });
   Wire();
   CentreOnScreen(*this);
@@ -37,8 +37,9 @@ QtMainWindow::QtMainWindow(AppContext& context) : QWidget(nullptr) {
 
 QtMainWindow::~QtMainWindow() = default;
 
-QtFoundWindow& QtMainWindow::ResultsWindow() {
-  form_->Found();
+QtFoundWindow& QtMainWindow::Found() {
+  // Qt makes its windows or ends the program: this cannot fail.
+  (void)form_->Found();
   return *found_;
 }
 

@@ -19,73 +19,75 @@ constexpr int kBarMaximum = 100;
 
 }  // namespace
 
-void Win32Button::SetCaption(const std::string& caption) { SetWindowTextW(button_, WideFromUtf8(caption).c_str()); }
+void Win32Button::SetCaption(const std::string& caption) { SetWindowTextW(handle_, WideFromUtf8(caption).c_str()); }
 
-void Win32Button::SetEnabled(bool enabled) { EnableWindow(button_, enabled); }
+void Win32Button::SetEnabled(bool enabled) { EnableWindow(handle_, enabled); }
 
-bool Win32Option::Value() const { return SendMessageW(option_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Win32Option::Value() const { return SendMessageW(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-Win32ActivityBar::Win32ActivityBar(HWND bar) : bar_(bar) {
-  SendMessageW(bar_, PBM_SETRANGE32, 0, kBarMaximum);
-  SendMessageW(bar_, PBM_SETPOS, 0, 0);
+void Win32ActivityBar::Attach(HWND bar) {
+  handle_ = bar;
+  SendMessageW(handle_, PBM_SETRANGE32, 0, kBarMaximum);
+  SendMessageW(handle_, PBM_SETPOS, 0, 0);
 }
 
-void Win32ActivityBar::SetVisible(bool visible) { ShowWindow(bar_, visible ? SW_SHOWNA : SW_HIDE); }
+void Win32ActivityBar::SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE); }
 
 void Win32ActivityBar::SetValue(float position) {
   position_ = position;
-  SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(position, 0.0f, float{kBarMaximum})), 0);
+  SendMessageW(handle_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(position, 0.0f, float{kBarMaximum})), 0);
 }
 
 void Win32Text::SetText(const std::string& text) {
-  SetWindowTextW(edit_, WideFromUtf8(text).c_str());
-  SendMessageW(edit_, EM_SETSEL, 0, 0);
+  SetWindowTextW(handle_, WideFromUtf8(text).c_str());
+  SendMessageW(handle_, EM_SETSEL, 0, 0);
 }
 
-Win32DriveList::Win32DriveList(HWND combo, std::vector<PathString> roots, const PathString& startFolder)
-    : combo_(combo), roots_(std::move(roots)) {
+void Win32DriveList::Attach(HWND combo, std::vector<PathString> roots, const PathString& startFolder) {
+  handle_ = combo;
+  roots_ = std::move(roots);
   for (const PathString& root : roots_) {
-    SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveText(root).c_str()));
+    SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveText(root).c_str()));
   }
-  SendMessageW(combo_, CB_SETCURSEL, DriveHolding(roots_, startFolder), 0);
+  SendMessageW(handle_, CB_SETCURSEL, DriveHolding(roots_, startFolder), 0);
 }
 
 PathString Win32DriveList::Drive() const {
-  const LRESULT chosen = SendMessageW(combo_, CB_GETCURSEL, 0, 0);
+  const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
   if (chosen == CB_ERR || static_cast<size_t>(chosen) >= roots_.size()) return PathString();
   return roots_[static_cast<size_t>(chosen)];
 }
 
-void Win32DriveList::SetEnabled(bool enabled) { EnableWindow(combo_, enabled); }
+void Win32DriveList::SetEnabled(bool enabled) { EnableWindow(handle_, enabled); }
 
 void Win32List::Clear() {
-  SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-  SendMessageW(list_, LB_SETHORIZONTALEXTENT, 0, 0);
+  SendMessageW(handle_, LB_RESETCONTENT, 0, 0);
+  SendMessageW(handle_, LB_SETHORIZONTALEXTENT, 0, 0);
   paths_.clear();
   widest_ = 0;
 }
 
 MaybeFailure Win32List::AddItem(const PathString& line) {
   const std::wstring text = WideFromUtf8(DisplayPath(line));
-  const LRESULT index = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  const LRESULT index = SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index == LB_ERR || index == LB_ERRSPACE) return OutOfMemoryFailure();
   paths_.push_back(line);
   // Long paths scroll sideways rather than being cut off.
-  if (HDC dc = GetDC(list_)) {
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0)));
+  if (HDC dc = GetDC(handle_)) {
+    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(handle_, WM_GETFONT, 0, 0)));
     SIZE extent{};
     if (GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent) && extent.cx > widest_) {
       widest_ = extent.cx;
-      SendMessageW(list_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
+      SendMessageW(handle_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
     }
     SelectObject(dc, previous);
-    ReleaseDC(list_, dc);
+    ReleaseDC(handle_, dc);
   }
   return std::nullopt;
 }
 
 PathString Win32List::SelectedPath() const {
-  const LRESULT selected = SendMessageW(list_, LB_GETCURSEL, 0, 0);
+  const LRESULT selected = SendMessageW(handle_, LB_GETCURSEL, 0, 0);
   if (selected == LB_ERR || static_cast<size_t>(selected) >= paths_.size()) return PathString();
   return paths_[static_cast<size_t>(selected)];
 }

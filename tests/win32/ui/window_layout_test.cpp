@@ -18,9 +18,6 @@
 namespace dustvane::testing {
 namespace {
 
-using win32::FoundWindow;
-using win32::MainWindow;
-
 struct Placement {
   const char* name;
   int left, top, width, height;
@@ -59,8 +56,9 @@ LOGFONTW FontOf(HWND control) {
 class WindowLayoutTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { InitControls(); }
-  MainWindow main{{L"C:\\"}, L"C:\\users"};
-  FoundWindow found;
+  WindowsContext w;
+  win32::Win32MainWindow main{w.context};
+  win32::Win32FoundWindow& found = *main.Found();
 };
 
 TEST_F(WindowLayoutTest, MainWindowControlsStandAtTheirTwips) {
