@@ -55,7 +55,7 @@ TopLevelWindow::~TopLevelWindow() {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }
-  if (messageFont_) DeleteObject(messageFont_);
+  if (dialogFont_) DeleteObject(dialogFont_);
 }
 
 TopLevelWindow* TopLevelWindow::FromHandle(HWND window) {
@@ -106,11 +106,11 @@ void TopLevelWindow::Create(const wchar_t* className, const std::wstring& captio
 
 void TopLevelWindow::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
-  LOGFONTW font = MessageFont(dpi);
-  HFONT replaced = messageFont_;
-  messageFont_ = CreateFontIndirectW(&font);
+  LOGFONTW font = DialogFont(dpi);
+  HFONT replaced = dialogFont_;
+  dialogFont_ = CreateFontIndirectW(&font);
   for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont_), FALSE);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont_), FALSE);
   }
   if (replaced) DeleteObject(replaced);
   layout_.Apply(dpi);

@@ -84,7 +84,7 @@ class TopLevelWindow : public WindowControl {
   TwipsRect clientArea_;
   WindowLayout layout_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-  HFONT messageFont_ = nullptr;
+  HFONT dialogFont_ = nullptr;
   HWND lastFocus_ = nullptr;
   bool shownBefore_ = false;
   std::vector<std::pair<std::string, HWND>> named_;

@@ -24,7 +24,7 @@ TEST_F(WiringTest, ControlsReachTheirHandlers) {
   WindowsContext w;
   w.fileSystem.AddFile(P("/r/a.tmp"), 3);
   w.fileSystem.AddFile(P("/r/b.tmp"), 1200);
-  w.context.thousandsSeparator = ".";
+  w.context.thousandsSeparator = std::string(1, '.');
   win32::Win32MainWindow main(w.context);
 
   SendMessageW(main.Control("optDrive"), BM_CLICK, 0, 0);
@@ -58,12 +58,12 @@ TEST_F(WiringTest, ControlsReachTheirHandlers) {
   EXPECT_TRUE(w.messages.texts.empty());
 }
 
-// While it lives, the system refuses the n-th window made on this thread, as
-// it does in a session out of window resources.
+// While it lives, the system refuses to make the next window of the given
+// class on this thread, as it does in a session out of window resources.
 class RefusedWindow {
  public:
-  explicit RefusedWindow(int nth) {
-    left_ = nth;
+  explicit RefusedWindow(const wchar_t* windowClass) {
+    refused_ = windowClass;
     hook_ = SetWindowsHookExW(WH_CBT, &Refuse, nullptr, GetCurrentThreadId());
   }
   ~RefusedWindow() { UnhookWindowsHookEx(hook_); }
@@ -72,16 +72,21 @@ class RefusedWindow {
 
  private:
   static LRESULT CALLBACK Refuse(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_CREATEWND && --left_ == 0) return 1;
+    wchar_t windowClass[64] = {};
+    if (code == HCBT_CREATEWND && refused_ && GetClassNameW(reinterpret_cast<HWND>(wParam), windowClass, 64) &&
+        lstrcmpiW(windowClass, refused_) == 0) {
+      refused_ = nullptr;
+      return 1;
+    }
     return CallNextHookEx(nullptr, code, wParam, lParam);
   }
-  static inline int left_ = 0;
+  static inline const wchar_t* refused_ = nullptr;
   HHOOK hook_;
 };
 
 TEST_F(WiringTest, AResultsWindowTheSystemCannotMakeEndsTheSearchWithAMessageAndIdle) {
   // The results window itself, or one of its controls (then none of it stays).
-  for (int refused : {1, 4}) {
+  for (const wchar_t* refused : {L"DustvaneFound", L"Edit"}) {
     SCOPED_TRACE(refused);
     WindowsContext w;
     w.fileSystem.AddFile(P("/r/a.tmp"), 3);
