@@ -1,5 +1,7 @@
 #include "ui/win32/found_window.h"
 
+#include "ui/control_names.h"
+
 namespace dustvane::win32 {
 
 namespace {
@@ -53,6 +55,9 @@ void Win32FoundWindow::CreateControls() {
   // copied, but is not a stop of the Tab key.
   txtSizeSummary.Attach(AddControl("txtSizeSummary", L"EDIT", L"", ES_AUTOHSCROLL | ES_READONLY, kSummaryId,
                                    {120, 5040, 6495, 315}));
+  GiveAccessibleName(List1.Handle(), kList1Name);
+  GiveAccessibleName(Text3.Handle(), kText3Name);
+  GiveAccessibleName(txtSizeSummary.Handle(), kSizeSummaryName);
 }
 
 std::vector<HWND> Win32FoundWindow::TabOrder() const {

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "ui/control_names.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/found_window.h"
 
@@ -84,6 +85,9 @@ void Win32MainWindow::CreateControls() {
       AddControl("ProgressBar1", PROGRESS_CLASSW, L"", 0, kActivityBarId, {720, 3120, 3615, 255}));
   cmdExit.Attach(AddControl("cmdExit", L"BUTTON", L"&Exit", kPushButton, kExitId, {4560, 3240, 615, 255}));
   tmrAnimation.Attach(Handle());
+
+  GiveAccessibleName(Drive1.Handle(), kDrive1Name);
+  GiveAccessibleName(ProgressBar1.Handle(), kProgressBar1Name);
 
   SendMessageW(optSearchAll.Handle(), BM_SETCHECK, BST_CHECKED, 0);
   Drive1.SetEnabled(false);

@@ -51,6 +51,7 @@ Failure CreationFailureNow() {
 }  // namespace
 
 TopLevelWindow::~TopLevelWindow() {
+  accessibleNames_.Clear();
   if (window_) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
@@ -96,6 +97,7 @@ void TopLevelWindow::Create(const wchar_t* className, const std::wstring& captio
   if (creationFailure_) {
     // Half a window would be worse than none: its handlers would work on
     // controls that are not there.
+    accessibleNames_.Clear();
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
     window_ = nullptr;

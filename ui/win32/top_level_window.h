@@ -9,6 +9,7 @@
 
 #include "search/failure.h"
 #include "ui/controls.h"
+#include "ui/win32/accessible_names.h"
 #include "ui/win32/window_layout.h"
 
 namespace dustvane::win32 {
@@ -72,6 +73,9 @@ class TopLevelWindow : public WindowControl {
   // placed where the layout puts it; null when it could not be made.
   HWND AddControl(const char* name, const wchar_t* windowClass, const std::wstring& text, DWORD style, int id,
                   TwipsRect where, DWORD exStyle = 0);
+  // What a screen reader says for a control whose text does not say what it
+  // is (controls with a caption are spoken by it).
+  void GiveAccessibleName(HWND control, const char* name) { accessibleNames_.Give(control, name); }
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -83,6 +87,7 @@ class TopLevelWindow : public WindowControl {
   std::optional<Failure> creationFailure_;
   TwipsRect clientArea_;
   WindowLayout layout_;
+  AccessibleNames accessibleNames_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   HFONT dialogFont_ = nullptr;
   HWND lastFocus_ = nullptr;
