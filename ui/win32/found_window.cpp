@@ -60,6 +60,11 @@ void Win32FoundWindow::CreateControls() {
   GiveAccessibleName(txtSizeSummary.Handle(), kSizeSummaryName);
 }
 
+void Win32FoundWindow::SetVisible(bool visible) {
+  if (visible) List1.ShowLines();
+  TopLevelWindow::SetVisible(visible);
+}
+
 std::vector<HWND> Win32FoundWindow::TabOrder() const {
   return {List1.Handle(), Text3.Handle(), cmdDelete, cmdClose};
 }

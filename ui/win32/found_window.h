@@ -25,6 +25,8 @@ class Win32FoundWindow final : public TopLevelWindow, public FoundWindow {
   static Result<std::unique_ptr<FoundWindow>> Make(AppContext& context);
 
   frmFound& Form() override { return *form_; }
+  // A search ends by showing this window: the lines it added are drawn then.
+  void SetVisible(bool visible) override;
 
  protected:
   void CreateControls() override;

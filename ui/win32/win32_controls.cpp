@@ -60,11 +60,21 @@ PathString Win32DriveList::Drive() const {
 
 void Win32DriveList::SetEnabled(bool enabled) { EnableWindow(handle_, enabled); }
 
+Win32List::~Win32List() {
+  if (measuring_) DeleteDC(measuring_);
+}
+
 void Win32List::Clear() {
+  // A search follows: the list draws nothing, and reckons its scroll bars
+  // for nothing, until ShowLines. Tens of thousands of lines are added in
+  // the time the walk takes.
+  SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
+  held_ = true;
   SendMessageW(handle_, LB_RESETCONTENT, 0, 0);
   SendMessageW(handle_, LB_SETHORIZONTALEXTENT, 0, 0);
   paths_.clear();
   widest_ = 0;
+  MeasureInFont(reinterpret_cast<HFONT>(SendMessageW(handle_, WM_GETFONT, 0, 0)));
 }
 
 MaybeFailure Win32List::AddItem(const PathString& line) {
@@ -73,17 +83,28 @@ MaybeFailure Win32List::AddItem(const PathString& line) {
   if (index == LB_ERR || index == LB_ERRSPACE) return OutOfMemoryFailure();
   paths_.push_back(line);
   // Long paths scroll sideways rather than being cut off.
-  if (HDC dc = GetDC(handle_)) {
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(handle_, WM_GETFONT, 0, 0)));
-    SIZE extent{};
-    if (GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent) && extent.cx > widest_) {
-      widest_ = extent.cx;
-      SendMessageW(handle_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
-    }
-    SelectObject(dc, previous);
-    ReleaseDC(handle_, dc);
+  if (!measuring_) MeasureInFont(reinterpret_cast<HFONT>(SendMessageW(handle_, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  if (GetTextExtentPoint32W(measuring_, text.c_str(), static_cast<int>(text.size()), &extent) && extent.cx > widest_) {
+    widest_ = extent.cx;
+    if (!held_) SendMessageW(handle_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
   }
   return std::nullopt;
+}
+
+void Win32List::ShowLines() {
+  if (!held_) return;
+  held_ = false;
+  SendMessageW(handle_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
+  SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void Win32List::MeasureInFont(HFONT font) {
+  // A memory DC of its own: the list's own DC would be asked of the window
+  // system for every line.
+  if (!measuring_) measuring_ = CreateCompatibleDC(nullptr);
+  if (measuring_) SelectObject(measuring_, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
 }
 
 PathString Win32List::SelectedPath() const {

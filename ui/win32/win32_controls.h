@@ -76,16 +76,32 @@ class Win32DriveList : public DriveListControl, public Win32Control {
 // the text shown (DisplayPath), and the selected line's path is that stored
 // one: two names may look alike on screen, and a name need not be valid
 // UTF-16.
+//
+// Clearing it starts a fill: from then until ShowLines the list is not drawn,
+// so that a search lists tens of thousands of lines in little more than the
+// time of its walk.
 class Win32List : public ListControl, public Win32Control {
  public:
+  Win32List() = default;
+  ~Win32List() override;
+  Win32List(const Win32List&) = delete;
+  Win32List& operator=(const Win32List&) = delete;
+
   void Attach(HWND list) { handle_ = list; }
   void Clear() override;
   MaybeFailure AddItem(const PathString& line) override;
   PathString SelectedPath() const override;
+  // Draws the lines added since Clear, with a sideways scroll bar as wide
+  // as the widest of them.
+  void ShowLines();
 
  private:
+  void MeasureInFont(HFONT font);
+
   std::vector<PathString> paths_;
+  HDC measuring_ = nullptr;
   int widest_ = 0;
+  bool held_ = false;
 };
 
 // The timer of a window, ticking into its OnTimer.
