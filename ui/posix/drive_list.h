@@ -7,7 +7,9 @@
 
 namespace dustvane {
 
-// The drives among the given mounts, in their order; "/" when none is.
+// The drives among the given mounts, in their order, each mount point once;
+// "/" when none is. Whether each is a folder is the volume's to tell
+// (DriveTextFromVolume).
 std::vector<PathString> DrivesAmong(const std::vector<Mount>& mounts);
 
 }  // namespace dustvane

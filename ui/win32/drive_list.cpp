@@ -1,12 +1,17 @@
+// Drive1's list on Windows: the drive letters in use, each shown with its
+// volume's label, its network share or its kind.
+
+#include "ui/drive_list.h"
+
 #include <wctype.h>
 #include <windows.h>
+#include <winnetwk.h>
 
 #include <iterator>
 
-#include "ui/drive_list.h"
-#include "ui/win32/drive_text.h"
+#include "search/win32/wide_text.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 namespace {
 
@@ -25,6 +30,20 @@ const wchar_t* DriveKind(UINT type) {
   }
 }
 
+std::wstring Letter(const PathString& root) {
+  std::wstring letter = root.substr(0, 2);
+  if (!letter.empty()) letter[0] = static_cast<wchar_t>(towupper(letter[0]));
+  return letter;
+}
+
+// The share a network drive stands for ("\\server\share"), from the
+// system's own table of connections; empty when it is not known.
+std::wstring NetworkShare(const std::wstring& letter) {
+  wchar_t share[MAX_PATH + 1] = {};
+  DWORD length = MAX_PATH + 1;
+  return WNetGetConnectionW(letter.c_str(), share, &length) == NO_ERROR ? std::wstring(share) : std::wstring();
+}
+
 // An empty floppy or optical drive must not bring up the system's "insert a
 // disk" message; the label is then simply not known.
 std::wstring VolumeLabel(const PathString& root) {
@@ -38,31 +57,28 @@ std::wstring VolumeLabel(const PathString& root) {
 
 }  // namespace
 
-std::wstring DriveText(const PathString& root) {
-  std::wstring text = root.substr(0, 2);
-  if (!text.empty()) text[0] = static_cast<wchar_t>(towupper(text[0]));
-  std::wstring label = VolumeLabel(root);
-  if (label.empty()) label = DriveKind(GetDriveTypeW(root.c_str()));
-  return text + L" [" + label + L"]";
-}
-
-}  // namespace dustvane::win32
-
-namespace dustvane {
-
 std::vector<PathString> ListDrives() {
   std::vector<PathString> drives;
   wchar_t roots[4 * 26 + 1] = {};
   const DWORD length = GetLogicalDriveStringsW(static_cast<DWORD>(std::size(roots) - 1), roots);
   if (length == 0 || length >= std::size(roots)) return {L"C:\\"};
-  for (const wchar_t* root = roots; *root; root += wcslen(root) + 1) {
-    // Drives that cannot be told apart from no drive at all are left out.
-    const UINT type = GetDriveTypeW(root);
-    if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN) continue;
-    drives.emplace_back(root);
-  }
+  for (const wchar_t* root = roots; *root; root += wcslen(root) + 1) drives.emplace_back(root);
   if (drives.empty()) drives.push_back(L"C:\\");
   return drives;
+}
+
+std::string DriveText(const PathString& root) { return Utf8FromWide(Letter(root)); }
+
+std::optional<std::string> DriveTextFromVolume(const PathString& root) {
+  const UINT type = GetDriveTypeW(root.c_str());
+  // Letters that cannot be told apart from no drive at all are left out.
+  if (type == DRIVE_NO_ROOT_DIR || type == DRIVE_UNKNOWN) return std::nullopt;
+  const std::wstring letter = Letter(root);
+  // A network drive is shown by its share, as Windows' own drive lists do;
+  // its server is never asked for a label.
+  std::wstring label = type == DRIVE_REMOTE ? NetworkShare(letter) : VolumeLabel(root);
+  if (label.empty()) label = DriveKind(type);
+  return Utf8FromWide(letter + L" [" + label + L"]");
 }
 
 }  // namespace dustvane

@@ -154,6 +154,10 @@ void Win32MainWindow::OnTimer(UINT_PTR id) {
   if (id == kAnimationTimer && form_) form_->tmrAnimation_Timer();
 }
 
+void Win32MainWindow::OnPosted(UINT message) {
+  if (message == kDriveAnswersMessage) Drive1.TakeAnswers();
+}
+
 void Win32MainWindow::OnClose() {
   // The frame's close control ends the program as Exit does.
   if (form_) form_->cmdExit_Click();

@@ -29,6 +29,7 @@ class Win32MainWindow final : public TopLevelWindow {
   std::vector<HWND> TabOrder() const override;
   void OnCommand(int id, int code) override;
   void OnTimer(UINT_PTR id) override;
+  void OnPosted(UINT message) override;
   void OnClose() override;
   void OnDpiChanged(UINT dpi) override;
 

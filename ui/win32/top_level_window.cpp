@@ -179,6 +179,10 @@ LRESULT CALLBACK TopLevelWindow::Procedure(HWND window, UINT message, WPARAM wPa
 }
 
 LRESULT TopLevelWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message >= WM_APP && message <= 0xBFFF) {
+    OnPosted(message);
+    return 0;
+  }
   switch (message) {
     case WM_COMMAND:
       // Enter and Esc reach a window with dialog keys as IDOK and IDCANCEL;

@@ -60,6 +60,8 @@ class TopLevelWindow : public WindowControl {
   virtual std::vector<HWND> TabOrder() const = 0;
   virtual void OnCommand(int /*id*/, int /*code*/) {}
   virtual void OnTimer(UINT_PTR /*id*/) {}
+  // A message of the program's own (WM_APP and above) posted to the window.
+  virtual void OnPosted(UINT /*message*/) {}
   virtual void OnClose() = 0;
   // Lets a window colour an edit control's text; returns the background
   // brush, or null to leave the control as the system draws it.

@@ -8,7 +8,6 @@
 #include "search/win32/win32_failure.h"
 #include "ui/drive_list.h"
 #include "ui/path_text.h"
-#include "ui/win32/drive_text.h"
 #include "ui/win32/screen_pointer.h"
 
 namespace dustvane::win32 {
@@ -43,22 +42,62 @@ void Win32Text::SetText(const std::string& text) {
   SendMessageW(handle_, EM_SETSEL, 0, 0);
 }
 
+Win32DriveList::~Win32DriveList() = default;
+
 void Win32DriveList::Attach(HWND combo, std::vector<PathString> roots, const PathString& startFolder) {
   handle_ = combo;
   roots_ = std::move(roots);
-  for (const PathString& root : roots_) {
-    SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveText(root).c_str()));
+  // Each line keeps its drive's position in roots_, which lines leaving the
+  // list do not change.
+  for (size_t drive = 0; drive < roots_.size(); ++drive) {
+    const LRESULT line =
+        SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(DriveText(roots_[drive])).c_str()));
+    SendMessageW(handle_, CB_SETITEMDATA, static_cast<WPARAM>(line), static_cast<LPARAM>(drive));
   }
   SendMessageW(handle_, CB_SETCURSEL, DriveHolding(roots_, startFolder), 0);
+  HWND window = GetParent(handle_);
+  queries_ = std::make_unique<DriveQueries>(
+      roots_, &DriveTextFromVolume, [window] { PostMessageW(window, kDriveAnswersMessage, 0, 0); },
+      kDriveAnswerBound);
 }
 
 PathString Win32DriveList::Drive() const {
   const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
-  if (chosen == CB_ERR || static_cast<size_t>(chosen) >= roots_.size()) return PathString();
-  return roots_[static_cast<size_t>(chosen)];
+  if (chosen == CB_ERR) return PathString();
+  const auto drive = static_cast<size_t>(SendMessageW(handle_, CB_GETITEMDATA, static_cast<WPARAM>(chosen), 0));
+  return drive < roots_.size() ? roots_[drive] : PathString();
 }
 
 void Win32DriveList::SetEnabled(bool enabled) { EnableWindow(handle_, enabled); }
+
+void Win32DriveList::TakeAnswers() {
+  if (!queries_) return;
+  for (const DriveQueries::Answer& answer : queries_->TakeAnswers()) {
+    const LRESULT lines = SendMessageW(handle_, CB_GETCOUNT, 0, 0);
+    for (LRESULT line = 0; line < lines; ++line) {
+      if (static_cast<size_t>(SendMessageW(handle_, CB_GETITEMDATA, static_cast<WPARAM>(line), 0)) == answer.drive) {
+        ShowAnswer(line, answer);
+        break;
+      }
+    }
+  }
+}
+
+void Win32DriveList::ShowAnswer(LRESULT line, const DriveQueries::Answer& answer) {
+  // A line's text is replaced by taking the line out and putting it back;
+  // the drive chosen stays chosen.
+  const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
+  SendMessageW(handle_, CB_DELETESTRING, static_cast<WPARAM>(line), 0);
+  if (answer.text) {
+    SendMessageW(handle_, CB_INSERTSTRING, static_cast<WPARAM>(line),
+                 reinterpret_cast<LPARAM>(WideFromUtf8(*answer.text).c_str()));
+    SendMessageW(handle_, CB_SETITEMDATA, static_cast<WPARAM>(line), static_cast<LPARAM>(answer.drive));
+  } else if (chosen == line) {
+    return;  // the chosen drive is no drive: none is chosen
+  }
+  if (chosen == CB_ERR) return;
+  SendMessageW(handle_, CB_SETCURSEL, static_cast<WPARAM>(chosen > line && !answer.text ? chosen - 1 : chosen), 0);
+}
 
 Win32List::~Win32List() {
   if (measuring_) DeleteDC(measuring_);

@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "search/find_files.h"
 #include "search/path_string.h"
 #include "ui/controls.h"
+#include "ui/drive_queries.h"
 
 namespace dustvane::win32 {
 
@@ -59,17 +61,33 @@ class Win32Text : public TextControl, public Win32Control {
   void SetText(const std::string& text) override;
 };
 
-// A drop-down list of drive roots, each shown with its letter and label;
-// `Drive` is the chosen root exactly as the file system knows it.
+// Posted to the drive list's window when a drive's volume has answered.
+constexpr UINT kDriveAnswersMessage = WM_APP + 1;
+
+// A drop-down list of drive roots, each shown by its letter until its
+// volume has told its label, share or kind (DriveQueries), which the window
+// hands over on kDriveAnswersMessage; `Drive` is the chosen root exactly as
+// the file system knows it.
 class Win32DriveList : public DriveListControl, public Win32Control {
  public:
-  // Fills the list and chooses the drive that holds `startFolder`.
+  Win32DriveList() = default;
+  ~Win32DriveList() override;
+  Win32DriveList(const Win32DriveList&) = delete;
+  Win32DriveList& operator=(const Win32DriveList&) = delete;
+
+  // Fills the list, chooses the drive that holds `startFolder`, and asks the
+  // drives' volumes.
   void Attach(HWND combo, std::vector<PathString> roots, const PathString& startFolder);
   PathString Drive() const override;
   void SetEnabled(bool enabled) override;
+  // Shows what the volumes have told since the last call.
+  void TakeAnswers();
 
  private:
+  void ShowAnswer(LRESULT line, const DriveQueries::Answer& answer);
+
   std::vector<PathString> roots_;
+  std::unique_ptr<DriveQueries> queries_;
 };
 
 // The results list. Each line keeps the exact path it was added with beside
