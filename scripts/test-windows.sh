@@ -6,6 +6,8 @@
 #     whatever window tests the build has), on a virtual display (Xvfb);
 #   - dustvane-walk over a tree on C:, its lines checked;
 #   - the program end to end, driven by xdotool (scripts/windows/e2e.sh);
+#   - its start beside a drive that never answers
+#     (scripts/windows/unanswering-drive.sh);
 #   - the installer: silent install, start, silent uninstall
 #     (scripts/windows/installer-check.sh).
 #
@@ -116,6 +118,8 @@ for bits in 64 32; do
   check_walk "$build"
   echo "== Windows $bits-bit: end to end"
   bash "$here/windows/e2e.sh" "$build"
+  echo "== Windows $bits-bit: start-up beside a drive that never answers"
+  bash "$here/windows/unanswering-drive.sh" "$build"
   times+=("$bits-bit $((SECONDS - phase)) s")
 done
 
