@@ -45,7 +45,7 @@ double TimeSearch(QtMainWindow& main) {
   QElapsedTimer clock;
   clock.start();
   QTest::mouseClick(main.findChild<QPushButton*>("cmdSearch"), Qt::LeftButton);
-  ShowAndPaint(main.ResultsWindow());
+  ShowAndPaint(main.Found());
   return clock.nsecsElapsed() / 1e9;
 }
 
@@ -85,10 +85,10 @@ int main(int argc, char** argv) {
   if (!QTest::qWaitForWindowExposed(&main)) std::fprintf(stderr, "window not shown\n");
 
   const double search = TimeSearch(main);
-  std::printf("search seconds=%.6f files=%d messages=%d\n", search, main.ResultsWindow().List().Lines().rowCount(),
+  std::printf("search seconds=%.6f files=%d messages=%d\n", search, main.Found().List().Lines().rowCount(),
               messages.count);
   constexpr int kMostLines = 32767;
-  const double list = TimeList(main.ResultsWindow(), kMostLines);
-  std::printf("list seconds=%.6f lines=%d\n", list, main.ResultsWindow().List().Lines().rowCount());
+  const double list = TimeList(main.Found(), kMostLines);
+  std::printf("list seconds=%.6f lines=%d\n", list, main.Found().List().Lines().rowCount());
   return 0;
 }

@@ -7,9 +7,11 @@
 #   windows-1-main.png     the main window at start-up
 #   windows-2-results.png  the results window after a search of the local disk
 #   windows-3-error.png    the message of a delete that fails
-# Wine draws the windows' frames itself here, as Windows would, in a Wine
-# prefix of the script's own whose C: drive holds a few files to find. Needs
-# what the Windows stage installs (scripts/test-windows.sh).
+# and the same three again at 144 dots per inch (Windows' 150% scaling), as
+# windows-144dpi-1-main.png and so on. Wine draws the windows' frames itself
+# here, as Windows would, in a Wine prefix of the script's own for each DPI,
+# whose C: drive holds a few files to find. Needs what the Windows stage
+# installs (scripts/test-windows.sh).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
@@ -26,40 +28,53 @@ source "$here/windows/wine.sh"
 source "$here/windows/windows-input.sh"
 fail() { echo "screenshots: $*" >&2; exit 1; }
 
-start_virtual_display 1024x768x24
-use_wine_prefix "$build/wine-shots" win64
-trap 'stop_all_wine; kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true' EXIT
-# Frames and title bars drawn by Wine, in the Windows style.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
-
-drive="$WINEPREFIX/drive_c/Documents"
-rm -rf "$drive"
-mkdir -p "$drive/drafts" "$drive/cache"
-printf 'scratch' >"$drive/a.tmp"
-head -c 123456 /dev/zero >"$drive/report.tmp"
-head -c 2048 /dev/zero >"$drive/drafts/~draft.TMP"
-printf 'x' >"$drive/cache/session.tmp"
-printf 'keep' >"$drive/notes.txt"
-
+# The whole screen, into NAME-PICTURE (NAME as photograph has it).
 shot() {
   sleep 0.5
-  import -window root "$out/$1"
-  echo "saved $out/$1"
+  import -window root "$out/$name-$1"
+  echo "saved $out/$name-$1"
 }
 
-wine "$program" >/dev/null 2>&1 &
-main=$(find_window '^Dustvane$') || true
-[ -n "$main" ] || fail "the main window did not appear"
-shot windows-1-main.png
+# photograph DPI NAME: the three pictures at DPI dots per inch.
+photograph() {
+  local dpi=$1 name=$2 drive main found
+  use_wine_prefix "$build/wine-shots-$dpi" win64
+  # Frames and title bars drawn by Wine, in the Windows style, at the DPI asked.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+  wine reg add 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' \
+    /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
+  wineserver -k 2>/dev/null || true   # the DPI is read when Wine starts
 
-click_control "$main" Dustvane 106
-found=$(find_window '^Found$') || true
-[ -n "$found" ] || fail "the results window did not appear"
-click_control "$found" Found "$(peek Found | awk '$1 == "control" && $2 == "ListBox" { print $3 }')" 20 8
-shot windows-2-results.png
+  drive="$WINEPREFIX/drive_c/Documents"
+  rm -rf "$drive"
+  mkdir -p "$drive/drafts" "$drive/cache"
+  printf 'scratch' >"$drive/a.tmp"
+  head -c 123456 /dev/zero >"$drive/report.tmp"
+  head -c 2048 /dev/zero >"$drive/drafts/~draft.TMP"
+  printf 'x' >"$drive/cache/session.tmp"
+  printf 'keep' >"$drive/notes.txt"
 
-# The file goes behind the program's back: its delete then fails.
-rm -f "$drive/a.tmp"
-click_control "$found" Found 204
-sleep 1
-shot windows-3-error.png
+  wine "$program" >/dev/null 2>&1 &
+  main=$(find_window '^Dustvane$') || true
+  [ -n "$main" ] || fail "the main window did not appear"
+  shot 1-main.png
+
+  click_control "$main" Dustvane 106
+  found=$(find_window '^Found$') || true
+  [ -n "$found" ] || fail "the results window did not appear"
+  click_control "$found" Found "$(peek Found | awk '$1 == "control" && $2 == "ListBox" { print $3 }')" 20 8
+  shot 2-results.png
+
+  # The file goes behind the program's back: its delete then fails.
+  rm -f "$drive/a.tmp"
+  click_control "$found" Found 204
+  sleep 1
+  shot 3-error.png
+  stop_all_wine
+}
+
+start_virtual_display 1024x768x24
+trap 'stop_all_wine; kill "$VIRTUAL_DISPLAY_PID" 2>/dev/null || true' EXIT
+photograph 96 windows
+photograph 144 windows-144dpi

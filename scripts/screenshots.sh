@@ -10,8 +10,9 @@
 #   5-after-error.png       the results of the search the message came from
 # The drive list only offers mounted file systems, so the script runs in a
 # mount namespace of its own and mounts three small memory file systems as
-# drives: a small tree, a large generated tree (a walk of about a second) and
-# a folder with more sub-folders than the search can count. Needs root (or
+# drives: a small tree on /media (a name that stays the same from run to run,
+# for the pictures the README shows), a large generated tree (a walk of about
+# a second) and a folder with more sub-folders than the search can count. Needs root (or
 # user namespaces), xvfb, xdotool, imagemagick and twm (a small window
 # manager, so that the windows have their title bars).
 set -euo pipefail
@@ -40,12 +41,14 @@ if [ "$DUSTVANE_SHOTS_STAGE" = "drives" ]; then
   trap 'umount "$work"/* 2>/dev/null || true; rm -rf "$work"' EXIT
   # Keep the mounts of this namespace from reaching the rest of the machine.
   mount --make-rprivate / 2>/dev/null || true
-  for drive in small large overflow; do
+  small=/media
+  mkdir -p "$small"
+  mount -t tmpfs -o size=1g tmpfs "$small"
+  for drive in large overflow; do
     mkdir -p "$work/$drive"
     mount -t tmpfs -o size=1g tmpfs "$work/$drive"
   done
 
-  small="$work/small"
   mkdir -p "$small/home" "$small/docs/drafts" "$small/cache"
   printf 'scratch' >"$small/a.tmp"
   head -c 123456 /dev/zero >"$small/docs/report.tmp"

@@ -7,6 +7,10 @@
 #     display (Xvfb);
 #   - dustvane-walk over a tree on C:, its lines checked;
 #   - the program end to end, driven by xdotool (scripts/windows/e2e.sh);
+#   - the caption test again under a 9-point desktop message font
+#     (scripts/windows/message-font.sh);
+#   - its start beside a drive that never answers
+#     (scripts/windows/unanswering-drive.sh);
 #   - the shipped installer: silent install, start, silent uninstall
 #     (scripts/windows/installer-check.sh).
 # Ends with "windows: N passed, N failed, N skipped" over those steps.
@@ -30,6 +34,8 @@ source "$here/lib.sh"
 source "$here/windows/wine.sh"
 # shellcheck source=scripts/windows/i386.sh
 source "$here/windows/i386.sh"
+# shellcheck source=scripts/windows/message-font.sh
+source "$here/windows/message-font.sh"
 started=$SECONDS
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   if [ "$(id -u)" -ne 0 ]; then
@@ -178,19 +184,31 @@ check_tests() {
   return "$status"
 }
 
+# Windows 10 and 11 give the desktop a 9-point message font; Wine has no
+# Segoe UI, and DejaVu Sans at 9 points is no narrower. The captions must still
+# fit, since the windows use the dialog font they were laid out for.
+check_captions_under_9_points() {
+  with_message_font 9 "DejaVu Sans" wine "$1/tests/win32/win32_ui_tests.exe" \
+    --gtest_filter='WindowLayoutTest.EveryCaption*' | tr -d '\r' | grep -E '^\[  (PASSED|FAILED) |Failure|actual|dpi'
+}
+
 for bits in 64 32; do
   build="$out/build-win$bits"
   if [ "$bits" = 32 ] && [ "$runs_32bit" = false ]; then
-    skipped=$((skipped + 3))
+    skipped=$((skipped + 5))
     continue
   fi
   phase=$SECONDS
   use_wine_prefix "$build/wine-prefix" "win$bits"
   echo "== Windows $bits-bit: tests under Wine"
   step "$bits-bit tests" check_tests "$bits"
+  echo "== Windows $bits-bit: captions under a 9-point message font"
+  step "$bits-bit captions under a 9-point font" check_captions_under_9_points "$build"
   step "$bits-bit dustvane-walk" check_walk "$build"
   echo "== Windows $bits-bit: end to end"
   step "$bits-bit end to end" bash "$here/windows/e2e.sh" "$build"
+  echo "== Windows $bits-bit: start-up beside a drive that never answers"
+  step "$bits-bit start beside a drive that never answers" bash "$here/windows/unanswering-drive.sh" "$build"
   times+=("$bits-bit $((SECONDS - phase)) s")
 done
 

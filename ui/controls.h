@@ -119,15 +119,18 @@ struct FoundWindowControls {
 
 class frmFound;
 
-// A toolkit's results window: its widgets, and the one frmFound working on
-// them, wired to its buttons and its frame's close control. The main window
-// has it made the first time anything touches it.
+// The results window as a toolkit makes it (QtFoundWindow, Win32FoundWindow):
+// its widgets, and the one frmFound working on them, which its buttons and
+// its frame's close control call. The main window has it made the first time
+// anything touches it.
 class FoundWindow {
  public:
   virtual ~FoundWindow() = default;
   virtual frmFound& Form() = 0;
 };
 
-using FoundWindowFactory = std::function<std::unique_ptr<FoundWindow>()>;
+// Makes the results window, hidden; or says why the system could not (a
+// session out of window resources).
+using FoundWindowFactory = std::function<Result<std::unique_ptr<FoundWindow>>()>;
 
 }  // namespace dustvane

@@ -58,9 +58,13 @@ frmMain::frmMain(AppContext& context, MainWindowControls controls, FoundWindowFa
 
 frmMain::~frmMain() = default;
 
-frmFound& frmMain::Found() {
-  if (!found_) found_ = makeFound_();
-  return found_->Form();
+Result<frmFound*> frmMain::Found() {
+  if (!found_) {
+    Result<std::unique_ptr<FoundWindow>> made = makeFound_();
+    if (!made.ok()) return made.failure();
+    found_ = std::move(made.value());
+  }
+  return &found_->Form();
 }
 
 void frmMain::optSearchAll_Click() { controls_.Drive1.SetEnabled(false); }
@@ -78,19 +82,27 @@ void frmMain::cmdSearch_Click() {
   controls_.ProgressBar1.SetVisible(true);
   controls_.cmdSearch.SetCaption(kBusyCaption);
   controls_.cmdSearch.SetEnabled(false);
+  Result<frmFound*> found = Found();
+  if (!found.ok()) {
+    // With no results window there is nowhere to list what a search finds,
+    // and no window whose showing would end the busy state: say why, and be
+    // ready for the next click.
+    ReportFailure(context_.messages, found.failure(), kUnexpectedErrorTitle);
+    ShowIdle();
+    return;
+  }
   if (controls_.optSearchAll.Value()) {
-    SearchScope(context_.localDiskRoot, true);
+    SearchScope(*found.value(), context_.localDiskRoot, true);
   } else if (controls_.optDrive.Value()) {
-    SearchScope(controls_.Drive1.Drive(), false);
+    SearchScope(*found.value(), controls_.Drive1.Drive(), false);
   }
   // Every click ends here, so the next tick always ends the busy state.
-  Found().SetVisible(true);
+  found.value()->SetVisible(true);
 }
 
-void frmMain::SearchScope(PathString root, bool withSizeSummary) {
+void frmMain::SearchScope(frmFound& found, PathString root, bool withSizeSummary) {
   TimerHold noTicks(controls_.tmrAnimation);
   BusyPointer hourglass(controls_.pointer);
-  frmFound& found = Found();
   found.Lines().Clear();
 
   // The walk handles no events, so the busy state is painted now or never.
@@ -122,16 +134,19 @@ void frmMain::SearchScope(PathString root, bool withSizeSummary) {
 }
 
 void frmMain::tmrAnimation_Timer() {
-  if (Found().Visible()) {
-    controls_.cmdSearch.SetEnabled(true);
-    controls_.cmdSearch.SetCaption(kIdleCaption);
-    controls_.ProgressBar1.SetVisible(false);
-  }
+  Result<frmFound*> found = Found();
+  if (found.ok() && found.value()->Visible()) ShowIdle();
   if (controls_.ProgressBar1.Value() == kBarWrap) {
     controls_.ProgressBar1.SetValue(0.0f);
   } else {
     controls_.ProgressBar1.SetValue(controls_.ProgressBar1.Value() + kBarStep);
   }
+}
+
+void frmMain::ShowIdle() {
+  controls_.cmdSearch.SetEnabled(true);
+  controls_.cmdSearch.SetCaption(kIdleCaption);
+  controls_.ProgressBar1.SetVisible(false);
 }
 
 }  // namespace dustvane

@@ -11,7 +11,8 @@ namespace dustvane {
 // The main window's handlers: the search scope, the search and exit commands,
 // and the timer that drives the activity bar. It also owns the one results
 // window, which comes into being, hidden, the first time anything touches it;
-// `makeFound` builds it in the toolkit's widgets.
+// `makeFound` builds it in the toolkit's widgets. A toolkit's main window
+// owns its frmMain and calls these handlers from its own events.
 class frmMain {
  public:
   frmMain(AppContext& context, MainWindowControls controls, FoundWindowFactory makeFound);
@@ -19,7 +20,10 @@ class frmMain {
   frmMain(const frmMain&) = delete;
   frmMain& operator=(const frmMain&) = delete;
 
-  frmFound& Found();
+  // The results window's handlers, the window made (hidden) if it was not
+  // yet; the failure when the system cannot make it. Asked again, it tries
+  // again.
+  Result<frmFound*> Found();
 
   void cmdSearch_Click();
   void tmrAnimation_Timer();
@@ -28,7 +32,8 @@ class frmMain {
   void cmdExit_Click();
 
  private:
-  void SearchScope(PathString root, bool withSizeSummary);
+  void SearchScope(frmFound& found, PathString root, bool withSizeSummary);
+  void ShowIdle();
 
   AppContext& context_;
   MainWindowControls controls_;

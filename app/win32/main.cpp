@@ -10,9 +10,9 @@
 #include "search/file_system.h"
 #include "ui/app_context.h"
 #include "ui/drive_list.h"
-#include "ui/win32/drive_text.h"
+#include "ui/win32/main_window.h"
 #include "ui/win32/message_loop.h"
-#include "ui/win32/program.h"
+#include "ui/win32/profile_folder.h"
 #include "ui/win32/user_locale.h"
 #include "ui/win32/win32_controls.h"
 
@@ -30,8 +30,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
                                [] { PostQuitMessage(0); },
                                dustvane::win32::UserThousandsSeparator()};
 
-  dustvane::win32::Program program(context);
-  if (!program.Window().Handle()) return 1;
-  program.Window().SetVisible(true);
+  dustvane::win32::Win32MainWindow window(context);
+  if (!window.Handle()) return 1;
+  window.SetVisible(true);
   return dustvane::win32::RunMessageLoop();
 }

@@ -86,10 +86,7 @@ xdotool windowfocus --sync "$main"
 # Drive: option, then T: from Drive1 by its first letter, once Drive1 is
 # enabled (a busy machine may take a moment to handle the click).
 click_control "$main" Dustvane 103
-for _ in $(seq 50); do
-  [ "$(peek Dustvane | awk '$3 == 105 { print $4 }')" = 1 ] && break
-  sleep 0.2
-done
+wait_enabled Dustvane 105 || true
 for _ in 1 2 3; do
   click_control "$main" Dustvane 105
   press t Return

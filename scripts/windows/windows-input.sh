@@ -18,3 +18,14 @@ click_control() {
   sleep 0.3
 }
 visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
+# Waits up to 10 s for a control, found by its id in the window of that
+# title, to be enabled (a busy machine may take a moment to handle a click);
+# fails when it is not.
+wait_enabled() {
+  local _
+  for _ in $(seq 50); do
+    [ "$(peek "$1" | awk -v id="$2" '$1 == "control" && $3 == id { print $4 }')" = 1 ] && return 0
+    sleep 0.2
+  done
+  return 1
+}

@@ -32,6 +32,19 @@ use_wine_prefix() {
     wine wineboot.exe -i >"$WINEPREFIX.log" 2>&1
     wineserver -w
   fi
+  link_wine_fonts
+}
+
+# Wine's own TrueType fonts (package fonts-wine) in the prefix's Fonts
+# folder, where Wine 8 looks for them: among them Tahoma, the face Windows
+# and Wine map the dialog font "MS Shell Dlg 2" to. Debian's wineboot does
+# not put them there, and without them Wine draws the windows in a wider face
+# than Windows does. Its bitmap fonts stay out: Wine scales them badly.
+link_wine_fonts() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" font
+  for font in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$fonts/$(basename "$font")" ] || ln -s "$font" "$fonts/"
+  done
 }
 
 # Ends every Wine process of the prefixes this script used.

@@ -2,16 +2,9 @@
 
 #include <windows.h>
 
-namespace dustvane {
+#include "search/win32/wide_text.h"
 
-std::string Utf8FromWide(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int units = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), units, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), units, out.data(), bytes, nullptr, nullptr);
-  return out;
-}
+namespace dustvane {
 
 Failure Win32Failure(unsigned long errorNumber) {
   wchar_t* text = nullptr;

@@ -19,10 +19,10 @@ FakeWindows::FakeWindows()
     : context{fileSystem, messages, P("/disk"), {P("/drive")}, P("/drive/home"), [this] { ++programEnded; }, ","},
       main_(context, MainWindowControls{mainWindow, cmdSearch, optSearchAll, optDrive, Drive1, ProgressBar1,
                                         tmrAnimation, pointer},
-            [this] {
+            [this]() -> Result<std::unique_ptr<FoundWindow>> {
               ++foundWindowsMade;
-              return std::make_unique<FakeFoundWindow>(
-                  context, FoundWindowControls{foundWindow, List1, Text3, txtSizeSummary});
+              return std::unique_ptr<FoundWindow>(std::make_unique<FakeFoundWindow>(
+                  context, FoundWindowControls{foundWindow, List1, Text3, txtSizeSummary}));
             }) {
   fileSystem.AddFolder(P("/disk"));
   fileSystem.AddFolder(P("/drive"));

@@ -97,7 +97,7 @@ class FakeWindows {
   FakeWindows();
 
   frmMain& Main() { return main_; }
-  frmFound& Found() { return main_.Found(); }
+  frmFound& Found() { return *main_.Found().value(); }
   void ChooseScope(FakeOption& option);
   PathString LocalRoot() const { return P("/disk"); }
 

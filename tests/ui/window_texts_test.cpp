@@ -1,19 +1,9 @@
-// What the windows show besides the controls' states: paths as text, the
-// count and size summary, and the drive that Drive1 starts on.
+// What the windows show besides the controls' states: paths as text, and the
+// count and size summary.
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#ifndef _WIN32
-#include <sys/stat.h>
-
-#include "search/posix/mount_table.h"
-#endif
-
 #include "tests/support/fake_file_system.h"
-#include "ui/drive_list.h"
 #include "ui/path_text.h"
 #include "ui/search_texts.h"
 
@@ -118,41 +108,6 @@ TEST(SearchTexts, SummaryGroupsTheWholeTotalInThrees) {
             under + "18.446.744.073.709.551.616 Bytes");
   EXPECT_EQ(SizeSummary(root, 1234567, "\xe2\x80\xaf"), under + "1\xe2\x80\xaf" "234\xe2\x80\xaf" "567 Bytes");
 }
-
-TEST(DriveList, StartsOnTheDriveHoldingTheHomeFolder) {
-  const std::vector<PathString> drives = {P("/"), P("/home"), P("/home2"), P("/media/usb")};
-  EXPECT_EQ(DriveHolding(drives, P("/home/ann")), 1u);
-  EXPECT_EQ(DriveHolding(drives, P("/home")), 1u);
-  EXPECT_EQ(DriveHolding(drives, P("/home2/ann")), 2u);
-  EXPECT_EQ(DriveHolding(drives, P("/homeless")), 0u);
-  EXPECT_EQ(DriveHolding(drives, P("/root")), 0u);
-  EXPECT_EQ(DriveHolding({P("/data")}, P("/root")), 0u);
-}
-
-#ifndef _WIN32
-TEST(DriveList, OnlyFoldersOfUserFileSystemsAreDrivesEachOnce) {
-  // Under /tmp, not in a memory file system below /dev, which is no drive.
-  char made[] = "/tmp/dustvane-drives-XXXXXX";
-  ASSERT_NE(mkdtemp(made), nullptr);
-  const std::string top = made;
-  const std::string data = top + "/data";
-  const std::string file = top + "/hosts";
-  ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
-  ASSERT_TRUE(std::ofstream(file).good());
-  std::vector<Mount> mounts;
-  for (auto [point, type] : std::vector<std::pair<std::string, std::string>>{
-           {"/", "ext4"}, {"/proc", "proc"}, {"/run/user/0", "tmpfs"}, {data, "ext4"}, {data, "ext4"},
-           {file, "ext4"}, {top + "/snap", "squashfs"}, {"/sys/fs/cgroup", "cgroup2"}, {top + "/gone", "ext4"}}) {
-    Mount mount;
-    mount.point = point;
-    mount.type = type;
-    mounts.push_back(mount);
-  }
-  EXPECT_EQ(DrivesAmong(mounts), (std::vector<PathString>{"/", data}));
-  EXPECT_EQ(DrivesAmong({}), std::vector<PathString>{"/"});
-  std::filesystem::remove_all(top);
-}
-#endif
 
 }  // namespace
 }  // namespace dustvane::testing

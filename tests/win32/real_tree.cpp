@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "search/win32/win32_failure.h"
+#include "search/win32/wide_text.h"
 
 namespace dustvane::testing {
 

@@ -1,6 +1,7 @@
 // Failures carry the Windows error number and the system's own text, as UTF-8.
 
 #include "search/win32/win32_failure.h"
+#include "search/win32/wide_text.h"
 
 #include <windows.h>
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "search/find_files.h"
+#include "search/win32/wide_text.h"
 #include "search/win32/win32_failure.h"
 #include "tests/support/cannot_run_here.h"
 #include "tests/support/fake_file_system.h"

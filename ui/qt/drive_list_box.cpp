@@ -1,20 +1,42 @@
 #include "ui/qt/drive_list_box.h"
 
 #include "ui/drive_list.h"
-#include "ui/path_text.h"
 
 namespace dustvane {
 
 DriveListBox::DriveListBox(QWidget* parent, const std::vector<PathString>& drives, const PathString& homeFolder)
     : QComboBox(parent), drives_(drives) {
-  for (const PathString& root : drives_) addItem(QString::fromStdString(DisplayPath(root)));
+  // Each line keeps its drive's position in drives_, which lines leaving the
+  // list do not change.
+  for (size_t drive = 0; drive < drives_.size(); ++drive) {
+    addItem(QString::fromStdString(DriveText(drives_[drive])), QVariant::fromValue(drive));
+  }
   if (!drives_.empty()) setCurrentIndex(static_cast<int>(DriveHolding(drives_, homeFolder)));
+  queries_ = std::make_unique<DriveQueries>(
+      drives_, &DriveTextFromVolume,
+      [this] { QMetaObject::invokeMethod(this, [this] { TakeAnswers(); }, Qt::QueuedConnection); },
+      kDriveAnswerBound);
 }
 
+DriveListBox::~DriveListBox() = default;
+
 PathString DriveListBox::Drive() const {
-  const int index = currentIndex();
-  if (index < 0 || static_cast<size_t>(index) >= drives_.size()) return PathString();
-  return drives_[static_cast<size_t>(index)];
+  const int line = currentIndex();
+  if (line < 0) return PathString();
+  const size_t drive = itemData(line).value<size_t>();
+  return drive < drives_.size() ? drives_[drive] : PathString();
+}
+
+void DriveListBox::TakeAnswers() {
+  for (const DriveQueries::Answer& answer : queries_->TakeAnswers()) {
+    const int line = findData(QVariant::fromValue(answer.drive));
+    if (line < 0) continue;
+    if (answer.text) {
+      setItemText(line, QString::fromStdString(*answer.text));
+    } else {
+      removeItem(line);
+    }
+  }
 }
 
 }  // namespace dustvane

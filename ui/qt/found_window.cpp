@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QLabel>
 
+#include "ui/control_names.h"
 #include "ui/qt/qt_controls.h"
 #include "ui/qt/results_list_view.h"
 #include "ui/qt/widget_makers.h"
@@ -27,7 +28,7 @@ void QtFoundWindow::CreateControls() {
   List1 = new ResultsListView(this);
   List1->setObjectName("List1");
   List1->setGeometry(FromTwips(120, 120, 6495, 4350));
-  List1->setAccessibleName(QStringLiteral("Files found"));
+  List1->setAccessibleName(QString::fromUtf8(kList1Name));
 
   lblFound = MakeLabel(this, "lblFound", QStringLiteral("Found"), FromTwips(120, 4560, 615, 255));
   lblFound->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -38,7 +39,7 @@ void QtFoundWindow::CreateControls() {
   QPalette red = Text3->palette();
   red.setColor(QPalette::Text, QColor(255, 0, 0));
   Text3->setPalette(red);
-  Text3->setAccessibleName(QStringLiteral("Number of files found"));
+  Text3->setAccessibleName(QString::fromUtf8(kText3Name));
 
   lblFiles = MakeLabel(this, "lblFiles", QStringLiteral("files"), FromTwips(1680, 4560, 495, 255));
   cmdDelete = MakeButton(this, "cmdDelete", QStringLiteral("&Delete"), FromTwips(3360, 4560, 1215, 375));
@@ -54,7 +55,7 @@ void QtFoundWindow::CreateControls() {
   QPalette flat = txtSizeSummary->palette();
   flat.setColor(QPalette::Base, palette().color(QPalette::Window));
   txtSizeSummary->setPalette(flat);
-  txtSizeSummary->setAccessibleName(QStringLiteral("Size of files found"));
+  txtSizeSummary->setAccessibleName(QString::fromUtf8(kSizeSummaryName));
 
   setTabOrder(List1, Text3);
   setTabOrder(Text3, cmdDelete);

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLabel>
 
+#include "ui/control_names.h"
 #include "ui/qt/activity_bar.h"
 #include "ui/qt/drive_list_box.h"
 #include "ui/qt/found_window.h"
@@ -26,10 +27,10 @@ QtMainWindow::QtMainWindow(AppContext& context) : QWidget(nullptr) {
   CreateControls(context);
   MainWindowControls controls{*this,         *cmdSearch,    *optSearchAll, *optDrive,
                               *Drive1,       *ProgressBar1, *tmrAnimation, pointer_};
-  form_ = std::make_unique<frmMain>(context, controls, [this, &context]() -> std::unique_ptr<FoundWindow> {
+  form_ = std::make_unique<frmMain>(context, controls, [this, &context]() -> Result<std::unique_ptr<FoundWindow>> {
     auto window = std::make_unique<QtFoundWindow>(context);
     found_ = window.get();
-    return window;
+    return std::unique_ptr<FoundWindow>(std::move(window));
   });
   Wire();
   CentreOnScreen(*this);
@@ -37,8 +38,9 @@ QtMainWindow::QtMainWindow(AppContext& context) : QWidget(nullptr) {
 
 QtMainWindow::~QtMainWindow() = default;
 
-QtFoundWindow& QtMainWindow::ResultsWindow() {
-  form_->Found();
+QtFoundWindow& QtMainWindow::Found() {
+  // Qt makes its windows or ends the program: this cannot fail.
+  (void)form_->Found();
   return *found_;
 }
 
@@ -62,7 +64,7 @@ void QtMainWindow::CreateControls(AppContext& context) {
   Drive1->setObjectName("Drive1");
   Drive1->setGeometry(FromTwips(1200, 480, 3015, 315));
   Drive1->setEnabled(false);
-  Drive1->setAccessibleName(QStringLiteral("Drive"));
+  Drive1->setAccessibleName(QString::fromUtf8(kDrive1Name));
   optSearchAll->setChecked(true);
 
   cmdSearch = MakeButton(this, "cmdSearch", QStringLiteral("&Search For Temporary Files"),
@@ -72,7 +74,7 @@ void QtMainWindow::CreateControls(AppContext& context) {
   ProgressBar1->setObjectName("ProgressBar1");
   ProgressBar1->setGeometry(FromTwips(720, 3120, 3615, 255));
   ProgressBar1->SetVisible(false);
-  ProgressBar1->setAccessibleName(QStringLiteral("Search activity"));
+  ProgressBar1->setAccessibleName(QString::fromUtf8(kProgressBar1Name));
 
   cmdExit = MakeButton(this, "cmdExit", QStringLiteral("&Exit"), FromTwips(4560, 3240, 615, 255));
 

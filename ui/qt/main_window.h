@@ -28,7 +28,7 @@ class QtMainWindow final : public QWidget, public WindowControl {
 
   frmMain& Form() { return *form_; }
   // The results window, made (hidden) if it was not yet.
-  QtFoundWindow& ResultsWindow();
+  QtFoundWindow& Found();
 
   bool Visible() const override { return isVisible(); }
   void SetVisible(bool visible) override { setVisible(visible); }

@@ -43,23 +43,14 @@ SIZE OuterSizeForClient(HWND window, int clientWidth, int clientHeight, UINT dpi
   return SIZE{rect.right - rect.left, rect.bottom - rect.top};
 }
 
-LOGFONTW MessageFont(UINT dpi) {
-  using ParametersForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
-  static const auto parametersForDpi = UserFunction<ParametersForDpiFn>("SystemParametersInfoForDpi");
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  if (parametersForDpi && parametersForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
-    return metrics.lfMessageFont;
-  }
-  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    // Given at the screen's DPI: scale the height to the window's.
-    metrics.lfMessageFont.lfHeight =
-        MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
-    return metrics.lfMessageFont;
-  }
-  LOGFONTW fallback{};
-  GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof fallback, &fallback);
-  return fallback;
+LOGFONTW DialogFont(UINT dpi) {
+  LOGFONTW font{};
+  font.lfHeight = -MulDiv(kDialogFontPoints, static_cast<int>(dpi), 72);
+  font.lfWeight = FW_NORMAL;
+  font.lfCharSet = DEFAULT_CHARSET;
+  font.lfQuality = DEFAULT_QUALITY;
+  wcscpy(font.lfFaceName, L"MS Shell Dlg 2");
+  return font;
 }
 
 }  // namespace dustvane::win32

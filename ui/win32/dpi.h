@@ -19,7 +19,11 @@ UINT WindowDpi(HWND window);
 // `clientHeight` pixels, with the window's own styles, at `dpi`.
 SIZE OuterSizeForClient(HWND window, int clientWidth, int clientHeight, UINT dpi);
 
-// The desktop's message font (what dialogs use) at `dpi`.
-LOGFONTW MessageFont(UINT dpi);
+// The font the layout was made for, at `dpi`: the 8-point dialog face that
+// Windows maps "MS Shell Dlg 2" to, whose character cell the controls' sizes
+// allow for. Not the desktop's message font, which Windows 10 and 11 set to
+// a 9-point face that would no longer fit the captions.
+inline constexpr int kDialogFontPoints = 8;
+LOGFONTW DialogFont(UINT dpi);
 
 }  // namespace dustvane::win32

@@ -1,33 +1,32 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <vector>
 
+#include "ui/app_context.h"
+#include "ui/controls.h"
+#include "ui/frmFound.h"
 #include "ui/win32/top_level_window.h"
 #include "ui/win32/win32_controls.h"
 
 namespace dustvane::win32 {
 
-// What the results window's buttons call.
-struct FoundWindowHandlers {
-  std::function<void()> cmdDelete_Click;
-  std::function<void()> cmdClose_Click;
-};
-
 // The results window on the Windows API: the files found, their number in
 // red, the commands to delete the file on the selected line or to hide the
 // window, and the size summary of a local-disk search on a line of its own
-// below them. Closing it from its frame hides it as Close does.
-class FoundWindow : public TopLevelWindow {
+// below them, with the handlers (frmFound) its buttons call. Closing it from
+// its frame hides it as Close does.
+class Win32FoundWindow final : public TopLevelWindow, public FoundWindow {
  public:
-  FoundWindow();
-  ~FoundWindow() override;
+  explicit Win32FoundWindow(AppContext& context);
+  ~Win32FoundWindow() override;
 
-  void Connect(FoundWindowHandlers handlers) { handlers_ = std::move(handlers); }
+  // The window, hidden; or why the system could not make it.
+  static Result<std::unique_ptr<FoundWindow>> Make(AppContext& context);
 
-  // What the handlers work on.
-  FoundWindowControls Controls() { return FoundWindowControls{*this, *List1_, *Text3_, *summary_}; }
+  frmFound& Form() override { return *form_; }
+  // A search ends by showing this window: the lines it added are drawn then.
+  void SetVisible(bool visible) override;
 
  protected:
   void CreateControls() override;
@@ -37,19 +36,14 @@ class FoundWindow : public TopLevelWindow {
   HBRUSH OnColorEdit(HWND edit, HDC dc) override;
 
  private:
-  FoundWindowHandlers handlers_;
-
-  HWND List1Window = nullptr;
+  Win32List List1;
   HWND lblFound = nullptr;
-  HWND Text3Window = nullptr;
+  Win32Text Text3;
   HWND lblFiles = nullptr;
-  HWND cmdDeleteWindow = nullptr;
-  HWND cmdCloseWindow = nullptr;
-  HWND txtSizeSummary = nullptr;
-
-  std::unique_ptr<Win32List> List1_;
-  std::unique_ptr<Win32Text> Text3_;
-  std::unique_ptr<Win32Text> summary_;
+  HWND cmdDelete = nullptr;
+  HWND cmdClose = nullptr;
+  Win32Text txtSizeSummary;
+  std::unique_ptr<frmFound> form_;
 };
 
 }  // namespace dustvane::win32

@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
-#include <utility>
-
+#include "ui/control_names.h"
 #include "ui/win32/dpi.h"
+#include "ui/win32/found_window.h"
 
 namespace dustvane::win32 {
 
@@ -42,56 +42,59 @@ constexpr DWORD kOption = BS_AUTORADIOBUTTON | WS_TABSTOP;
 
 }  // namespace
 
-MainWindow::MainWindow(std::vector<PathString> drives, const PathString& startFolder)
-    : drives_(std::move(drives)), startFolder_(startFolder) {
+Win32MainWindow::Win32MainWindow(AppContext& context)
+    : context_(context), tmrAnimation(kAnimationTimer, kTickMilliseconds) {
   Create(L"DustvaneMain", L"Dustvane", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, kClientArea);
+  if (!Handle()) return;
+  MainWindowControls controls{*this, cmdSearch, optSearchAll, optDrive, Drive1, ProgressBar1, tmrAnimation, pointer_};
+  form_ = std::make_unique<frmMain>(context, controls, [this]() -> Result<std::unique_ptr<FoundWindow>> {
+    Result<std::unique_ptr<FoundWindow>> made = Win32FoundWindow::Make(context_);
+    if (made.ok()) found_ = static_cast<Win32FoundWindow*>(made.value().get());
+    return made;
+  });
+  tmrAnimation.SetEnabled(true);
 }
 
-MainWindow::~MainWindow() {
+Win32MainWindow::~Win32MainWindow() {
   if (titleFont_) DeleteObject(titleFont_);
 }
 
-void MainWindow::CreateControls() {
-  HWND window = Handle();
+Win32FoundWindow* Win32MainWindow::Found() {
+  return form_ && form_->Found().ok() ? found_ : nullptr;
+}
+
+void Win32MainWindow::CreateControls() {
   // Created in the order that the dialog keys go by: the three options one
   // group for the arrow keys (WS_GROUP on the first and on what follows
   // them); Tab goes by TabOrder() below.
-  lblTitle =
-      Named("lblTitle", MakeControl(window, L"STATIC", L"DUSTVANE", SS_CENTER | SS_CENTERIMAGE | WS_BORDER, kTitleId));
-  layout_.Place(lblTitle, {1080, 120, 3015, 975});
+  lblTitle = AddControl("lblTitle", L"STATIC", L"DUSTVANE", SS_CENTER | SS_CENTERIMAGE | WS_BORDER, kTitleId,
+                        {1080, 120, 3015, 975});
   frmeSearchDrives =
-      Named("frmeSearchDrives", MakeControl(window, L"BUTTON", L"Search Drives...", BS_GROUPBOX, kFrameId));
-  layout_.Place(frmeSearchDrives, kFrame);
-  optSearchAllWindow =
-      Named("optSearchAll", MakeControl(window, L"BUTTON", L"Local Hard Disk", kOption | WS_GROUP, kSearchAllId));
-  layout_.Place(optSearchAllWindow, InFrame(120, 240, 1695, 255));
-  optDriveWindow = Named("optDrive", MakeControl(window, L"BUTTON", L"Drive:", kOption, kDriveOptionId));
-  layout_.Place(optDriveWindow, InFrame(120, 480, 1095, 255));
-  optFolderWindow = Named("optFolder", MakeControl(window, L"BUTTON", L"Folder", kOption, kFolderId));
-  layout_.Place(optFolderWindow, InFrame(120, 720, 975, 195));
-  Drive1Window = Named("Drive1", MakeControl(window, L"COMBOBOX", L"",
-                                             CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP, kDriveListId));
-  cmdSearchWindow = Named(
-      "cmdSearch", MakeControl(window, L"BUTTON", L"&Search For Temporary Files", kPushButton | WS_GROUP, kSearchId));
-  layout_.Place(cmdSearchWindow, {1320, 2640, 2415, 375});
-  ProgressBar1Window = Named("ProgressBar1", MakeControl(window, PROGRESS_CLASSW, L"", 0, kActivityBarId));
-  layout_.Place(ProgressBar1Window, {720, 3120, 3615, 255});
-  cmdExitWindow = Named("cmdExit", MakeControl(window, L"BUTTON", L"&Exit", kPushButton, kExitId));
-  layout_.Place(cmdExitWindow, {4560, 3240, 615, 255});
+      AddControl("frmeSearchDrives", L"BUTTON", L"Search Drives...", BS_GROUPBOX, kFrameId, kFrame);
+  optSearchAll.Attach(AddControl("optSearchAll", L"BUTTON", L"Local Hard Disk", kOption | WS_GROUP, kSearchAllId,
+                                 InFrame(120, 240, 1695, 255)));
+  optDrive.Attach(
+      AddControl("optDrive", L"BUTTON", L"Drive:", kOption, kDriveOptionId, InFrame(120, 480, 1095, 255)));
+  optFolder.Attach(AddControl("optFolder", L"BUTTON", L"Folder", kOption, kFolderId, InFrame(120, 720, 975, 195)));
+  Drive1.Attach(AddControl("Drive1", L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
+                           kDriveListId, kDriveList),
+                context_.drives, context_.homeFolder);
+  cmdSearch.Attach(AddControl("cmdSearch", L"BUTTON", L"&Search For Temporary Files", kPushButton | WS_GROUP,
+                              kSearchId, {1320, 2640, 2415, 375}));
+  ProgressBar1.Attach(
+      AddControl("ProgressBar1", PROGRESS_CLASSW, L"", 0, kActivityBarId, {720, 3120, 3615, 255}));
+  cmdExit.Attach(AddControl("cmdExit", L"BUTTON", L"&Exit", kPushButton, kExitId, {4560, 3240, 615, 255}));
+  tmrAnimation.Attach(Handle());
 
-  SendMessageW(optSearchAllWindow, BM_SETCHECK, BST_CHECKED, 0);
-  ShowWindow(ProgressBar1Window, SW_HIDE);
+  GiveAccessibleName(Drive1.Handle(), kDrive1Name);
+  GiveAccessibleName(ProgressBar1.Handle(), kProgressBar1Name);
 
-  cmdSearch_ = std::make_unique<Win32Button>(cmdSearchWindow);
-  optSearchAll_ = std::make_unique<Win32Option>(optSearchAllWindow);
-  optDrive_ = std::make_unique<Win32Option>(optDriveWindow);
-  Drive1_ = std::make_unique<Win32DriveList>(Drive1Window, std::move(drives_), startFolder_);
-  Drive1_->SetEnabled(false);
-  ProgressBar1_ = std::make_unique<Win32ActivityBar>(ProgressBar1Window);
-  tmrAnimation_ = std::make_unique<Win32Timer>(window, kAnimationTimer, kTickMilliseconds);
+  SendMessageW(optSearchAll.Handle(), BM_SETCHECK, BST_CHECKED, 0);
+  Drive1.SetEnabled(false);
+  ProgressBar1.SetVisible(false);
 }
 
-void MainWindow::OnDpiChanged(UINT dpi) {
+void Win32MainWindow::OnDpiChanged(UINT dpi) {
   HFONT replaced = titleFont_;
   LOGFONTW title{};
   title.lfHeight = -MulDiv(18, static_cast<int>(dpi), 72);
@@ -106,65 +109,58 @@ void MainWindow::OnDpiChanged(UINT dpi) {
   // A drop-down list is as high as its font makes the closed box; set the
   // box's height so the whole control has the height of the layout, and give
   // the open list room below it.
+  HWND combo = Drive1.Handle();
   const RECT box = ToPixels(kDriveList, dpi);
   const int wanted = box.bottom - box.top;
-  SetWindowPos(Drive1Window, nullptr, box.left, box.top, box.right - box.left, wanted * (kDriveListRows + 1),
+  SetWindowPos(combo, nullptr, box.left, box.top, box.right - box.left, wanted * (kDriveListRows + 1),
                SWP_NOZORDER | SWP_NOACTIVATE);
   for (int attempt = 0; attempt < 2; ++attempt) {
     RECT actual{};
-    GetWindowRect(Drive1Window, &actual);
+    GetWindowRect(combo, &actual);
     const int difference = wanted - (actual.bottom - actual.top);
     if (difference == 0) break;
-    const LRESULT itemHeight = SendMessageW(Drive1Window, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    const LRESULT itemHeight = SendMessageW(combo, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
     if (itemHeight == CB_ERR) break;
-    SendMessageW(Drive1Window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), itemHeight + difference);
+    SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), itemHeight + difference);
   }
 }
 
-MainWindowControls MainWindow::Controls() {
-  return MainWindowControls{*this,    *cmdSearch_,    *optSearchAll_, *optDrive_,
-                            *Drive1_, *ProgressBar1_, *tmrAnimation_, pointer_};
+std::vector<HWND> Win32MainWindow::TabOrder() const {
+  return {optSearchAll.Handle(), optDrive.Handle(), Drive1.Handle(),
+          cmdSearch.Handle(),    optFolder.Handle(), cmdExit.Handle()};
 }
 
-void MainWindow::Connect(MainWindowHandlers handlers) {
-  handlers_ = std::move(handlers);
-  tmrAnimation_->SetEnabled(true);
-}
-
-std::vector<HWND> MainWindow::TabOrder() const {
-  return {optSearchAllWindow, optDriveWindow, Drive1Window, cmdSearchWindow, optFolderWindow, cmdExitWindow};
-}
-
-void MainWindow::OnCommand(int id, int code) {
-  if (code != BN_CLICKED) return;
-  auto call = [](const std::function<void()>& handler) {
-    if (handler) handler();
-  };
+void Win32MainWindow::OnCommand(int id, int code) {
+  if (code != BN_CLICKED || !form_) return;
   switch (id) {
     case kSearchId:
-      call(handlers_.cmdSearch_Click);
+      form_->cmdSearch_Click();
       break;
     case kExitId:
-      call(handlers_.cmdExit_Click);
+      form_->cmdExit_Click();
       break;
     case kSearchAllId:
-      if (optSearchAll_->Value()) call(handlers_.optSearchAll_Click);
+      if (optSearchAll.Value()) form_->optSearchAll_Click();
       break;
     case kDriveOptionId:
-      if (optDrive_->Value()) call(handlers_.optDrive_Click);
+      if (optDrive.Value()) form_->optDrive_Click();
       break;
     default:
       break;
   }
 }
 
-void MainWindow::OnTimer(UINT_PTR id) {
-  if (id == kAnimationTimer && handlers_.tmrAnimation_Timer) handlers_.tmrAnimation_Timer();
+void Win32MainWindow::OnTimer(UINT_PTR id) {
+  if (id == kAnimationTimer && form_) form_->tmrAnimation_Timer();
 }
 
-void MainWindow::OnClose() {
+void Win32MainWindow::OnPosted(UINT message) {
+  if (message == kDriveAnswersMessage) Drive1.TakeAnswers();
+}
+
+void Win32MainWindow::OnClose() {
   // The frame's close control ends the program as Exit does.
-  if (handlers_.cmdExit_Click) handlers_.cmdExit_Click();
+  if (form_) form_->cmdExit_Click();
 }
 
 }  // namespace dustvane::win32

@@ -1,69 +1,55 @@
 #pragma once
 
-#include <functional>
 #include <memory>
-#include <vector>
 
+#include "ui/app_context.h"
+#include "ui/frmMain.h"
 #include "ui/win32/top_level_window.h"
 #include "ui/win32/win32_controls.h"
 
 namespace dustvane::win32 {
 
-// What the main window's controls call when the user acts on them.
-struct MainWindowHandlers {
-  std::function<void()> cmdSearch_Click;
-  std::function<void()> tmrAnimation_Timer;
-  std::function<void()> optSearchAll_Click;
-  std::function<void()> optDrive_Click;
-  std::function<void()> cmdExit_Click;
-};
+class Win32FoundWindow;
 
-// The main window on the Windows API: the title, the search scope in a
-// group box, the search and exit buttons, the activity bar and the 50 ms
-// timer. Closing it from its frame does what Exit does.
-class MainWindow : public TopLevelWindow {
+// The main window on the Windows API: the title, the search scope in a group
+// box, the search and exit buttons, the activity bar and the 50 ms timer,
+// with the handlers (frmMain) they call. Closing it from its frame does what
+// Exit does. The results window is made the first time the handlers touch it.
+class Win32MainWindow final : public TopLevelWindow {
  public:
-  MainWindow(std::vector<PathString> drives, const PathString& startFolder);
-  ~MainWindow() override;
+  explicit Win32MainWindow(AppContext& context);
+  ~Win32MainWindow() override;
 
-  // What the handlers work on.
-  MainWindowControls Controls();
-
-  // Connects the controls to what they do, and starts the timer.
-  void Connect(MainWindowHandlers handlers);
+  frmMain& Form() { return *form_; }
+  // The results window, made (hidden) if it was not yet; null when it cannot be made.
+  Win32FoundWindow* Found();
 
  protected:
   void CreateControls() override;
   std::vector<HWND> TabOrder() const override;
   void OnCommand(int id, int code) override;
   void OnTimer(UINT_PTR id) override;
+  void OnPosted(UINT message) override;
   void OnClose() override;
   void OnDpiChanged(UINT dpi) override;
 
  private:
-  // Until the drive list is made, which then keeps them.
-  std::vector<PathString> drives_;
-  PathString startFolder_;
-  MainWindowHandlers handlers_;
+  AppContext& context_;
   HFONT titleFont_ = nullptr;
+  Win32FoundWindow* found_ = nullptr;  // owned by form_
 
   HWND lblTitle = nullptr;
   HWND frmeSearchDrives = nullptr;
-  HWND optSearchAllWindow = nullptr;
-  HWND optDriveWindow = nullptr;
-  HWND optFolderWindow = nullptr;
-  HWND Drive1Window = nullptr;
-  HWND cmdSearchWindow = nullptr;
-  HWND ProgressBar1Window = nullptr;
-  HWND cmdExitWindow = nullptr;
-
-  std::unique_ptr<Win32Button> cmdSearch_;
-  std::unique_ptr<Win32Option> optSearchAll_;
-  std::unique_ptr<Win32Option> optDrive_;
-  std::unique_ptr<Win32DriveList> Drive1_;
-  std::unique_ptr<Win32ActivityBar> ProgressBar1_;
-  std::unique_ptr<Win32Timer> tmrAnimation_;
+  Win32Option optSearchAll;
+  Win32Option optDrive;
+  Win32Option optFolder;
+  Win32DriveList Drive1;
+  Win32Button cmdSearch;
+  Win32ActivityBar ProgressBar1;
+  Win32Button cmdExit;
+  Win32Timer tmrAnimation;
   Win32ScreenPointer pointer_;
+  std::unique_ptr<frmMain> form_;
 };
 
 }  // namespace dustvane::win32

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "search/win32/win32_failure.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/program_resources.h"
 #include "ui/win32/screen_pointer.h"
@@ -39,14 +40,23 @@ bool TakesFocus(HWND control) {
   return IsWindowEnabled(control) && IsWindowVisible(control) && IsSelectedOptionOrNoOption(control);
 }
 
+// Why CreateWindowExW just failed. It gives no reason when a hook refused
+// the window; the reason it fails for in practice, a session out of window
+// resources, is said then.
+Failure CreationFailureNow() {
+  const DWORD error = GetLastError();
+  return Win32Failure(error != ERROR_SUCCESS ? error : ERROR_NO_SYSTEM_RESOURCES);
+}
+
 }  // namespace
 
 TopLevelWindow::~TopLevelWindow() {
+  accessibleNames_.Clear();
   if (window_) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);
   }
-  if (messageFont_) DeleteObject(messageFont_);
+  if (dialogFont_) DeleteObject(dialogFont_);
 }
 
 TopLevelWindow* TopLevelWindow::FromHandle(HWND window) {
@@ -54,8 +64,16 @@ TopLevelWindow* TopLevelWindow::FromHandle(HWND window) {
   return reinterpret_cast<TopLevelWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-HWND TopLevelWindow::Named(const char* name, HWND control) {
+HWND TopLevelWindow::AddControl(const char* name, const wchar_t* windowClass, const std::wstring& text, DWORD style,
+                                int id, TwipsRect where, DWORD exStyle) {
+  HWND control = CreateWindowExW(exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+  if (!control) {
+    if (!creationFailure_) creationFailure_ = CreationFailureNow();
+    return nullptr;
+  }
   named_.emplace_back(name, control);
+  layout_.Place(control, where);
   return control;
 }
 
@@ -71,22 +89,34 @@ void TopLevelWindow::Create(const wchar_t* className, const std::wstring& captio
   clientArea_ = clientArea;
   window_ = CreateWindowExW(0, className, caption.c_str(), style, 0, 0, 100, 100, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
-  if (!window_) return;
+  if (!window_) {
+    creationFailure_ = CreationFailureNow();
+    return;
+  }
   CreateControls();
+  if (creationFailure_) {
+    // Half a window would be worse than none: its handlers would work on
+    // controls that are not there.
+    accessibleNames_.Clear();
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+    window_ = nullptr;
+    return;
+  }
   ApplyDpi(WindowDpi(window_));
 }
 
 void TopLevelWindow::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
-  LOGFONTW font = MessageFont(dpi);
-  HFONT replaced = messageFont_;
-  messageFont_ = CreateFontIndirectW(&font);
+  LOGFONTW font = DialogFont(dpi);
+  HFONT replaced = dialogFont_;
+  dialogFont_ = CreateFontIndirectW(&font);
   for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont_), FALSE);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont_), FALSE);
   }
   if (replaced) DeleteObject(replaced);
-  OnDpiChanged(dpi);
   layout_.Apply(dpi);
+  OnDpiChanged(dpi);
   FitClientArea();
   InvalidateRect(window_, nullptr, TRUE);
 }
@@ -149,6 +179,10 @@ LRESULT CALLBACK TopLevelWindow::Procedure(HWND window, UINT message, WPARAM wPa
 }
 
 LRESULT TopLevelWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message >= WM_APP && message <= 0xBFFF) {
+    OnPosted(message);
+    return 0;
+  }
   switch (message) {
     case WM_COMMAND:
       // Enter and Esc reach a window with dialog keys as IDOK and IDCANCEL;

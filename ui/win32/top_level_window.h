@@ -2,19 +2,23 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "search/failure.h"
 #include "ui/controls.h"
+#include "ui/win32/accessible_names.h"
 #include "ui/win32/window_layout.h"
 
 namespace dustvane::win32 {
 
 // What the two windows share: a fixed client area given in twips and kept
-// exact at every DPI, the desktop's message font on every control, centring
-// when first shown, the focus kept across deactivation, keyboard focus moving
-// by tab order, and the hourglass pointer while the program is busy.
+// exact at every DPI, the dialog font on every control, centring when first
+// shown, the focus kept across deactivation, keyboard focus moving by tab
+// order, and the hourglass pointer while the program is busy. Each window
+// owns the handlers of its controls and calls them from its own messages.
 class TopLevelWindow : public WindowControl {
  public:
   TopLevelWindow() = default;
@@ -22,7 +26,10 @@ class TopLevelWindow : public WindowControl {
   TopLevelWindow(const TopLevelWindow&) = delete;
   TopLevelWindow& operator=(const TopLevelWindow&) = delete;
 
+  // The window; null when it could not be made (see CreationFailure).
   HWND Handle() const { return window_; }
+  // Why the system could not make the window or one of its controls, if so.
+  const std::optional<Failure>& CreationFailure() const { return creationFailure_; }
 
   bool Visible() const override { return IsWindowVisible(window_) != FALSE; }
   // Shows or hides the window; the first time it is shown it is centred on
@@ -41,15 +48,20 @@ class TopLevelWindow : public WindowControl {
   static TopLevelWindow* FromHandle(HWND window);
 
  protected:
-  // Makes the window, hidden, with its controls laid out at its DPI.
+  // Makes the window, hidden, with its controls laid out at its DPI. When the
+  // system cannot make the window or any of its controls (a session out of
+  // window resources), none of it is left: Handle() is null.
   void Create(const wchar_t* className, const std::wstring& caption, DWORD style, TwipsRect clientArea);
 
+  // Makes the controls with AddControl, and attaches the handlers' controls.
   virtual void CreateControls() = 0;
   // Controls in tab order. Only those enabled and visible take the focus, and
   // of option buttons only the selected one, as in a dialog.
   virtual std::vector<HWND> TabOrder() const = 0;
   virtual void OnCommand(int /*id*/, int /*code*/) {}
   virtual void OnTimer(UINT_PTR /*id*/) {}
+  // A message of the program's own (WM_APP and above) posted to the window.
+  virtual void OnPosted(UINT /*message*/) {}
   virtual void OnClose() = 0;
   // Lets a window colour an edit control's text; returns the background
   // brush, or null to leave the control as the system draws it.
@@ -58,13 +70,14 @@ class TopLevelWindow : public WindowControl {
   // whenever the DPI changes.
   virtual void OnDpiChanged(UINT /*dpi*/) {}
 
-  // Registers a control under its name (see Control) and returns it.
-  HWND Named(const char* name, HWND control);
-
-  HFONT MessageFontHandle() const { return messageFont_; }
-  UINT Dpi() const { return dpi_; }
-
-  WindowLayout layout_;
+  // A control of the window, registered under its name (see Control), with
+  // the given window class, text and styles (WS_CHILD and WS_VISIBLE added),
+  // placed where the layout puts it; null when it could not be made.
+  HWND AddControl(const char* name, const wchar_t* windowClass, const std::wstring& text, DWORD style, int id,
+                  TwipsRect where, DWORD exStyle = 0);
+  // What a screen reader says for a control whose text does not say what it
+  // is (controls with a caption are spoken by it).
+  void GiveAccessibleName(HWND control, const char* name) { accessibleNames_.Give(control, name); }
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -73,9 +86,12 @@ class TopLevelWindow : public WindowControl {
   void FitClientArea();
 
   HWND window_ = nullptr;
+  std::optional<Failure> creationFailure_;
   TwipsRect clientArea_;
+  WindowLayout layout_;
+  AccessibleNames accessibleNames_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
-  HFONT messageFont_ = nullptr;
+  HFONT dialogFont_ = nullptr;
   HWND lastFocus_ = nullptr;
   bool shownBefore_ = false;
   std::vector<std::pair<std::string, HWND>> named_;

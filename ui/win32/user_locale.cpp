@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "search/win32/win32_failure.h"
+#include "search/win32/wide_text.h"
 
 namespace dustvane::win32 {
 

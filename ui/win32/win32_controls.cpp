@@ -4,12 +4,11 @@
 
 #include <algorithm>
 
+#include "search/win32/wide_text.h"
 #include "search/win32/win32_failure.h"
 #include "ui/drive_list.h"
 #include "ui/path_text.h"
-#include "ui/win32/drive_text.h"
 #include "ui/win32/screen_pointer.h"
-#include "ui/win32/wide_text.h"
 
 namespace dustvane::win32 {
 
@@ -19,73 +18,136 @@ constexpr int kBarMaximum = 100;
 
 }  // namespace
 
-void Win32Button::SetCaption(const std::string& caption) { SetWindowTextW(button_, Utf8ToWide(caption).c_str()); }
+void Win32Button::SetCaption(const std::string& caption) { SetWindowTextW(handle_, WideFromUtf8(caption).c_str()); }
 
-void Win32Button::SetEnabled(bool enabled) { EnableWindow(button_, enabled); }
+void Win32Button::SetEnabled(bool enabled) { EnableWindow(handle_, enabled); }
 
-bool Win32Option::Value() const { return SendMessageW(option_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+bool Win32Option::Value() const { return SendMessageW(handle_, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
-Win32ActivityBar::Win32ActivityBar(HWND bar) : bar_(bar) {
-  SendMessageW(bar_, PBM_SETRANGE32, 0, kBarMaximum);
-  SendMessageW(bar_, PBM_SETPOS, 0, 0);
+void Win32ActivityBar::Attach(HWND bar) {
+  handle_ = bar;
+  SendMessageW(handle_, PBM_SETRANGE32, 0, kBarMaximum);
+  SendMessageW(handle_, PBM_SETPOS, 0, 0);
 }
 
-void Win32ActivityBar::SetVisible(bool visible) { ShowWindow(bar_, visible ? SW_SHOWNA : SW_HIDE); }
+void Win32ActivityBar::SetVisible(bool visible) { ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE); }
 
 void Win32ActivityBar::SetValue(float position) {
   position_ = position;
-  SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(position, 0.0f, float{kBarMaximum})), 0);
+  SendMessageW(handle_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(position, 0.0f, float{kBarMaximum})), 0);
 }
 
 void Win32Text::SetText(const std::string& text) {
-  SetWindowTextW(edit_, Utf8ToWide(text).c_str());
-  SendMessageW(edit_, EM_SETSEL, 0, 0);
+  SetWindowTextW(handle_, WideFromUtf8(text).c_str());
+  SendMessageW(handle_, EM_SETSEL, 0, 0);
 }
 
-Win32DriveList::Win32DriveList(HWND combo, std::vector<PathString> roots, const PathString& startFolder)
-    : combo_(combo), roots_(std::move(roots)) {
-  for (const PathString& root : roots_) {
-    SendMessageW(combo_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(DriveText(root).c_str()));
+Win32DriveList::~Win32DriveList() = default;
+
+void Win32DriveList::Attach(HWND combo, std::vector<PathString> roots, const PathString& startFolder) {
+  handle_ = combo;
+  roots_ = std::move(roots);
+  // Each line keeps its drive's position in roots_, which lines leaving the
+  // list do not change.
+  for (size_t drive = 0; drive < roots_.size(); ++drive) {
+    const LRESULT line =
+        SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(DriveText(roots_[drive])).c_str()));
+    SendMessageW(handle_, CB_SETITEMDATA, static_cast<WPARAM>(line), static_cast<LPARAM>(drive));
   }
-  SendMessageW(combo_, CB_SETCURSEL, DriveHolding(roots_, startFolder), 0);
+  SendMessageW(handle_, CB_SETCURSEL, DriveHolding(roots_, startFolder), 0);
+  HWND window = GetParent(handle_);
+  queries_ = std::make_unique<DriveQueries>(
+      roots_, &DriveTextFromVolume, [window] { PostMessageW(window, kDriveAnswersMessage, 0, 0); },
+      kDriveAnswerBound);
 }
 
 PathString Win32DriveList::Drive() const {
-  const LRESULT chosen = SendMessageW(combo_, CB_GETCURSEL, 0, 0);
-  if (chosen == CB_ERR || static_cast<size_t>(chosen) >= roots_.size()) return PathString();
-  return roots_[static_cast<size_t>(chosen)];
+  const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
+  if (chosen == CB_ERR) return PathString();
+  const auto drive = static_cast<size_t>(SendMessageW(handle_, CB_GETITEMDATA, static_cast<WPARAM>(chosen), 0));
+  return drive < roots_.size() ? roots_[drive] : PathString();
 }
 
-void Win32DriveList::SetEnabled(bool enabled) { EnableWindow(combo_, enabled); }
+void Win32DriveList::SetEnabled(bool enabled) { EnableWindow(handle_, enabled); }
+
+void Win32DriveList::TakeAnswers() {
+  if (!queries_) return;
+  for (const DriveQueries::Answer& answer : queries_->TakeAnswers()) {
+    const LRESULT lines = SendMessageW(handle_, CB_GETCOUNT, 0, 0);
+    for (LRESULT line = 0; line < lines; ++line) {
+      if (static_cast<size_t>(SendMessageW(handle_, CB_GETITEMDATA, static_cast<WPARAM>(line), 0)) == answer.drive) {
+        ShowAnswer(line, answer);
+        break;
+      }
+    }
+  }
+}
+
+void Win32DriveList::ShowAnswer(LRESULT line, const DriveQueries::Answer& answer) {
+  // A line's text is replaced by taking the line out and putting it back;
+  // the drive chosen stays chosen.
+  const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
+  SendMessageW(handle_, CB_DELETESTRING, static_cast<WPARAM>(line), 0);
+  if (answer.text) {
+    SendMessageW(handle_, CB_INSERTSTRING, static_cast<WPARAM>(line),
+                 reinterpret_cast<LPARAM>(WideFromUtf8(*answer.text).c_str()));
+    SendMessageW(handle_, CB_SETITEMDATA, static_cast<WPARAM>(line), static_cast<LPARAM>(answer.drive));
+  } else if (chosen == line) {
+    return;  // the chosen drive is no drive: none is chosen
+  }
+  if (chosen == CB_ERR) return;
+  SendMessageW(handle_, CB_SETCURSEL, static_cast<WPARAM>(chosen > line && !answer.text ? chosen - 1 : chosen), 0);
+}
+
+Win32List::~Win32List() {
+  if (measuring_) DeleteDC(measuring_);
+}
 
 void Win32List::Clear() {
-  SendMessageW(list_, LB_RESETCONTENT, 0, 0);
-  SendMessageW(list_, LB_SETHORIZONTALEXTENT, 0, 0);
+  // A search follows: the list draws nothing, and reckons its scroll bars
+  // for nothing, until ShowLines. Tens of thousands of lines are added in
+  // the time the walk takes.
+  SendMessageW(handle_, WM_SETREDRAW, FALSE, 0);
+  held_ = true;
+  SendMessageW(handle_, LB_RESETCONTENT, 0, 0);
+  SendMessageW(handle_, LB_SETHORIZONTALEXTENT, 0, 0);
   paths_.clear();
   widest_ = 0;
+  MeasureInFont(reinterpret_cast<HFONT>(SendMessageW(handle_, WM_GETFONT, 0, 0)));
 }
 
 MaybeFailure Win32List::AddItem(const PathString& line) {
-  const std::wstring text = Utf8ToWide(DisplayPath(line));
-  const LRESULT index = SendMessageW(list_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+  const std::wstring text = WideFromUtf8(DisplayPath(line));
+  const LRESULT index = SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index == LB_ERR || index == LB_ERRSPACE) return OutOfMemoryFailure();
   paths_.push_back(line);
   // Long paths scroll sideways rather than being cut off.
-  if (HDC dc = GetDC(list_)) {
-    HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0)));
-    SIZE extent{};
-    if (GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent) && extent.cx > widest_) {
-      widest_ = extent.cx;
-      SendMessageW(list_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
-    }
-    SelectObject(dc, previous);
-    ReleaseDC(list_, dc);
+  if (!measuring_) MeasureInFont(reinterpret_cast<HFONT>(SendMessageW(handle_, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  if (GetTextExtentPoint32W(measuring_, text.c_str(), static_cast<int>(text.size()), &extent) && extent.cx > widest_) {
+    widest_ = extent.cx;
+    if (!held_) SendMessageW(handle_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
   }
   return std::nullopt;
 }
 
+void Win32List::ShowLines() {
+  if (!held_) return;
+  held_ = false;
+  SendMessageW(handle_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
+  SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void Win32List::MeasureInFont(HFONT font) {
+  // A memory DC of its own: the list's own DC would be asked of the window
+  // system for every line.
+  if (!measuring_) measuring_ = CreateCompatibleDC(nullptr);
+  if (measuring_) SelectObject(measuring_, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
+}
+
 PathString Win32List::SelectedPath() const {
-  const LRESULT selected = SendMessageW(list_, LB_GETCURSEL, 0, 0);
+  const LRESULT selected = SendMessageW(handle_, LB_GETCURSEL, 0, 0);
   if (selected == LB_ERR || static_cast<size_t>(selected) >= paths_.size()) return PathString();
   return paths_[static_cast<size_t>(selected)];
 }
@@ -104,7 +166,7 @@ void Win32ScreenPointer::Show(PointerShape shape) { ShowBusyPointer(shape == Poi
 
 MaybeFailure Win32MessageDialog::Show(const std::string& text, const std::string& title) {
   // Task-modal with no owner: both windows are disabled while it is open.
-  if (MessageBoxW(nullptr, Utf8ToWide(text).c_str(), Utf8ToWide(title).c_str(),
+  if (MessageBoxW(nullptr, WideFromUtf8(text).c_str(), WideFromUtf8(title).c_str(),
                   MB_OK | MB_TASKMODAL | MB_SETFOREGROUND) == 0) {
     return Win32Failure(GetLastError());
   }

@@ -2,101 +2,140 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "search/find_files.h"
 #include "search/path_string.h"
 #include "ui/controls.h"
+#include "ui/drive_queries.h"
 
 namespace dustvane::win32 {
 
 // The controls the handlers work with, each over the Windows control that
-// shows it. Texts are UTF-8 on the program's side and UTF-16 on the window's.
+// shows it. A window makes its Windows controls, then attaches each of these
+// to its own; before that they stand for nothing. Texts are UTF-8 on the
+// program's side and UTF-16 on the window's.
 
-class Win32Button : public ButtonControl {
+// What every one of them is: the Windows control it stands for.
+class Win32Control {
  public:
-  explicit Win32Button(HWND button) : button_(button) {}
-  void SetCaption(const std::string& caption) override;
-  void SetEnabled(bool enabled) override;
+  HWND Handle() const { return handle_; }
 
- private:
-  HWND button_;
+ protected:
+  HWND handle_ = nullptr;
 };
 
-class Win32Option : public OptionControl {
+class Win32Button : public ButtonControl, public Win32Control {
  public:
-  explicit Win32Option(HWND option) : option_(option) {}
-  bool Value() const override;
+  void Attach(HWND button) { handle_ = button; }
+  void SetCaption(const std::string& caption) override;
+  void SetEnabled(bool enabled) override;
+};
 
- private:
-  HWND option_;
+class Win32Option : public OptionControl, public Win32Control {
+ public:
+  void Attach(HWND option) { handle_ = option; }
+  bool Value() const override;
 };
 
 // A 0 to 100 progress bar. The position is kept as the float it was set to,
 // so stepping it by 2 and comparing it with 100 works on exactly the values
 // the timer computed; the bar shows its whole part.
-class Win32ActivityBar : public ActivityBarControl {
+class Win32ActivityBar : public ActivityBarControl, public Win32Control {
  public:
-  explicit Win32ActivityBar(HWND bar);
+  // Gives the bar its range and puts it at 0.
+  void Attach(HWND bar);
   void SetVisible(bool visible) override;
   float Value() const override { return position_; }
   void SetValue(float position) override;
 
  private:
-  HWND bar_;
   float position_ = 0.0f;
 };
 
-class Win32Text : public TextControl {
+class Win32Text : public TextControl, public Win32Control {
  public:
-  explicit Win32Text(HWND edit) : edit_(edit) {}
+  void Attach(HWND edit) { handle_ = edit; }
   void SetText(const std::string& text) override;
-
- private:
-  HWND edit_;
 };
 
-// A drop-down list of drive roots, each shown with its letter and label;
-// `Drive` is the chosen root exactly as the file system knows it.
-class Win32DriveList : public DriveListControl {
+// Posted to the drive list's window when a drive's volume has answered.
+constexpr UINT kDriveAnswersMessage = WM_APP + 1;
+
+// A drop-down list of drive roots, each shown by its letter until its
+// volume has told its label, share or kind (DriveQueries), which the window
+// hands over on kDriveAnswersMessage; `Drive` is the chosen root exactly as
+// the file system knows it.
+class Win32DriveList : public DriveListControl, public Win32Control {
  public:
-  Win32DriveList(HWND combo, std::vector<PathString> roots, const PathString& startFolder);
+  Win32DriveList() = default;
+  ~Win32DriveList() override;
+  Win32DriveList(const Win32DriveList&) = delete;
+  Win32DriveList& operator=(const Win32DriveList&) = delete;
+
+  // Fills the list, chooses the drive that holds `startFolder`, and asks the
+  // drives' volumes.
+  void Attach(HWND combo, std::vector<PathString> roots, const PathString& startFolder);
   PathString Drive() const override;
   void SetEnabled(bool enabled) override;
+  // Shows what the volumes have told since the last call.
+  void TakeAnswers();
 
  private:
-  HWND combo_;
+  void ShowAnswer(LRESULT line, const DriveQueries::Answer& answer);
+
   std::vector<PathString> roots_;
+  std::unique_ptr<DriveQueries> queries_;
 };
 
 // The results list. Each line keeps the exact path it was added with beside
 // the text shown (DisplayPath), and the selected line's path is that stored
 // one: two names may look alike on screen, and a name need not be valid
 // UTF-16.
-class Win32List : public ListControl {
+//
+// Clearing it starts a fill: from then until ShowLines the list is not drawn,
+// so that a search lists tens of thousands of lines in little more than the
+// time of its walk.
+class Win32List : public ListControl, public Win32Control {
  public:
-  explicit Win32List(HWND list) : list_(list) {}
+  Win32List() = default;
+  ~Win32List() override;
+  Win32List(const Win32List&) = delete;
+  Win32List& operator=(const Win32List&) = delete;
+
+  void Attach(HWND list) { handle_ = list; }
   void Clear() override;
   MaybeFailure AddItem(const PathString& line) override;
   PathString SelectedPath() const override;
+  // Draws the lines added since Clear, with a sideways scroll bar as wide
+  // as the widest of them.
+  void ShowLines();
 
  private:
-  HWND list_;
+  void MeasureInFont(HFONT font);
+
   std::vector<PathString> paths_;
+  HDC measuring_ = nullptr;
   int widest_ = 0;
+  bool held_ = false;
 };
 
 // The timer of a window, ticking into its OnTimer.
 class Win32Timer : public TimerControl {
  public:
-  Win32Timer(HWND window, UINT_PTR id, UINT milliseconds) : window_(window), id_(id), milliseconds_(milliseconds) {}
+  Win32Timer(UINT_PTR id, UINT milliseconds) : id_(id), milliseconds_(milliseconds) {}
   ~Win32Timer() override { SetEnabled(false); }
+  Win32Timer(const Win32Timer&) = delete;
+  Win32Timer& operator=(const Win32Timer&) = delete;
+  // The window whose OnTimer it ticks into; it starts stopped.
+  void Attach(HWND window) { window_ = window; }
   bool Enabled() const override { return enabled_; }
   void SetEnabled(bool enabled) override;
 
  private:
-  HWND window_;
+  HWND window_ = nullptr;
   UINT_PTR id_;
   UINT milliseconds_;
   bool enabled_ = false;

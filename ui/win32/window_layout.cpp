@@ -18,10 +18,4 @@ void WindowLayout::Apply(UINT dpi) const {
   }
 }
 
-HWND MakeControl(HWND parent, const wchar_t* windowClass, const std::wstring& text, DWORD style, int id,
-                 DWORD exStyle) {
-  return CreateWindowExW(exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
-                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-}
-
 }  // namespace dustvane::win32

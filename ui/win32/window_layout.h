@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <string>
 #include <vector>
 
 namespace dustvane::win32 {
@@ -31,10 +30,5 @@ class WindowLayout {
   };
   std::vector<Placed> placed_;
 };
-
-// A child control of `parent` with the given window class, text and styles.
-// WS_CHILD and WS_VISIBLE are added.
-HWND MakeControl(HWND parent, const wchar_t* windowClass, const std::wstring& text, DWORD style, int id,
-                 DWORD exStyle = 0);
 
 }  // namespace dustvane::win32

@@ -17,6 +17,7 @@ Harness::Harness()
   context.localDiskRoot = root_;
   context.drives = {root_};
   context.homeFolder = root_ + "/home";
+  QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(context.homeFolder)));
 }
 
 PathString Harness::MakeFile(const std::string& relative, qint64 size) {

@@ -34,7 +34,7 @@ class Harness {
   PathString Root() const { return root_; }
 
   QtMainWindow& Main();
-  QtFoundWindow& Found() { return Main().ResultsWindow(); }
+  QtFoundWindow& Found() { return Main().Found(); }
 
   template <class T>
   T* Control(QWidget& window, const char* name) {

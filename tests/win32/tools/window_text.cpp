@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <string>
 
-#include "search/win32/win32_failure.h"
+#include "search/win32/wide_text.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
-// The controls as the handlers see them, read back from the Windows controls
-// under them.
+// The controls as the handlers see them, each over a Windows control of its
+// kind, read back from that control.
 
 #include "ui/win32/win32_controls.h"
 
@@ -11,9 +11,8 @@
 
 #include "tests/win32/ui/window_test_support.h"
 #include "ui/drive_list.h"
-#include "ui/win32/drive_text.h"
-#include "ui/win32/found_window.h"
 #include "ui/win32/main_window.h"
+#include "ui/win32/profile_folder.h"
 #include "ui/win32/screen_pointer.h"
 
 namespace dustvane::testing {
@@ -22,6 +21,17 @@ namespace {
 class Win32ControlsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { InitControls(); }
+  void TearDown() override { DestroyWindow(parent_); }
+
+  // A Windows control of the given class on a hidden window of its own.
+  HWND Make(const wchar_t* windowClass, DWORD style = 0) {
+    if (!parent_) parent_ = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    return CreateWindowExW(0, windowClass, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 200, 100, parent_, nullptr,
+                           nullptr, nullptr);
+  }
+
+ private:
+  HWND parent_ = nullptr;
 };
 
 std::wstring LineText(HWND list, int line) {
@@ -31,9 +41,9 @@ std::wstring LineText(HWND list, int line) {
 }
 
 TEST_F(Win32ControlsTest, ListDeletesByTheStoredPathNotTheShownText) {
-  win32::FoundWindow found;
-  ListControl& list = found.Controls().List1;
-  HWND box = found.Control("List1");
+  win32::Win32List list;
+  HWND box = Make(L"LISTBOX", LBS_NOTIFY);
+  list.Attach(box);
   const PathString odd = L"C:\\t\\line\nbreak.tmp";
   const PathString plain = L"C:\\t\\b.tmp";
   ASSERT_FALSE(list.AddItem(L"C:\\t\\z.tmp"));
@@ -55,14 +65,26 @@ TEST_F(Win32ControlsTest, ListDeletesByTheStoredPathNotTheShownText) {
   EXPECT_EQ(list.SelectedPath(), PathString());
 }
 
-TEST_F(Win32ControlsTest, DriveListShowsLettersWithLabelsAndReportsTheRoot) {
-  win32::MainWindow main({L"C:\\", L"D:\\"}, L"D:\\work\\here");
-  DriveListControl& drives = main.Controls().Drive1;
-  HWND combo = main.Control("Drive1");
-  EXPECT_EQ(SendMessageW(combo, CB_GETCURSEL, 0, 0), 1);
-  EXPECT_EQ(drives.Drive(), L"D:\\");
+TEST_F(Win32ControlsTest, DriveListShowsLettersAtOnceThenWhatTheVolumesTell) {
+  win32::Win32DriveList drives;
+  HWND combo = Make(L"COMBOBOX", CBS_DROPDOWNLIST);
+  drives.Attach(combo, {L"C:\\", L"Q:\\"}, L"Q:\\work\\here");
+  EXPECT_EQ(Text(combo), L"Q:");
+  EXPECT_EQ(drives.Drive(), L"Q:\\");
+
+  // This machine has no Q:, which leaves the list; C: shows its label or kind.
+  for (int wait = 0; wait < 500 && SendMessageW(combo, CB_GETCOUNT, 0, 0) != 1; ++wait) {
+    Sleep(10);
+    drives.TakeAnswers();
+  }
+  ASSERT_EQ(SendMessageW(combo, CB_GETCOUNT, 0, 0), 1);
+  EXPECT_EQ(drives.Drive(), PathString());  // the chosen drive went
   SendMessageW(combo, CB_SETCURSEL, 0, 0);
   EXPECT_EQ(drives.Drive(), L"C:\\");
+  for (int wait = 0; wait < 500 && Text(combo).size() <= 2; ++wait) {
+    Sleep(10);
+    drives.TakeAnswers();
+  }
   const std::wstring shown = Text(combo);
   EXPECT_EQ(shown.substr(0, 4), L"C: [");
   EXPECT_EQ(shown.back(), L']');
@@ -74,36 +96,39 @@ TEST_F(Win32ControlsTest, DriveListShowsLettersWithLabelsAndReportsTheRoot) {
 TEST_F(Win32ControlsTest, TheMachinesDrivesIncludeCAndStartOnTheProfileDrive) {
   const std::vector<PathString> roots = ListDrives();
   EXPECT_NE(std::find(roots.begin(), roots.end(), L"C:\\"), roots.end());
-  win32::MainWindow main(roots, win32::ProfileFolder());
-  EXPECT_EQ(main.Controls().Drive1.Drive().substr(0, 1), win32::ProfileFolder().substr(0, 1));
+  win32::Win32DriveList drives;
+  drives.Attach(Make(L"COMBOBOX", CBS_DROPDOWNLIST), roots, win32::ProfileFolder());
+  EXPECT_EQ(drives.Drive().substr(0, 1), win32::ProfileFolder().substr(0, 1));
 }
 
 TEST_F(Win32ControlsTest, ButtonsBarAndTextsShowWhatTheyAreGiven) {
-  win32::MainWindow main({L"C:\\"}, L"C:\\");
-  MainWindowControls controls = main.Controls();
-  controls.cmdSearch.SetCaption("...Searching...");
-  controls.cmdSearch.SetEnabled(false);
-  EXPECT_EQ(Text(main.Control("cmdSearch")), L"...Searching...");
-  EXPECT_FALSE(IsWindowEnabled(main.Control("cmdSearch")));
+  win32::Win32Button button;
+  button.Attach(Make(L"BUTTON"));
+  button.SetCaption("...Searching...");
+  button.SetEnabled(false);
+  EXPECT_EQ(Text(button.Handle()), L"...Searching...");
+  EXPECT_FALSE(IsWindowEnabled(button.Handle()));
 
-  controls.ProgressBar1.SetValue(51.0f);
-  EXPECT_EQ(controls.ProgressBar1.Value(), 51.0f);
-  EXPECT_EQ(SendMessageW(main.Control("ProgressBar1"), PBM_GETPOS, 0, 0), 51);
-  controls.ProgressBar1.SetVisible(true);
-  EXPECT_TRUE(GetWindowLongPtrW(main.Control("ProgressBar1"), GWL_STYLE) & WS_VISIBLE);
+  win32::Win32ActivityBar bar;
+  bar.Attach(Make(PROGRESS_CLASSW));
+  bar.SetValue(51.0f);
+  EXPECT_EQ(bar.Value(), 51.0f);
+  EXPECT_EQ(SendMessageW(bar.Handle(), PBM_GETPOS, 0, 0), 51);
+  bar.SetVisible(false);
+  EXPECT_FALSE(GetWindowLongPtrW(bar.Handle(), GWL_STYLE) & WS_VISIBLE);
+  bar.SetVisible(true);
+  EXPECT_TRUE(GetWindowLongPtrW(bar.Handle(), GWL_STYLE) & WS_VISIBLE);
 
-  win32::FoundWindow found;
-  found.Controls().Text3.SetText("12");
-  found.Controls().txtSizeSummary.SetText(
-      "Size of files found under C:\\ = 1\xC2\xA0"
-      "234 Bytes");
-  EXPECT_EQ(Text(found.Control("Text3")), L"12");
-  EXPECT_EQ(Text(found.Control("txtSizeSummary")), L"Size of files found under C:\\ = 1\u00A0234 Bytes");
+  win32::Win32Text text;
+  text.Attach(Make(L"EDIT", ES_AUTOHSCROLL));
+  text.SetText("Size of files found under C:\\ = 1\xC2\xA0" "234 Bytes");
+  EXPECT_EQ(Text(text.Handle()), L"Size of files found under C:\\ = 1\u00A0" L"234 Bytes");
 }
 
 TEST_F(Win32ControlsTest, HourglassStaysOverTheWindowsWhileBusy) {
-  win32::MainWindow main({L"C:\\"}, L"C:\\");
-  ScreenPointer& pointer = main.Controls().pointer;
+  WindowsContext w;
+  win32::Win32MainWindow main(w.context);
+  win32::Win32ScreenPointer pointer;
   pointer.Show(PointerShape::Hourglass);
   EXPECT_TRUE(SendMessageW(main.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(main.Handle()),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));

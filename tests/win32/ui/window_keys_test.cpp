@@ -1,12 +1,11 @@
 // The keyboard of both windows: Tab by tab order, the arrow keys within the
 // options, Alt and a letter for the access keys, Enter and Esc pressing
 // nothing; and the frames' close controls. What clicks and ticks reach is
-// in program_test.cpp.
+// in wiring_test.cpp.
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <map>
 #include <string>
 #include <vector>
 
@@ -17,30 +16,9 @@
 namespace dustvane::testing {
 namespace {
 
-using win32::FoundWindow;
-using win32::MainWindow;
-
 class WindowKeysTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { InitControls(); }
-
-  void SetUp() override {
-    win32::MainWindowHandlers mainHandlers;
-    mainHandlers.cmdSearch_Click = Counter("cmdSearch_Click");
-    mainHandlers.tmrAnimation_Timer = Counter("tmrAnimation_Timer");
-    mainHandlers.optSearchAll_Click = Counter("optSearchAll_Click");
-    mainHandlers.optDrive_Click = Counter("optDrive_Click");
-    mainHandlers.cmdExit_Click = Counter("cmdExit_Click");
-    main.Connect(std::move(mainHandlers));
-    win32::FoundWindowHandlers foundHandlers;
-    foundHandlers.cmdDelete_Click = Counter("cmdDelete_Click");
-    foundHandlers.cmdClose_Click = Counter("cmdClose_Click");
-    found.Connect(std::move(foundHandlers));
-  }
-
-  std::function<void()> Counter(const std::string& name) {
-    return [this, name] { ++calls[name]; };
-  }
 
   // The controls that take the focus, one Tab after another, from `start`.
   std::vector<std::string> TabStops(win32::TopLevelWindow& window, const char* start, size_t count,
@@ -60,9 +38,9 @@ class WindowKeysTest : public ::testing::Test {
     return stops;
   }
 
-  std::map<std::string, int> calls;
-  MainWindow main{{L"C:\\"}, L"C:\\users"};
-  FoundWindow found;
+  WindowsContext w;
+  win32::Win32MainWindow main{w.context};
+  win32::Win32FoundWindow& found = *main.Found();
 };
 
 const std::vector<const char*> kMainFocusable = {"optSearchAll", "optDrive",  "Drive1",
@@ -100,20 +78,22 @@ TEST_F(WindowKeysTest, ArrowKeysMoveTheSelectionWithinTheOptions) {
   EXPECT_EQ(GetFocus(), main.Control("optDrive"));
   EXPECT_EQ(SendMessageW(main.Control("optDrive"), BM_GETCHECK, 0, 0), BST_CHECKED);
   EXPECT_EQ(SendMessageW(main.Control("optSearchAll"), BM_GETCHECK, 0, 0), BST_UNCHECKED);
-  EXPECT_EQ(calls["optDrive_Click"], 1);
+  EXPECT_TRUE(IsWindowEnabled(main.Control("Drive1")));  // optDrive_Click ran
 }
 
 TEST_F(WindowKeysTest, AltAndALetterPressesTheButtonWithThatAccessKey) {
   main.SetVisible(true);
   SetFocus(main.Control("optSearchAll"));
-  DialogKey(main.Handle(), main.Control("optSearchAll"), WM_SYSCHAR, L'e');
   DialogKey(main.Handle(), main.Control("optSearchAll"), WM_SYSCHAR, L's');
-  found.SetVisible(true);
+  EXPECT_TRUE(found.Visible());  // the search ran and showed its results
   SetFocus(found.Control("List1"));
   DialogKey(found.Handle(), found.Control("List1"), WM_SYSCHAR, L'd');
+  EXPECT_EQ(w.messages.texts.size(), 1u);  // no line selected: nothing to delete
   DialogKey(found.Handle(), found.Control("List1"), WM_SYSCHAR, L'c');
-  EXPECT_EQ(calls, (std::map<std::string, int>{
-                       {"cmdExit_Click", 1}, {"cmdSearch_Click", 1}, {"cmdDelete_Click", 1}, {"cmdClose_Click", 1}}));
+  EXPECT_FALSE(found.Visible());
+  SetFocus(main.Control("optSearchAll"));
+  DialogKey(main.Handle(), main.Control("optSearchAll"), WM_SYSCHAR, L'e');
+  EXPECT_EQ(w.programEnded, 1);
 }
 
 TEST_F(WindowKeysTest, EnterAndEscPressNoButton) {
@@ -121,19 +101,24 @@ TEST_F(WindowKeysTest, EnterAndEscPressNoButton) {
   SetFocus(main.Control("optSearchAll"));
   DialogKey(main.Handle(), main.Control("optSearchAll"), WM_KEYDOWN, VK_RETURN);
   DialogKey(main.Handle(), main.Control("optSearchAll"), WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_FALSE(found.Visible());
   found.SetVisible(true);
   SetFocus(found.Control("List1"));
   DialogKey(found.Handle(), found.Control("List1"), WM_KEYDOWN, VK_RETURN);
   DialogKey(found.Handle(), found.Control("List1"), WM_KEYDOWN, VK_ESCAPE);
-  EXPECT_TRUE(calls.empty());
+  EXPECT_TRUE(found.Visible());
+  EXPECT_TRUE(w.messages.texts.empty());
+  EXPECT_EQ(w.programEnded, 0);
 }
 
 TEST_F(WindowKeysTest, FrameCloseControlsExitAndHide) {
-  SendMessageW(main.Handle(), WM_CLOSE, 0, 0);
+  found.SetVisible(true);
   SendMessageW(found.Handle(), WM_CLOSE, 0, 0);
-  EXPECT_EQ(calls, (std::map<std::string, int>{{"cmdExit_Click", 1}, {"cmdClose_Click", 1}}));
-  EXPECT_TRUE(IsWindow(main.Handle()));
+  EXPECT_FALSE(found.Visible());
   EXPECT_TRUE(IsWindow(found.Handle()));
+  SendMessageW(main.Handle(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(w.programEnded, 1);
+  EXPECT_TRUE(IsWindow(main.Handle()));
 }
 
 }  // namespace

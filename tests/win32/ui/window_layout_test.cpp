@@ -18,9 +18,6 @@
 namespace dustvane::testing {
 namespace {
 
-using win32::FoundWindow;
-using win32::MainWindow;
-
 struct Placement {
   const char* name;
   int left, top, width, height;
@@ -59,8 +56,9 @@ LOGFONTW FontOf(HWND control) {
 class WindowLayoutTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { InitControls(); }
-  MainWindow main{{L"C:\\"}, L"C:\\users"};
-  FoundWindow found;
+  WindowsContext w;
+  win32::Win32MainWindow main{w.context};
+  win32::Win32FoundWindow& found = *main.Found();
 };
 
 TEST_F(WindowLayoutTest, MainWindowControlsStandAtTheirTwips) {
@@ -109,7 +107,79 @@ TEST_F(WindowLayoutTest, MovingToAScreenOfAnotherDpiLaysTheWindowOutAgainAtIt) {
   EXPECT_EQ(got.right, want.right);
   EXPECT_EQ(got.bottom, want.bottom);
   const LOGFONTW font = FontOf(found.Control("cmdClose"));
-  EXPECT_EQ(font.lfHeight, win32::MessageFont(kDpi).lfHeight);
+  EXPECT_EQ(font.lfHeight, win32::DialogFont(kDpi).lfHeight);
+}
+
+// How a control draws its caption: where the text may go inside the control.
+enum class Drawn { Button, Option, Frame, Label };
+
+// The caption's size in the control's own font, without its access-key mark:
+// its width, and the height of its letters (the font's cell without the
+// leading above them, where unaccented letters draw nothing).
+SIZE CaptionExtent(HWND control) {
+  std::wstring caption = Text(control);
+  if (const size_t mark = caption.find(L'&'); mark != std::wstring::npos) caption.erase(mark, 1);
+  HDC dc = GetDC(control);
+  HGDIOBJ previous = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(dc, &metrics);
+  extent.cy = metrics.tmHeight - metrics.tmInternalLeading;
+  SelectObject(dc, previous);
+  ReleaseDC(control, dc);
+  return extent;
+}
+
+// The room a control leaves its caption at `dpi`: a push button draws a
+// two-pixel border and a focus rectangle a pixel inside it on either side;
+// an option draws its 13-pixel indicator and a 4-pixel gap before the text;
+// a frame starts its caption 8 pixels in and leaves as much at the end.
+SIZE CaptionRoom(HWND control, Drawn drawn, UINT dpi) {
+  RECT client{};
+  GetClientRect(control, &client);
+  const auto px = [dpi](int pixelsAt96) { return MulDiv(pixelsAt96, static_cast<int>(dpi), 96); };
+  switch (drawn) {
+    case Drawn::Button:
+      return {client.right - 2 * px(3), client.bottom - 2 * px(2)};
+    case Drawn::Option:
+      return {client.right - px(13 + 4), client.bottom};
+    case Drawn::Frame:
+      return {client.right - 2 * px(8), client.bottom};
+    case Drawn::Label:
+      break;
+  }
+  return {client.right, client.bottom};
+}
+
+TEST_F(WindowLayoutTest, EveryCaptionFitsItsControlAt96And144Dpi) {
+  struct Caption {
+    win32::TopLevelWindow* window;
+    const char* name;
+    Drawn drawn;
+  };
+  const Caption captions[] = {
+      {&main, "lblTitle", Drawn::Label},       {&main, "frmeSearchDrives", Drawn::Frame},
+      {&main, "optSearchAll", Drawn::Option},  {&main, "optDrive", Drawn::Option},
+      {&main, "optFolder", Drawn::Option},     {&main, "cmdSearch", Drawn::Button},
+      {&main, "cmdExit", Drawn::Button},       {&found, "lblFound", Drawn::Label},
+      {&found, "lblFiles", Drawn::Label},      {&found, "cmdDelete", Drawn::Button},
+      {&found, "cmdClose", Drawn::Button},
+  };
+  for (UINT dpi : {96u, 144u}) {
+    RECT suggested{10, 10, 600, 500};
+    for (win32::TopLevelWindow* window : {static_cast<win32::TopLevelWindow*>(&main),
+                                          static_cast<win32::TopLevelWindow*>(&found)}) {
+      SendMessageW(window->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    }
+    for (const Caption& c : captions) {
+      HWND control = c.window->Control(c.name);
+      const SIZE text = CaptionExtent(control);
+      const SIZE room = CaptionRoom(control, c.drawn, dpi);
+      EXPECT_LE(text.cx, room.cx) << c.name << " at " << dpi << " dpi, in " << FontOf(control).lfFaceName;
+      EXPECT_LE(text.cy, room.cy) << c.name << " at " << dpi << " dpi, in " << FontOf(control).lfFaceName;
+    }
+  }
 }
 
 TEST_F(WindowLayoutTest, CaptionsAndFrameButtons) {
@@ -139,7 +209,7 @@ TEST_F(WindowLayoutTest, WindowsOpenCentredOnTheWorkArea) {
   }
 }
 
-TEST_F(WindowLayoutTest, TitleInItsOwnFontAndEveryOtherControlInTheMessageFont) {
+TEST_F(WindowLayoutTest, TitleInItsOwnFontAndEveryOtherControlInTheDialogFont) {
   const UINT dpi = win32::WindowDpi(main.Handle());
   const LOGFONTW title = FontOf(main.Control("lblTitle"));
   EXPECT_STREQ(title.lfFaceName, L"MS Sans Serif");
@@ -149,15 +219,14 @@ TEST_F(WindowLayoutTest, TitleInItsOwnFontAndEveryOtherControlInTheMessageFont) 
   EXPECT_EQ(titleStyle & SS_TYPEMASK, SS_CENTER);
   EXPECT_TRUE(titleStyle & WS_BORDER);
 
-  const LOGFONTW message = win32::MessageFont(dpi);
   for (const char* name :
        {"cmdExit", "cmdSearch", "frmeSearchDrives", "optFolder", "Drive1", "optDrive", "optSearchAll"}) {
     const LOGFONTW font = FontOf(main.Control(name));
-    EXPECT_STREQ(font.lfFaceName, message.lfFaceName) << name;
-    EXPECT_EQ(font.lfHeight, message.lfHeight) << name;
+    EXPECT_STREQ(font.lfFaceName, L"MS Shell Dlg 2") << name;
+    EXPECT_EQ(font.lfHeight, -MulDiv(8, static_cast<int>(dpi), 72)) << name;
   }
   for (const char* name : {"List1", "lblFound", "Text3", "lblFiles", "cmdDelete", "cmdClose", "txtSizeSummary"}) {
-    EXPECT_STREQ(FontOf(found.Control(name)).lfFaceName, message.lfFaceName) << name;
+    EXPECT_STREQ(FontOf(found.Control(name)).lfFaceName, L"MS Shell Dlg 2") << name;
   }
 }
 

@@ -12,6 +12,11 @@ void InitControls() {
   (void)done;
 }
 
+WindowsContext::WindowsContext()
+    : context{fileSystem, messages, P("/r"), {L"C:\\"}, L"C:\\users", [this] { ++programEnded; }, ","} {
+  fileSystem.AddFolder(P("/r"));
+}
+
 RECT ClientRect(HWND control) {
   RECT rect{};
   GetWindowRect(control, &rect);

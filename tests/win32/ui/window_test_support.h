@@ -4,10 +4,23 @@
 
 #include <string>
 
+#include "tests/support/fake_file_system.h"
+#include "ui/app_context.h"
+
 namespace dustvane::testing {
 
 // Common controls are registered once per test process.
 void InitControls();
+
+// What the program's windows are given, with a scripted file system in place
+// of the disk (its local disk is "\r") and a message box that records.
+struct WindowsContext {
+  WindowsContext();
+  FakeFileSystem fileSystem;
+  RecordingMessages messages;
+  int programEnded = 0;
+  AppContext context;
+};
 
 // A control's rectangle in its window's client coordinates, in pixels.
 RECT ClientRect(HWND control);

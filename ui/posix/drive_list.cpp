@@ -1,13 +1,15 @@
 // Drive1's list on POSIX systems: the mounted file systems a user would
 // search, shown by their mount points.
 
+#include "ui/posix/drive_list.h"
+
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <string_view>
 
-#include "search/posix/mount_table.h"
 #include "ui/drive_list.h"
+#include "ui/path_text.h"
 
 namespace dustvane {
 
@@ -37,15 +39,22 @@ std::vector<PathString> DrivesAmong(const std::vector<Mount>& mounts) {
   std::vector<PathString> drives;
   for (const Mount& mount : mounts) {
     if (!IsUserFileSystem(mount)) continue;
-    // Containers bind single files (/etc/hosts) as mounts; only folders are drives.
-    struct stat st {};
-    if (stat(mount.point.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) continue;
     // A folder mounted over more than once is one drive to the user.
     if (std::find(drives.begin(), drives.end(), mount.point) != drives.end()) continue;
     drives.push_back(mount.point);
   }
   if (drives.empty()) drives.push_back("/");
   return drives;
+}
+
+std::string DriveText(const PathString& root) { return DisplayPath(root); }
+
+std::optional<std::string> DriveTextFromVolume(const PathString& root) {
+  // Containers bind single files (/etc/hosts) as mounts, and a mount point
+  // may have gone since: only folders are drives.
+  struct stat st {};
+  if (stat(root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
+  return DisplayPath(root);
 }
 
 }  // namespace dustvane

@@ -1,0 +1,50 @@
+#include "ui/drive_queries.h"
+
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+namespace dustvane {
+
+// What the helpers share with the list, and keep alive while they wait.
+struct DriveQueries::Shared {
+  std::mutex mutex;
+  std::vector<Answer> answers;
+  std::function<void()> answered;
+  std::chrono::steady_clock::time_point deadline;
+  bool closed = false;
+};
+
+DriveQueries::DriveQueries(const std::vector<PathString>& roots, Ask ask, std::function<void()> answered,
+                           std::chrono::milliseconds bound)
+    : shared_(std::make_shared<Shared>()) {
+  shared_->answered = std::move(answered);
+  shared_->deadline = std::chrono::steady_clock::now() + bound;
+  for (size_t drive = 0; drive < roots.size(); ++drive) {
+    try {
+      std::thread([shared = shared_, ask, root = roots[drive], drive] {
+        std::optional<std::string> text = ask(root);
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        if (shared->closed || std::chrono::steady_clock::now() > shared->deadline) return;
+        shared->answers.push_back({drive, std::move(text)});
+        shared->answered();
+      }).detach();
+    } catch (const std::system_error&) {
+      // No thread to spare: this drive keeps what it shows.
+    }
+  }
+}
+
+DriveQueries::~DriveQueries() {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  shared_->closed = true;
+  shared_->answered = nullptr;
+}
+
+std::vector<DriveQueries::Answer> DriveQueries::TakeAnswers() {
+  std::lock_guard<std::mutex> lock(shared_->mutex);
+  return std::exchange(shared_->answers, {});
+}
+
+}  // namespace dustvane
