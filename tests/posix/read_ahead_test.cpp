@@ -115,7 +115,7 @@ long StatusKb(const std::string& field) {
 }
 
 // How far a search of `root` raises the peak memory of a process of its own.
-long PeakMemoryGrowthKb(ReadAheadMode mode, const std::string& root) {
+[[maybe_unused]] long PeakMemoryGrowthKb(ReadAheadMode mode, const std::string& root) {
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return -1;
   testing::InChildProcess([&] {
@@ -313,12 +313,12 @@ TEST_F(ReadAheadTest, ASearchEndsThoughAHelperWaitsOnAFileSystemThatNeverAnswers
   EXPECT_EQ(code, 0);
 }
 
+// Sanitizers keep freed memory for a while, so peak memory tells nothing
+// there: the sanitizer build leaves this test out rather than skip it.
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
 // The helpers' memory stays the same whatever the size of the folders they
 // read; the walk's own grows with the widest folder, as it must.
 TEST_F(ReadAheadTest, HelpersTakeAFixedAmountOfMemoryWhateverTheFoldersSize) {
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-  GTEST_SKIP() << "a sanitizer's allocator keeps freed memory for a while: peak memory tells nothing here";
-#endif
   // Ten folders of 8,000 entries with names of 200 bytes: 1.6 MB of names each.
   for (int folder = 0; folder < 10; ++folder) {
     const std::string name = "wide" + std::to_string(folder);
@@ -336,6 +336,7 @@ TEST_F(ReadAheadTest, HelpersTakeAFixedAmountOfMemoryWhateverTheFoldersSize) {
   EXPECT_GT(alone, 1000);  // the walk did hold a wide folder's listing
   EXPECT_LE(helped, alone + 8 * 1024);
 }
+#endif
 
 TEST_F(ReadAheadTest, NoHelperThreadOrFolderOutlivesASearchEvenOneEndedByAMessage) {
   MakeGeneratedTree();
