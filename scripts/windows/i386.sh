@@ -76,12 +76,18 @@ remove_entries_of_ended_runs() {
 # Registers qemu for i386 programs under this run's own name, installing
 # qemu-user from backports first when it is missing or too old. As root only.
 # The caller removes the entry again with stop_emulating_32bit, on every exit.
+# Each step checks itself: callers test this function with `if`, where
+# errexit does not hold, and a step that fails as root is a failure, not a
+# machine that cannot run 32-bit programs.
 emulate_32bit() {
   qemu_is_recent || install_from_backports qemu-user
-  mountpoint -q "$binfmt" || mount -t binfmt_misc "$binfmt_mount_source" "$binfmt"
+  qemu_is_recent || { echo "windows 32-bit: FAILED: no qemu-user 10 or newer after installing it"; exit 1; }
+  mountpoint -q "$binfmt" || mount -t binfmt_misc "$binfmt_mount_source" "$binfmt" ||
+    { echo "windows 32-bit: FAILED: could not mount binfmt_misc on $binfmt"; exit 1; }
   remove_entries_of_ended_runs
   i386_entry="$binfmt/$i386_entry_prefix$$"
-  i386_registration "$(basename "$i386_entry")" >"$binfmt/register"
+  i386_registration "$(basename "$i386_entry")" >"$binfmt/register" ||
+    { echo "windows 32-bit: FAILED: binfmt_misc refused the entry $(basename "$i386_entry")"; exit 1; }
 }
 
 # Removes this run's entry, and unmounts binfmt_misc if a run of this script

@@ -30,15 +30,16 @@ source "$here/wine.sh"
 source "$here/windows-input.sh"
 program="$build/app/win32/dustvane.exe"
 window_text="$build/tests/win32/window-text.exe"
-fail() { echo "unanswering drive ($WINEARCH): FAILED: $*"; exit 1; }
+stage="unanswering drive ($WINEARCH)"
+fail() { echo "$stage: FAILED: $*"; end_stage "$stage" 0 1 0; }
 
-if [ -z "${DUSTVANE_HUNG_DRIVE:-}" ]; then
+if [ -z "${DUSTVANE_UNANSWERING_DRIVE:-}" ]; then
   if [ "$(id -u)" -ne 0 ]; then
-    cannot_run_here "unanswering drive ($WINEARCH)" "needs root to mount a file system that never answers"
-    exit "$skipped_status"
+    cannot_run_here "$stage" "needs root to mount a file system that never answers"
+    end_stage "$stage" 0 0 1
   fi
   tool="${DUSTVANE_BUILD_DIR:-$top/build}/tests/with-unanswering-mount"
-  work=$(mktemp -d /tmp/dustvane-wine-hung-XXXXXX)
+  work=$(mktemp -d /tmp/dustvane-wine-unanswering-XXXXXX)
   trap 'rm -rf "$work"' EXIT
   if [ ! -x "$tool" ]; then
     # Two files and no library: built here when the Linux build has not.
@@ -51,9 +52,10 @@ if [ -z "${DUSTVANE_HUNG_DRIVE:-}" ]; then
   # Wine's server must run inside the namespace to see the mount.
   wineserver -k 2>/dev/null || true
   status=0
-  DUSTVANE_HUNG_DRIVE="$work/drive" "$tool" "$work/drive/.windows-label" bash "$0" "$@" || status=$?
-  if [ "$status" = 77 ]; then
-    cannot_run_here "unanswering drive ($WINEARCH)" "this machine does not allow the mount (no /dev/fuse or no mount namespaces)"
+  DUSTVANE_UNANSWERING_DRIVE="$work/drive" "$tool" "$work/drive/.windows-label" bash "$0" "$@" || status=$?
+  if [ "$status" = "$skipped_status" ]; then
+    cannot_run_here "$stage" "this machine does not allow the mount (no /dev/fuse or no mount namespaces)"
+    end_stage "$stage" 0 0 1
   fi
   exit "$status"
 fi
@@ -66,18 +68,18 @@ cleanup() {
   rm -f "$WINEPREFIX/dosdevices/h:"
 }
 trap cleanup EXIT
-ln -sfn "$DUSTVANE_HUNG_DRIVE" "$WINEPREFIX/dosdevices/h:"
+ln -sfn "$DUSTVANE_UNANSWERING_DRIVE" "$WINEPREFIX/dosdevices/h:"
 
 seconds_since() { awk -v a="$1" -v b="$(date +%s.%N)" 'BEGIN { printf "%.1f", b - a }'; }
 started=$(date +%s.%N)
 wine cmd.exe /c exit >/dev/null 2>&1 || true
-echo "unanswering drive ($WINEARCH): Wine itself started in $(seconds_since "$started") s"
+echo "$stage: Wine itself started in $(seconds_since "$started") s"
 started=$(date +%s.%N)
 wine "$program" >/dev/null 2>&1 &
 program_pid=$!
 main=$(find_window '^Dustvane$' 60) || true
 [ -n "$main" ] || fail "the main window did not appear within 60 s"
-echo "unanswering drive ($WINEARCH): the main window appeared after $(seconds_since "$started") s"
+echo "$stage: the main window appeared after $(seconds_since "$started") s"
 
 # The window answers the user: the Drive: option enables the drive list.
 xdotool windowfocus --sync "$main"
@@ -86,4 +88,4 @@ wait_enabled Dustvane 105 || fail "Drive1 was not enabled by the Drive: option"
 click_control "$main" Dustvane 108
 timeout 20 tail --pid="$program_pid" -f /dev/null || fail "the program did not end on Exit"
 program_pid=""
-echo "unanswering drive ($WINEARCH): 1 passed, 0 failed"
+end_stage "$stage" 1 0 0
