@@ -83,17 +83,7 @@ main=$(find_window '^Dustvane$') || true
 [ -n "$main" ] || fail "the main window did not appear"
 xdotool windowfocus --sync "$main"
 
-# Drive: option, then T: from Drive1 by its first letter, once Drive1 is
-# enabled (a busy machine may take a moment to handle the click).
-click_control "$main" Dustvane 103
-wait_enabled Dustvane 105 || true
-for _ in 1 2 3; do
-  click_control "$main" Dustvane 105
-  press t Return
-  drive=$(control_text Dustvane 105)
-  [ "${drive:0:2}" = "T:" ] && break
-done
-[ "${drive:0:2}" = "T:" ] || fail "Drive1 shows '$drive', not drive T:"
+pick_drive "$main" t
 xdotool windowfocus --sync "$main"
 press alt+s
 found=$(find_window '^Found$') || true

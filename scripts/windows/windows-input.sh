@@ -29,3 +29,20 @@ wait_enabled() {
   done
   return 1
 }
+
+# Picks drive $2 (its letter) in Drive1 of the main window $1: the Drive:
+# option, then the letter typed into the list once it is enabled (a busy
+# machine may take a moment to handle the click). Fails when Drive1 does not
+# come to show that drive.
+pick_drive() {
+  local drive= _
+  click_control "$1" Dustvane 103   # optDrive
+  wait_enabled Dustvane 105 || true
+  for _ in 1 2 3; do
+    click_control "$1" Dustvane 105
+    press "$2" Return
+    drive=$(control_text Dustvane 105)
+    [ "${drive:0:2}" = "${2^^}:" ] && return 0
+  done
+  fail "Drive1 shows '$drive', not drive ${2^^}:"
+}
