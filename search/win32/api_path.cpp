@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 #include "search/win32/win32_failure.h"
 
 namespace dustvane {
@@ -41,16 +39,13 @@ Result<PathString> ApiPath(const PathString& path) {
 Result<PathString> FullRoot(const PathString& root) {
   if (StartsWith(root, kExactPrefix)) return root;
   if (root.empty()) return Win32Failure(ERROR_PATH_NOT_FOUND);
-  std::vector<wchar_t> buffer(MAX_PATH);
-  PathString full;
+  PathString full(MAX_PATH, L'\0');
   while (true) {
-    const DWORD length = GetFullPathNameW(root.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
+    const DWORD length = GetFullPathNameW(root.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length == 0) return Win32Failure(GetLastError());
-    if (length < buffer.size()) {
-      full.assign(buffer.data(), length);
-      break;
-    }
-    buffer.resize(length);  // too small: `length` is the size needed
+    const bool fitted = length < full.size();
+    full.resize(length);  // too small: `length` is the size needed
+    if (fitted) break;
   }
   // Once cleaned, a "\\.\" path means what the same path after "\\?\" does.
   if (StartsWith(full, kDevicePrefix)) full[2] = L'?';

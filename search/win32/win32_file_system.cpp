@@ -35,13 +35,11 @@ Attributes QueryAttributes(DWORD bits) {
   return attributes;
 }
 
-// Where the folder part of a pattern ends: after its last separator, or after
-// a bare drive ("C:*.tmp").
+// Where the folder part of a pattern ends: after its last separator. ApiPath
+// refuses the folder of a pattern without one ("C:*.tmp") or with a "/".
 size_t FolderPartLength(const PathString& pattern) {
   const size_t separator = pattern.find_last_of(L"\\/");
-  if (separator != PathString::npos) return separator + 1;
-  if (pattern.size() >= 2 && pattern[1] == L':') return 2;
-  return 0;
+  return separator == PathString::npos ? 0 : separator + 1;
 }
 
 class Win32FileSystem final : public FileSystem {

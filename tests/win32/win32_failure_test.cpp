@@ -37,7 +37,7 @@ TEST(Win32FailureTest, AnErrorWithoutSystemTextStillHasADescription) {
   EXPECT_EQ(failure.description, "Unknown error");
 }
 
-TEST(Win32FailureTest, Utf8FromWideEncodesEveryPlaneAndReplacesLoneSurrogates) {
+TEST(WideTextTest, Utf8FromWideEncodesEveryPlaneAndReplacesLoneSurrogates) {
   EXPECT_EQ(Utf8FromWide(L""), "");
   EXPECT_EQ(Utf8FromWide(L"Path"), "Path");
   EXPECT_EQ(Utf8FromWide(L"\u00e9\u20ac"), "\xc3\xa9\xe2\x82\xac");
