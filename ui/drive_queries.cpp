@@ -13,7 +13,6 @@ struct DriveQueries::Shared {
   std::vector<Answer> answers;
   std::function<void()> answered;
   std::chrono::steady_clock::time_point deadline;
-  bool closed = false;
 };
 
 DriveQueries::DriveQueries(const std::vector<PathString>& roots, Ask ask, std::function<void()> answered,
@@ -26,7 +25,7 @@ DriveQueries::DriveQueries(const std::vector<PathString>& roots, Ask ask, std::f
       std::thread([shared = shared_, ask, root = roots[drive], drive] {
         std::optional<std::string> text = ask(root);
         std::lock_guard<std::mutex> lock(shared->mutex);
-        if (shared->closed || std::chrono::steady_clock::now() > shared->deadline) return;
+        if (!shared->answered || std::chrono::steady_clock::now() > shared->deadline) return;
         shared->answers.push_back({drive, std::move(text)});
         shared->answered();
       }).detach();
@@ -38,8 +37,7 @@ DriveQueries::DriveQueries(const std::vector<PathString>& roots, Ask ask, std::f
 
 DriveQueries::~DriveQueries() {
   std::lock_guard<std::mutex> lock(shared_->mutex);
-  shared_->closed = true;
-  shared_->answered = nullptr;
+  shared_->answered = nullptr;  // the list is gone: answers from now on are dropped
 }
 
 std::vector<DriveQueries::Answer> DriveQueries::TakeAnswers() {

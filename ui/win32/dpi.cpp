@@ -4,6 +4,8 @@ namespace dustvane::win32 {
 
 namespace {
 
+constexpr int kDialogFontPoints = 8;
+
 template <class Function>
 Function UserFunction(const char* name) {
   HMODULE user32 = GetModuleHandleW(L"user32.dll");

@@ -23,7 +23,6 @@ SIZE OuterSizeForClient(HWND window, int clientWidth, int clientHeight, UINT dpi
 // Windows maps "MS Shell Dlg 2" to, whose character cell the controls' sizes
 // allow for. Not the desktop's message font, which Windows 10 and 11 set to
 // a 9-point face that would no longer fit the captions.
-inline constexpr int kDialogFontPoints = 8;
 LOGFONTW DialogFont(UINT dpi);
 
 }  // namespace dustvane::win32

@@ -20,7 +20,6 @@ class Win32MainWindow final : public TopLevelWindow {
   explicit Win32MainWindow(AppContext& context);
   ~Win32MainWindow() override;
 
-  frmMain& Form() { return *form_; }
   // The results window, made (hidden) if it was not yet; null when it cannot be made.
   Win32FoundWindow* Found();
 

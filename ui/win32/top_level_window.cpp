@@ -51,12 +51,16 @@ Failure CreationFailureNow() {
 }  // namespace
 
 TopLevelWindow::~TopLevelWindow() {
-  accessibleNames_.Clear();
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
+  Destroy();
   if (dialogFont_) DeleteObject(dialogFont_);
+}
+
+void TopLevelWindow::Destroy() {
+  accessibleNames_.Clear();
+  if (!window_) return;
+  SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+  DestroyWindow(window_);
+  window_ = nullptr;
 }
 
 TopLevelWindow* TopLevelWindow::FromHandle(HWND window) {
@@ -97,10 +101,7 @@ void TopLevelWindow::Create(const wchar_t* className, const std::wstring& captio
   if (creationFailure_) {
     // Half a window would be worse than none: its handlers would work on
     // controls that are not there.
-    accessibleNames_.Clear();
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-    window_ = nullptr;
+    Destroy();
     return;
   }
   ApplyDpi(WindowDpi(window_));

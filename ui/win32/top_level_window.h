@@ -83,6 +83,8 @@ class TopLevelWindow : public WindowControl {
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void ApplyDpi(UINT dpi);
+  // Takes the window down without a call back into this object.
+  void Destroy();
   void FitClientArea();
 
   HWND window_ = nullptr;

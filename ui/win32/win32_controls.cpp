@@ -44,20 +44,20 @@ void Win32Text::SetText(const std::string& text) {
 
 Win32DriveList::~Win32DriveList() = default;
 
-void Win32DriveList::Attach(HWND combo, std::vector<PathString> roots, const PathString& startFolder) {
+void Win32DriveList::Attach(HWND combo, std::vector<PathString> drives, const PathString& homeFolder) {
   handle_ = combo;
-  roots_ = std::move(roots);
-  // Each line keeps its drive's position in roots_, which lines leaving the
+  drives_ = std::move(drives);
+  // Each line keeps its drive's position in drives_, which lines leaving the
   // list do not change.
-  for (size_t drive = 0; drive < roots_.size(); ++drive) {
+  for (size_t drive = 0; drive < drives_.size(); ++drive) {
     const LRESULT line =
-        SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(DriveText(roots_[drive])).c_str()));
+        SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(DriveText(drives_[drive])).c_str()));
     SendMessageW(handle_, CB_SETITEMDATA, static_cast<WPARAM>(line), static_cast<LPARAM>(drive));
   }
-  SendMessageW(handle_, CB_SETCURSEL, DriveHolding(roots_, startFolder), 0);
+  SendMessageW(handle_, CB_SETCURSEL, DriveHolding(drives_, homeFolder), 0);
   HWND window = GetParent(handle_);
   queries_ = std::make_unique<DriveQueries>(
-      roots_, &DriveTextFromVolume, [window] { PostMessageW(window, kDriveAnswersMessage, 0, 0); },
+      drives_, &DriveTextFromVolume, [window] { PostMessageW(window, kDriveAnswersMessage, 0, 0); },
       kDriveAnswerBound);
 }
 
@@ -65,7 +65,7 @@ PathString Win32DriveList::Drive() const {
   const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
   if (chosen == CB_ERR) return PathString();
   const auto drive = static_cast<size_t>(SendMessageW(handle_, CB_GETITEMDATA, static_cast<WPARAM>(chosen), 0));
-  return drive < roots_.size() ? roots_[drive] : PathString();
+  return drive < drives_.size() ? drives_[drive] : PathString();
 }
 
 void Win32DriveList::SetEnabled(bool enabled) { EnableWindow(handle_, enabled); }
@@ -137,6 +137,9 @@ void Win32List::ShowLines() {
   SendMessageW(handle_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
   SendMessageW(handle_, WM_SETREDRAW, TRUE, 0);
   InvalidateRect(handle_, nullptr, TRUE);
+  // The window's font may be replaced (a new DPI) before the next fill, and
+  // a font must not be deleted while a DC holds it.
+  if (measuring_) SelectObject(measuring_, GetStockObject(DEFAULT_GUI_FONT));
 }
 
 void Win32List::MeasureInFont(HFONT font) {

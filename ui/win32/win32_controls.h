@@ -22,6 +22,7 @@ namespace dustvane::win32 {
 class Win32Control {
  public:
   HWND Handle() const { return handle_; }
+  void Attach(HWND control) { handle_ = control; }
 
  protected:
   HWND handle_ = nullptr;
@@ -29,14 +30,12 @@ class Win32Control {
 
 class Win32Button : public ButtonControl, public Win32Control {
  public:
-  void Attach(HWND button) { handle_ = button; }
   void SetCaption(const std::string& caption) override;
   void SetEnabled(bool enabled) override;
 };
 
 class Win32Option : public OptionControl, public Win32Control {
  public:
-  void Attach(HWND option) { handle_ = option; }
   bool Value() const override;
 };
 
@@ -57,7 +56,6 @@ class Win32ActivityBar : public ActivityBarControl, public Win32Control {
 
 class Win32Text : public TextControl, public Win32Control {
  public:
-  void Attach(HWND edit) { handle_ = edit; }
   void SetText(const std::string& text) override;
 };
 
@@ -75,9 +73,9 @@ class Win32DriveList : public DriveListControl, public Win32Control {
   Win32DriveList(const Win32DriveList&) = delete;
   Win32DriveList& operator=(const Win32DriveList&) = delete;
 
-  // Fills the list, chooses the drive that holds `startFolder`, and asks the
+  // Fills the list, chooses the drive that holds `homeFolder`, and asks the
   // drives' volumes.
-  void Attach(HWND combo, std::vector<PathString> roots, const PathString& startFolder);
+  void Attach(HWND combo, std::vector<PathString> drives, const PathString& homeFolder);
   PathString Drive() const override;
   void SetEnabled(bool enabled) override;
   // Shows what the volumes have told since the last call.
@@ -86,7 +84,7 @@ class Win32DriveList : public DriveListControl, public Win32Control {
  private:
   void ShowAnswer(LRESULT line, const DriveQueries::Answer& answer);
 
-  std::vector<PathString> roots_;
+  std::vector<PathString> drives_;
   std::unique_ptr<DriveQueries> queries_;
 };
 
@@ -105,7 +103,6 @@ class Win32List : public ListControl, public Win32Control {
   Win32List(const Win32List&) = delete;
   Win32List& operator=(const Win32List&) = delete;
 
-  void Attach(HWND list) { handle_ = list; }
   void Clear() override;
   MaybeFailure AddItem(const PathString& line) override;
   PathString SelectedPath() const override;
