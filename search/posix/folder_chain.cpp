@@ -156,16 +156,9 @@ bool FolderChain::ClimbTo(size_t target) {
       budget_.GiveBack();
       return false;
     }
-    Level& above = levels_[at - 1];
-    above.fd = up.value();
     Release(levels_[at]);
     firstOpen_ = at - 1;
-    const std::optional<FolderRecord> left = above.record;
-    above.record.reset();
-    const FolderRecord* now = Record(at - 1);
-    if (!left || now == nullptr || !(now->identity == left->identity)) {
-      above.record = left;
-      Release(above);
+    if (!TakeIfSame(at - 1, up.value())) {
       firstOpen_ = at;
       return false;
     }
@@ -180,21 +173,14 @@ MaybeFailure FolderChain::ReopenByNames(size_t target) {
   while (levels_[at].fd < 0) --at;
   for (++at; at <= target; ++at) {
     Result<int> fd = OpenChildOf(at - 1, std::string(Name(at)));
-    Level& level = levels_[at];
-    const std::optional<FolderRecord> left = level.record;
-    level.record.reset();
-    if (fd.ok() && fd.value() >= 0) level.fd = fd.value();
-    const FolderRecord* now = level.fd >= 0 ? Record(at) : nullptr;
-    if (!fd.ok() || !left || now == nullptr || !(now->identity == left->identity)) {
-      // A folder replaced since it was given back, even by one moved here
-      // from elsewhere, is not the one the walk was in.
-      level.record = left;
-      Release(level);
+    // A folder replaced since it was given back, even by one moved here from
+    // elsewhere, is not the one the walk was in.
+    if (!fd.ok() || fd.value() < 0 || !TakeIfSame(at, fd.value())) {
       ReleaseBelow(at - 1);
       firstOpen_ = std::max<size_t>(at - 1, 1);
       return fd.ok() ? ErrnoFailure(ENOENT) : fd.failure();
     }
-    if (at - 1 > 0 && at - 1 < target) CloseLevel(levels_[at - 1]);
+    if (at - 1 > 0 && at - 1 < target) CloseLevel(at - 1);
   }
   firstOpen_ = target;
   return std::nullopt;
@@ -240,19 +226,28 @@ void FolderChain::TakeDescriptor(size_t keep) {
 
 bool FolderChain::GiveBackOutermost(size_t keep) {
   if (firstOpen_ >= keep || firstOpen_ >= levels_.size()) return false;
-  CloseLevel(levels_[firstOpen_]);
+  CloseLevel(firstOpen_);
   ++firstOpen_;
   return true;
 }
 
-void FolderChain::CloseLevel(Level& level) {
+void FolderChain::CloseLevel(size_t level) {
   // Its record is read now, while the descriptor still holds the folder
   // opened at the start, so that a reopen can be checked against it.
-  if (!level.record && level.fd >= 0) {
-    Result<FolderRecord> record = ReadRecord(level.fd);
-    if (record.ok()) level.record = record.value();
-  }
+  Record(level);
+  Release(levels_[level]);
+}
+
+bool FolderChain::TakeIfSame(size_t at, int fd) {
+  Level& level = levels_[at];
+  const std::optional<FolderRecord> left = level.record;
+  level.fd = fd;
+  level.record.reset();
+  const FolderRecord* now = Record(at);
+  if (left && now != nullptr && now->identity == left->identity) return true;
+  level.record = left;
   Release(level);
+  return false;
 }
 
 void FolderChain::Release(Level& level) {

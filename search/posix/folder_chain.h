@@ -69,6 +69,8 @@ class FolderChain {
   // `folder` of this chain written from the system's root, as the mount
   // table writes paths: the root's own path may be relative or pass links.
   std::string AbsolutePath(const std::string& folder) const;
+  // The same for the folder of `level`, ending in "/".
+  std::string AbsolutePathOf(size_t level) const { return AbsolutePath(path_.substr(0, levels_[level].end)); }
   // Whether `identity` is that of a folder on the chain.
   bool Holds(const FolderIdentity& identity);
   // The mount table as it was when the walk began.
@@ -93,7 +95,11 @@ class FolderChain {
   Result<int> OpenChildOf(size_t parent, const std::string& name);
   void TakeDescriptor(size_t keep);
   bool GiveBackOutermost(size_t keep);
-  void CloseLevel(Level& level);
+  // Gives back the descriptor of `level`, keeping its record.
+  void CloseLevel(size_t level);
+  // Makes `fd` the descriptor of `level` when it holds the folder the level
+  // recorded before; otherwise closes it and keeps the record.
+  bool TakeIfSame(size_t level, int fd);
   void Release(Level& level);
 
   DescriptorBudget& budget_;

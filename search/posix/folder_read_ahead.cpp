@@ -134,6 +134,7 @@ std::optional<AheadSeed> FolderReadAhead::SeedAt(FolderChain& chain) {
   }
   AheadSeed seed;
   seed.from = std::make_shared<HeldFolder>(fd, shared_->descriptors);
+  seed.path = chain.AbsolutePathOf(from);
   struct statfs fs;
   seed.fineTimes = fstatfs(fd, &fs) == 0 && KeepsFineTimes(static_cast<long>(fs.f_type));
   for (size_t level = from + 1; level < chain.Depth(); ++level) seed.names.emplace_back(chain.Name(level));

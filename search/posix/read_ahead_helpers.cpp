@@ -26,10 +26,21 @@ constexpr size_t kCachedInARowToRest = 256;
 // entries are left to the walk (which reads the folder again, from the
 // cache), and the sub-folders past this to the walk alone. So a helper's
 // memory stays the same whatever the size of the folders.
-constexpr size_t kMostEntryBytes = 64 << 10;
-constexpr size_t kMostNameBytes = 64 << 10;
+constexpr size_t kMostEntryBytesAFolder = 64 << 10;
+constexpr size_t kMostNameBytesAFolder = 64 << 10;
 
 bool IsDotOrDotDot(std::string_view name) { return name == "." || name == ".."; }
+
+// A folder's path from the system's root, ending in "/", as the mount table
+// writes paths: where the helpers began, then the names down to it.
+std::string PathOf(const AheadFolder& folder) {
+  std::vector<const AheadFolder*> down;
+  const AheadFolder* at = &folder;
+  for (; at->parent != nullptr; at = at->parent.get()) down.push_back(at);
+  std::string path = at->seedPath;
+  for (auto it = down.rbegin(); it != down.rend(); ++it) path.append((*it)->name).push_back('/');
+  return path;
+}
 
 // What a helper works with, copied under the lock.
 struct Tools {
@@ -137,7 +148,7 @@ class Helper {
     }
     auto open = std::make_shared<HeldFolder>(fd.value(), shared_->descriptors);
     std::string_view along = seed.names.empty() ? std::string_view() : seed.names[0];
-    AheadFolderPtr at = List(std::move(open), AheadTask{}, seed.fineTimes, tools, along).folder;
+    AheadFolderPtr at = List(std::move(open), AheadTask{}, seed.path, seed.fineTimes, tools, along).folder;
     for (size_t i = 0; at != nullptr; ++i) {
       way.push_back(at);
       if (i == seed.names.size() || at->subFolders.empty() || !shared_->descriptors->Take()) break;
@@ -168,14 +179,16 @@ class Helper {
       return Listed();
     }
     const bool fineTimes = opened.value().crossed ? KeepsFineTimes(opened.value().magic) : task.parent->fineTimes;
-    return List(std::make_shared<HeldFolder>(opened.value().fd, shared_->descriptors), task, fineTimes, tools, along);
+    return List(std::make_shared<HeldFolder>(opened.value().fd, shared_->descriptors), task,
+                PathOf(*task.parent) + task.name + "/", fineTimes, tools, along);
   }
 
   // Lists the folder held by `open`, the sub-folder of the task. Its record
   // is read before its entries, so that the walk can tell whether they are
   // still the folder's. With `along`, only the sub-folders from that one on
   // are kept.
-  Listed List(std::shared_ptr<HeldFolder> open, const AheadTask& task, bool fineTimes, const Tools& tools,
+  Listed List(std::shared_ptr<HeldFolder> open, const AheadTask& task, const std::string& path, bool fineTimes,
+              const Tools& tools,
               std::string_view along) {
     Result<FolderRecord> record = ReadRecord(open->fd());
     if (!record.ok()) return Listed();
@@ -183,19 +196,25 @@ class Helper {
     // change time prove nothing: they are not kept for the walk.
     bool entriesWhole = !MayChangeUnseen(record.value().state, FileSystemClockNow(), fineTimes);
     bool collecting = along.empty();
+    // A sub-folder the walk's listing shows as closed by the mount table (a
+    // system file system, an automount point, a network mount) is never
+    // opened: opening it could set off the automount, or wait on the network.
+    const MountMap& mounts = *shared_->mounts;
+    const bool holdsMounts = mounts.HoldsAny(path);
     entries_.Clear();
     names_.Clear();
     const int fd = open->fd();
     const auto take = [&](std::string_view name, EntryKind kind) {
-      if (entriesWhole && entries_.UsedBytes() + name.size() > kMostEntryBytes) {
+      if (entriesWhole && entries_.UsedBytes() + name.size() > kMostEntryBytesAFolder) {
         entriesWhole = false;
         entries_.Clear();
       }
       if (entriesWhole) entries_.Add(name, kind);
       if (kind == EntryKind::kFolder) {
         if (IsDotOrDotDot(name)) return;
+        if (holdsMounts && mounts.At(path + std::string(name) + "/") == MountAt::kSystem) return;
         collecting = collecting || name == along;
-        if (collecting && names_.UsedBytes() + name.size() <= kMostNameBytes) names_.Add(name, kind);
+        if (collecting && names_.UsedBytes() + name.size() <= kMostNameBytesAFolder) names_.Add(name, kind);
       } else if (tools.filePattern != nullptr && MatchesNamePattern(name, *tools.filePattern)) {
         // Brings the file's inode into the cache for the walk's length query;
         // whatever this finds, the walk asks again and answers for itself.
@@ -209,6 +228,7 @@ class Helper {
     folder->index = task.index;
     folder->depth = task.parent != nullptr ? task.parent->depth + 1 : 0;
     folder->name = task.name;
+    if (task.parent == nullptr) folder->seedPath = path;
     folder->record = record.value();
     folder->fineTimes = fineTimes;
     folder->subFolders = names_.CompactCopy();

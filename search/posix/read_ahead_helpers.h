@@ -27,6 +27,7 @@ enum class ReadAheadMode {
 // folders above it that the walk is inside too.
 struct AheadSeed {
   std::shared_ptr<HeldFolder> from;
+  std::string path;        // `from` from the system's root, ending in "/"
   bool fineTimes = false;  // its file system keeps change times finer than a second
   std::vector<std::string> names;
   std::vector<FolderIdentity> above;

@@ -54,6 +54,7 @@ struct AheadFolder {
   uint32_t index = 0;                   // its place among the parent's sub-folders
   uint32_t depth = 0;                   // where the helpers began is 0
   std::string name;                     // its name inside the parent
+  std::string seedPath;                 // where the helpers began: its path from the system's root
   FolderRecord record;                  // read before its entries were
   bool fineTimes = false;               // its file system keeps change times finer than a second
   bool abandoned = false;               // the walk searches nothing below it
