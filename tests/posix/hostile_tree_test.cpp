@@ -262,6 +262,7 @@ TEST_F(HostileTreeTest, AsOrdinaryUserFilesThatMayNotBeRemovedStay) {
   Make("ro.tmp");
   ASSERT_EQ(chmod((root + "sealed").c_str(), 0555), 0);
   ASSERT_EQ(chmod((root + "ro.tmp").c_str(), 0444), 0);
+  ASSERT_EQ(Search(root).lines.size(), 2u);
   EXPECT_EQ(fs->RemoveFile(root + "sealed/a.tmp")->number, EACCES);
   EXPECT_EQ(fs->RemoveFile(root + "ro.tmp")->number, EACCES);
   EXPECT_TRUE(Exists("sealed/a.tmp"));
