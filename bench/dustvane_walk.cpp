@@ -1,10 +1,14 @@
-// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] ROOT
+// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] [--remove N] ROOT
 //
 // Runs the search over ROOT with the real file system, as the search button
 // does, and reports what it found: with --list every line the search appends
 // to the results list, in order, as raw bytes (each ended by a newline, or by
 // a NUL byte with -0); on standard error every message the search would show,
 // and last a line with the counts, the exact total and the wall time.
+//
+// With --remove N it then deletes the files of the first N lines, one at a
+// time through the same file system, as Delete does, and reports on a line
+// before the last how long one took (mean and longest) and how many failed.
 //
 // On POSIX systems --read-ahead chooses when helper threads read the folders
 // ahead of the walk: never, when the walk's reads wait on the disk (the
@@ -44,19 +48,38 @@ using dustvane::PathString;
 
 class StreamResults final : public dustvane::ResultsList {
  public:
-  StreamResults(bool list, PathChar terminator) : list_(list), terminator_(terminator) {}
+  StreamResults(bool list, PathChar terminator, size_t keep) : list_(list), terminator_(terminator), keep_(keep) {}
   MaybeFailure AddItem(const PathString& line) override {
     if (list_) {
       std::fwrite(line.data(), sizeof(line[0]), line.size(), stdout);
       std::fwrite(&terminator_, sizeof(terminator_), 1, stdout);
     }
+    if (kept.size() < keep_) kept.push_back(line);
     return std::nullopt;
   }
+  std::vector<PathString> kept;  // the first lines, for --remove
 
  private:
   bool list_;
   PathChar terminator_;
+  size_t keep_;
 };
+
+// Deletes the files of `lines` one by one and reports what one took.
+void RemoveEach(dustvane::FileSystem& fileSystem, const std::vector<PathString>& lines) {
+  double total = 0;
+  double longest = 0;
+  int failed = 0;
+  for (const PathString& line : lines) {
+    const auto start = std::chrono::steady_clock::now();
+    if (fileSystem.RemoveFile(line)) ++failed;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    total += seconds;
+    longest = seconds > longest ? seconds : longest;
+  }
+  std::fprintf(stderr, "removed=%d failed=%d mean-us=%.1f longest-us=%.1f\n", static_cast<int>(lines.size()) - failed,
+               failed, lines.empty() ? 0.0 : total * 1e6 / static_cast<double>(lines.size()), longest * 1e6);
+}
 
 // The user closes every message at once.
 class StderrMessages final : public dustvane::MessageDialog {
@@ -68,8 +91,20 @@ class StderrMessages final : public dustvane::MessageDialog {
 };
 
 int Usage() {
-  std::fprintf(stderr, "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] ROOT\n");
+  std::fprintf(stderr,
+               "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] "
+               "[--remove N] ROOT\n");
   return 2;
+}
+
+// A count of 1 to 99,999 given on the command line; 0 for anything else.
+unsigned CountArgument(const PathString& value) {
+  unsigned count = 0;
+  for (const auto digit : value) {
+    if (digit < '0' || digit > '9' || count >= 10000) return 0;
+    count = count * 10 + static_cast<unsigned>(digit - '0');
+  }
+  return count;
 }
 
 // The command line in the platform's path form: wide on Windows, where the
@@ -102,6 +137,7 @@ int main(int argc, char** argv) {
   bool haveRoot = false;
   PathString readAhead = DV_PATH("cold");
   unsigned threads = 0;
+  unsigned removals = 0;
   for (int i = 1; i < count; ++i) {
     const PathString& arg = args[static_cast<size_t>(i)];
     if (arg == DV_PATH("--list")) {
@@ -113,14 +149,12 @@ int main(int argc, char** argv) {
     } else if (arg == DV_PATH("--read-ahead") && i + 1 < count) {
       readAhead = args[static_cast<size_t>(++i)];
     } else if (arg == DV_PATH("--threads") && i + 1 < count) {
-      // 1 to 999 helpers; anything else is a usage error, not a crash.
-      const PathString& value = args[static_cast<size_t>(++i)];
-      threads = 0;
-      for (const auto digit : value) {
-        if (digit < '0' || digit > '9' || threads >= 100) return Usage();
-        threads = threads * 10 + static_cast<unsigned>(digit - '0');
-      }
-      if (threads == 0) return Usage();
+      // Anything but a count is a usage error, not a crash.
+      threads = CountArgument(args[static_cast<size_t>(++i)]);
+      if (threads == 0 || threads > 999) return Usage();
+    } else if (arg == DV_PATH("--remove") && i + 1 < count) {
+      removals = CountArgument(args[static_cast<size_t>(++i)]);
+      if (removals == 0) return Usage();
     } else if (!haveRoot && (arg.empty() || arg[0] != '-' || arg == DV_PATH("-"))) {
       root = arg;
       haveRoot = true;
@@ -145,7 +179,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<dustvane::FileSystem> fileSystem =
       dustvane::MakePosixFileSystem(mode, threads != 0 ? threads : dustvane::FolderReadAhead::kThreads);
 #endif
-  StreamResults results(list, terminator);
+  StreamResults results(list, terminator, removals);
   StderrMessages messages;
   dustvane::SearchContext context{*fileSystem, results, messages};
   int16_t fileCount = 0;
@@ -161,6 +195,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", dustvane::ErrorMessageText(total.failure()).c_str());
     return 1;
   }
+  if (removals > 0) RemoveEach(*fileSystem, results.kept);
   std::fprintf(stderr, "files=%d folders=%d bytes=%s seconds=%.6f\n", fileCount, dirCount,
                dustvane::DecimalDigits(total.value()).c_str(), seconds);
   return 0;
