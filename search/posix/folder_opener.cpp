@@ -84,38 +84,65 @@ Result<WalkOpened> OpenCrossing(int folderFd, const std::string& name, const Wal
   return opened;
 }
 
+// Whether the process may search the open folder `fd` (look names up in
+// it), as the kernel decides: mode bits, access lists and capabilities alike.
+bool MaySearch(int fd) { return faccessat(fd, ".", X_OK, AT_EACCESS) == 0; }
+
 #ifdef __linux__
 // openat2 refuses to cross a mount (EXDEV), so that an ordinary folder costs
-// no more than one open. Where the kernel has no openat2 (before 5.6, or
-// refused by a sandbox), a crossing is told by the device of what was opened.
+// no more than one open. It opens "name/.", not "name": looking "." up in the
+// folder needs search permission on it, so a folder the process may list
+// but not search fails as one it may not read (EACCES), at no cost of a
+// system call; RESOLVE_NO_SYMLINKS keeps "name" from being a link, as
+// O_NOFOLLOW did. Where the kernel has no openat2 (before 5.6, or refused by
+// a sandbox), a crossing is told by the device of what was opened, and
+// search permission is asked.
 std::atomic<bool> noOpenat2{false};
 
-int OpenWithoutCrossing(int folderFd, const char* name) {
+int OpenWithoutCrossing(int folderFd, const std::string& name) {
   if (!noOpenat2.load(std::memory_order_relaxed)) {
     struct open_how how = {};
     how.flags = static_cast<uint64_t>(kSubFolderFlags);
-    how.resolve = RESOLVE_NO_XDEV;
-    const long fd = syscall(SYS_openat2, folderFd, name, &how, sizeof how);
+    how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS;
+    const long fd = syscall(SYS_openat2, folderFd, (name + "/.").c_str(), &how, sizeof how);
+    // A link in a folder's place is not a folder, as O_DIRECTORY tells of it.
+    if (fd < 0 && errno == ELOOP) errno = ENOTDIR;
     if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) return static_cast<int>(fd);
     noOpenat2.store(true, std::memory_order_relaxed);
   }
-  const int fd = openat(folderFd, name, kSubFolderFlags);
+  const int fd = openat(folderFd, name.c_str(), kSubFolderFlags);
   struct stat inside, outside;
   if (fd >= 0 && fstat(fd, &inside) == 0 && fstat(folderFd, &outside) == 0 && inside.st_dev != outside.st_dev) {
     close(fd);
     errno = EXDEV;
     return -1;
   }
+  if (fd >= 0 && !MaySearch(fd)) {
+    close(fd);
+    errno = EACCES;
+    return -1;
+  }
   return fd;
 }
 #else
-int OpenWithoutCrossing(int folderFd, const char* name) { return openat(folderFd, name, kSubFolderFlags); }
+int OpenWithoutCrossing(int folderFd, const std::string& name) {
+  const int fd = openat(folderFd, name.c_str(), kSubFolderFlags);
+  if (fd >= 0 && !MaySearch(fd)) {
+    close(fd);
+    errno = EACCES;
+    return -1;
+  }
+  return fd;
+}
 #endif
 
 }  // namespace
 
 Result<int> OpenFolderAtPath(const std::string& path) {
-  return Opened(open(path.empty() ? "." : path.c_str(), kFolderFlags));
+  // Through its "." entry, which only a folder the process may search lets
+  // it look up (as OpenWithoutCrossing).
+  const std::string searched = path.empty() ? "." : path + (path.back() == '/' ? "." : "/.");
+  return Opened(open(searched.c_str(), kFolderFlags));
 }
 
 Result<int> OpenSubFolder(int folderFd, const std::string& name) {
@@ -127,7 +154,7 @@ Result<int> OpenParentFolder(int folderFd) { return Opened(openat(folderFd, ".."
 Result<int> OpenFolderAgain(int folderFd) { return Opened(openat(folderFd, ".", kFolderFlags)); }
 
 Result<WalkOpened> OpenSubFolderByWalkRules(int folderFd, const std::string& name, const WalkRules& rules) {
-  const int fd = OpenWithoutCrossing(folderFd, name.c_str());
+  const int fd = OpenWithoutCrossing(folderFd, name);
   if (fd >= 0) {
     opens.fetch_add(1, std::memory_order_relaxed);
     return WalkOpened{fd, false, 0};
