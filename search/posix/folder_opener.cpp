@@ -46,15 +46,15 @@ class Descriptor {
   int fd_;
 };
 
-// The type the mount table gives the mount `id`: from the walk's table, or
-// where that does not know it (mounted since the walk began), from the
-// table as it is now. Empty where neither knows it.
-std::string MountType(int id, const MountMap& mounts) {
-  if (const std::string* type = mounts.TypeOf(id)) return *type;
+// Whether the mount `id` is one the walk never enters, by the walk's mount
+// table, or where that does not know it (mounted since the walk began), by
+// the table as it is now. False where neither knows it.
+bool IsSystemMountNumbered(int id, const MountMap& mounts) {
+  if (const std::optional<bool> system = mounts.IsSystem(id)) return *system;
   for (const Mount& mount : ReadMountTable()) {
-    if (mount.id == id) return mount.type;
+    if (mount.id == id) return IsSystemMount(mount);
   }
-  return std::string();
+  return false;
 }
 
 // Whether the walk enters the folder on another file system that `at` (a
@@ -62,7 +62,7 @@ std::string MountType(int id, const MountMap& mounts) {
 // `magic` gets its fstatfs number.
 bool EntersCrossing(int at, const WalkRules& rules, long& magic) {
   const std::optional<KnownFolder> known = KnownWithoutAsking(at);
-  if (!known || (known->mountId >= 0 && IsSystemFileSystemType(MountType(known->mountId, rules.mounts)))) {
+  if (!known || (known->mountId >= 0 && IsSystemMountNumbered(known->mountId, rules.mounts))) {
     return false;
   }
   struct statfs fs;

@@ -293,7 +293,7 @@ TEST(MountTableTest, ParsesPointsWithEscapesAndTheTypeAfterTheSeparator) {
   const std::string text =
       "22 1 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
       "30 22 0:25 / /mnt/my\\040disk rw master:1 shared:2 - ext4 /dev/sdb1 rw\n"
-      "31 22 0:26 / /srv/share rw - nfs4 host:/x rw\n"
+      "31 22 0:26 / /srv/share rw - nfs4 host:/my\\040share rw\n"
       "broken line\n";
   const std::vector<Mount> mounts = ParseMountInfo(text);
   ASSERT_EQ(mounts.size(), 3u);
@@ -302,6 +302,37 @@ TEST(MountTableTest, ParsesPointsWithEscapesAndTheTypeAfterTheSeparator) {
   EXPECT_EQ(mounts[1].point, "/mnt/my disk");
   EXPECT_EQ(mounts[1].type, "ext4");
   EXPECT_EQ(mounts[2].type, "nfs4");
+  EXPECT_EQ(mounts[2].source, "host:/my share");
+}
+
+TEST(MountTableTest, RemoteMountsAreToldByTheirTypeOrTheirSource) {
+  struct Row {
+    const char* typeAndSource;
+    bool remote;
+  };
+  const Row rows[] = {
+      {"nfs4 host:/export", true},
+      {"fuse.sshfs user@host:/home/user", true},
+      {"fuse.rclone photos:2024", true},
+      {"fuse.anything https://host/dav", true},
+      {"fuse.anything //nas/share", true},
+      {"virtiofs hostshare", true},
+      {"vboxsf Shared", true},
+      {"fuse.vmhgfs-fuse vmhgfs-fuse", true},
+      {"fuse.ceph-fuse ceph-fuse", true},
+      {"fuse.mergerfs 1:2", false},  // /mnt/disk1:/mnt/disk2 without what they share
+      {"fuse.mergerfs /mnt/disk1:/mnt/disk2", false},
+      {"fuse.anything /srv/a:/srv/b", false},
+      {"ext4 /dev/disk/by-path/pci-0000:00:1f.2-ata-1-part1", false},
+      {"fuse.bindfs /home/user", false},
+      {"tmpfs tmpfs", false},
+  };
+  for (const Row& row : rows) {
+    const std::vector<Mount> mounts =
+        ParseMountInfo("40 1 0:50 / /mnt/x rw - " + std::string(row.typeAndSource) + " rw\n");
+    ASSERT_EQ(mounts.size(), 1u) << row.typeAndSource;
+    EXPECT_EQ(IsSystemMount(mounts[0]), row.remote) << row.typeAndSource;
+  }
 }
 
 TEST(MountMapTest, TheMountOnTopDecidesAndHiddenMountsDoNotCount) {

@@ -18,7 +18,7 @@ namespace {
 // Read-only images of packaged software and the system's run-time areas hold
 // nothing of the user's, however they are mounted.
 bool IsUserFileSystem(const Mount& mount) {
-  if (IsSystemFileSystemType(mount.type) || mount.type == "squashfs") return false;
+  if (IsSystemMount(mount) || mount.type == "squashfs") return false;
   const std::string_view point = mount.point;
   for (std::string_view area : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot/efi"}) {
     if (point == area || (point.size() > area.size() && point.substr(0, area.size()) == area &&
