@@ -118,15 +118,9 @@ FileTime FileSystemClockNow() {
   return Nanoseconds(now);
 }
 
-bool KeepsFineTimes(long magic) {
-  // ext2/3/4, xfs, btrfs, tmpfs, ramfs, f2fs, bcachefs, zfs, overlayfs,
-  // nilfs, jfs, ocfs2, ntfs3.
-  constexpr long kFine[] = {0xef53,     0x58465342, 0x9123683e, 0x01021994, 0x858458f6, 0xf2f52010, 0xca451a4e,
-                            0x2fc12fc1, 0x794c7630, 0x3434,     0x3153464a, 0x7461636f, 0x7366746e};
-  for (long fine : kFine) {
-    if (magic == fine) return true;
-  }
-  return false;
+bool KeepsFineTimes(const FolderState& state) {
+  constexpr FileTime kSecond = 1'000'000'000;
+  return state.born != 0 && (state.changed % kSecond != 0 || state.modified % kSecond != 0);
 }
 
 }  // namespace dustvane

@@ -86,11 +86,14 @@ std::optional<KnownFolder> KnownWithoutAsking(int fd);
 // told from a newer one by its record.
 bool MayChangeUnseen(const FolderState& state, FileTime now, bool fineTimes);
 
+// Whether the folder of `state` lies on a file system that keeps its times
+// finer than a second, as the record itself shows: such a one writes
+// sub-second parts into them, and keeps a birth time beside them. One that
+// keeps whole seconds shows no sub-second part (FAT, ext2/3/4 with 128-byte
+// inodes), and ext's small inodes have no room for a birth time either.
+bool KeepsFineTimes(const FolderState& state);
+
 // The kernel's clock as file systems read it for their change times.
 FileTime FileSystemClockNow();
-
-// Whether the file system of magic number `magic` (fstatfs's f_type) keeps
-// change times finer than a second.
-bool KeepsFineTimes(long magic);
 
 }  // namespace dustvane
