@@ -104,7 +104,10 @@ int OpenWithoutCrossing(int folderFd, const std::string& name) {
     struct open_how how = {};
     how.flags = static_cast<uint64_t>(kSubFolderFlags);
     how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS;
-    const long fd = syscall(SYS_openat2, folderFd, (name + "/.").c_str(), &how, sizeof how);
+    // One buffer a thread, not an allocation a folder.
+    thread_local std::string searched;
+    searched.assign(name).append("/.");
+    const long fd = syscall(SYS_openat2, folderFd, searched.c_str(), &how, sizeof how);
     // A link in a folder's place is not a folder, as O_DIRECTORY tells of it.
     if (fd < 0 && errno == ELOOP) errno = ENOTDIR;
     if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) return static_cast<int>(fd);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -57,7 +58,9 @@ class WalkedFolders {
   bool Leads(uint32_t at, const std::vector<std::string_view>& names) const;
 
   std::string root_;
-  std::vector<Folder> folders_;  // the root first, each folder after those above it
+  // The root first, each folder after those above it; in blocks, so that it
+  // grows without a copy (a vector's growth would briefly hold it twice).
+  std::deque<Folder> folders_;
   std::string names_;
   // The folder noted last, and for each folder on its way (from the root),
   // where its name ends in `lastNoted_` and where it lies in `folders_`.
