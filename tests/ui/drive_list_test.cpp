@@ -13,19 +13,6 @@
 #include "ui/drive_list.h"
 #include "ui/drive_queries.h"
 
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
-#include "tests/support/cannot_run_here.h"
-#include "tests/support/child_process.h"
-#include "tests/support/unanswering_mount.h"
-#include "ui/posix/drive_list.h"
-#endif
-
 namespace dustvane::testing {
 namespace {
 
@@ -89,52 +76,6 @@ TEST(DriveQueries, AnAnswerAfterTheBoundIsDropped) {
   EXPECT_TRUE(queries.TakeAnswers().empty());
   EXPECT_EQ(wakes, 0);
 }
-
-#ifndef _WIN32
-TEST(DriveList, OnlyFoldersOfUserFileSystemsAreDrivesEachOnce) {
-  // Under /tmp, not in a memory file system below /dev, which is no drive.
-  char made[] = "/tmp/dustvane-drives-XXXXXX";
-  ASSERT_NE(mkdtemp(made), nullptr);
-  const std::string top = made;
-  const std::string data = top + "/data";
-  const std::string file = top + "/hosts";
-  const std::string gone = top + "/gone";
-  ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
-  ASSERT_TRUE(std::ofstream(file).good());
-  std::vector<Mount> mounts;
-  for (auto [point, type] : std::vector<std::pair<std::string, std::string>>{
-           {"/", "ext4"}, {"/proc", "proc"}, {"/run/user/0", "tmpfs"}, {data, "ext4"}, {data, "ext4"},
-           {file, "ext4"}, {top + "/snap", "squashfs"}, {"/sys/fs/cgroup", "cgroup2"}, {gone, "ext4"}}) {
-    Mount mount;
-    mount.point = point;
-    mount.type = type;
-    mounts.push_back(mount);
-  }
-  // The mount table alone gives the candidates; their volumes say which are folders.
-  EXPECT_EQ(DrivesAmong(mounts), (std::vector<PathString>{"/", data, file, gone}));
-  EXPECT_EQ(DriveTextFromVolume("/"), "/");
-  EXPECT_EQ(DriveTextFromVolume(data), data);
-  EXPECT_EQ(DriveTextFromVolume(file), std::nullopt);
-  EXPECT_EQ(DriveTextFromVolume(gone), std::nullopt);
-  EXPECT_EQ(DrivesAmong({}), std::vector<PathString>{"/"});
-  std::filesystem::remove_all(top);
-}
-
-TEST(DriveList, AMountThatNeverAnswersIsListedWithoutWaitingOnIt) {
-  char made[] = "/tmp/dustvane-hung-XXXXXX";
-  ASSERT_NE(mkdtemp(made), nullptr);
-  const int code = InPrivateMountNamespace([&made] {
-    UnansweringMount hung;
-    if (!hung.Mount(made)) return kNotAllowedHere;
-    alarm(30);  // a list that waited on the mount would never come
-    const std::vector<PathString> drives = ListDrives();
-    return std::find(drives.begin(), drives.end(), PathString(made)) != drives.end() ? 0 : 1;
-  });
-  rmdir(made);
-  if (code == kNotAllowedHere) CANNOT_RUN_HERE("needs root, /dev/fuse and a mount namespace of its own");
-  EXPECT_EQ(code, 0) << "1: the mount is not listed; 128: the list waited on the mount";
-}
-#endif
 
 }  // namespace
 }  // namespace dustvane::testing

@@ -1,10 +1,10 @@
-#include "ui/qt/drive_list_box.h"
+#include "ui/qt/drive_list.h"
 
 #include "ui/drive_list.h"
 
 namespace dustvane {
 
-DriveListBox::DriveListBox(QWidget* parent, const std::vector<PathString>& drives, const PathString& homeFolder)
+QtDriveList::QtDriveList(QWidget* parent, const std::vector<PathString>& drives, const PathString& homeFolder)
     : QComboBox(parent), drives_(drives) {
   // Each line keeps its drive's position in drives_, which lines leaving the
   // list do not change.
@@ -18,16 +18,16 @@ DriveListBox::DriveListBox(QWidget* parent, const std::vector<PathString>& drive
       kDriveAnswerBound);
 }
 
-DriveListBox::~DriveListBox() = default;
+QtDriveList::~QtDriveList() = default;
 
-PathString DriveListBox::Drive() const {
+PathString QtDriveList::Drive() const {
   const int line = currentIndex();
   if (line < 0) return PathString();
   const size_t drive = itemData(line).value<size_t>();
   return drive < drives_.size() ? drives_[drive] : PathString();
 }
 
-void DriveListBox::TakeAnswers() {
+void QtDriveList::TakeAnswers() {
   for (const DriveQueries::Answer& answer : queries_->TakeAnswers()) {
     const int line = findData(QVariant::fromValue(answer.drive));
     if (line < 0) continue;

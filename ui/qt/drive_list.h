@@ -15,10 +15,10 @@ namespace dustvane {
 // there at once; each drive's volume is asked on a helper thread whether its
 // root is a folder, and a drive that is not leaves the list when the answer
 // comes (DriveQueries).
-class DriveListBox final : public QComboBox, public DriveListControl {
+class QtDriveList final : public QComboBox, public DriveListControl {
  public:
-  DriveListBox(QWidget* parent, const std::vector<PathString>& drives, const PathString& homeFolder);
-  ~DriveListBox() override;
+  QtDriveList(QWidget* parent, const std::vector<PathString>& drives, const PathString& homeFolder);
+  ~QtDriveList() override;
 
   PathString Drive() const override;
   void SetEnabled(bool enabled) override { setEnabled(enabled); }

@@ -10,7 +10,7 @@
 #include "ui/path_text.h"
 #include "ui/win32/screen_pointer.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 namespace {
 
@@ -37,7 +37,7 @@ void Win32ActivityBar::SetValue(float position) {
   SendMessageW(handle_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(position, 0.0f, float{kBarMaximum})), 0);
 }
 
-void Win32Text::SetText(const std::string& text) {
+void Win32TextBox::SetText(const std::string& text) {
   SetWindowTextW(handle_, WideFromUtf8(text).c_str());
   SendMessageW(handle_, EM_SETSEL, 0, 0);
 }
@@ -99,11 +99,11 @@ void Win32DriveList::ShowAnswer(LRESULT line, const DriveQueries::Answer& answer
   SendMessageW(handle_, CB_SETCURSEL, static_cast<WPARAM>(chosen > line && !answer.text ? chosen - 1 : chosen), 0);
 }
 
-Win32List::~Win32List() {
+Win32ResultsList::~Win32ResultsList() {
   if (measuring_) DeleteDC(measuring_);
 }
 
-void Win32List::Clear() {
+void Win32ResultsList::Clear() {
   // A search follows: the list draws nothing, and reckons its scroll bars
   // for nothing, until ShowLines. Tens of thousands of lines are added in
   // the time the walk takes.
@@ -116,7 +116,7 @@ void Win32List::Clear() {
   MeasureInFont(reinterpret_cast<HFONT>(SendMessageW(handle_, WM_GETFONT, 0, 0)));
 }
 
-MaybeFailure Win32List::AddItem(const PathString& line) {
+MaybeFailure Win32ResultsList::AddItem(const PathString& line) {
   const std::wstring text = WideFromUtf8(DisplayPath(line));
   const LRESULT index = SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index == LB_ERR || index == LB_ERRSPACE) return OutOfMemoryFailure();
@@ -131,7 +131,7 @@ MaybeFailure Win32List::AddItem(const PathString& line) {
   return std::nullopt;
 }
 
-void Win32List::ShowLines() {
+void Win32ResultsList::ShowLines() {
   if (!held_) return;
   held_ = false;
   SendMessageW(handle_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
@@ -142,14 +142,14 @@ void Win32List::ShowLines() {
   if (measuring_) SelectObject(measuring_, GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void Win32List::MeasureInFont(HFONT font) {
+void Win32ResultsList::MeasureInFont(HFONT font) {
   // A memory DC of its own: the list's own DC would be asked of the window
   // system for every line.
   if (!measuring_) measuring_ = CreateCompatibleDC(nullptr);
   if (measuring_) SelectObject(measuring_, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
 }
 
-PathString Win32List::SelectedPath() const {
+PathString Win32ResultsList::SelectedPath() const {
   const LRESULT selected = SendMessageW(handle_, LB_GETCURSEL, 0, 0);
   if (selected == LB_ERR || static_cast<size_t>(selected) >= paths_.size()) return PathString();
   return paths_[static_cast<size_t>(selected)];
@@ -176,4 +176,4 @@ MaybeFailure Win32MessageDialog::Show(const std::string& text, const std::string
   return std::nullopt;
 }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -11,7 +11,7 @@
 #include "ui/controls.h"
 #include "ui/drive_queries.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 // The controls the handlers work with, each over the Windows control that
 // shows it. A window makes its Windows controls, then attaches each of these
@@ -54,7 +54,7 @@ class Win32ActivityBar : public ActivityBarControl, public Win32Control {
   float position_ = 0.0f;
 };
 
-class Win32Text : public TextControl, public Win32Control {
+class Win32TextBox : public TextControl, public Win32Control {
  public:
   void SetText(const std::string& text) override;
 };
@@ -96,12 +96,12 @@ class Win32DriveList : public DriveListControl, public Win32Control {
 // Clearing it starts a fill: from then until ShowLines the list is not drawn,
 // so that a search lists tens of thousands of lines in little more than the
 // time of its walk.
-class Win32List : public ListControl, public Win32Control {
+class Win32ResultsList : public ResultsListControl, public Win32Control {
  public:
-  Win32List() = default;
-  ~Win32List() override;
-  Win32List(const Win32List&) = delete;
-  Win32List& operator=(const Win32List&) = delete;
+  Win32ResultsList() = default;
+  ~Win32ResultsList() override;
+  Win32ResultsList(const Win32ResultsList&) = delete;
+  Win32ResultsList& operator=(const Win32ResultsList&) = delete;
 
   void Clear() override;
   MaybeFailure AddItem(const PathString& line) override;
@@ -152,4 +152,4 @@ class Win32MessageDialog : public MessageDialog {
   MaybeFailure Show(const std::string& text, const std::string& title) override;
 };
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

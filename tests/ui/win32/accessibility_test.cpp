@@ -1,6 +1,6 @@
 // A screen reader must be able to speak every control of both windows that
-// takes the focus or shows something, by the names the Qt windows give them,
-// read back as a screen reader reads them (AccessibleObjectFromWindow).
+// takes the focus or shows something, by the names their descriptions give
+// them, read back as a screen reader reads them (AccessibleObjectFromWindow).
 
 #include <gtest/gtest.h>
 #include <oleacc.h>
@@ -8,10 +8,12 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "search/win32/wide_text.h"
-#include "tests/win32/ui/window_test_support.h"
-#include "ui/control_names.h"
+#include "tests/ui/win32/window_test_support.h"
+#include "ui/found_window_description.h"
+#include "ui/main_window_description.h"
 #include "ui/win32/accessible_names.h"
 #include "ui/win32/found_window.h"
 #include "ui/win32/main_window.h"
@@ -43,7 +45,7 @@ bool KeepsAnnotatedNames() {
   HWND probe = CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
   bool kept = false;
   {
-    win32::AccessibleNames names;
+    Win32AccessibleNames names;
     names.Give(probe, "probe");
     kept = SpokenName(probe) == L"probe";
   }
@@ -60,43 +62,33 @@ class AccessibilityTest : public ::testing::Test {
   static void TearDownTestSuite() { CoUninitialize(); }
 };
 
-TEST_F(AccessibilityTest, EveryControlIsSpokenByItsQtName) {
+// What a screen reader should say for a control: the name its description
+// gives it, or else its caption without the access key's mark.
+std::string SpokenAs(const ControlDescription& control) {
+  if (!control.accessibleName.empty()) return std::string(control.accessibleName);
+  std::string caption(control.caption);
+  if (const size_t mark = caption.find('&'); mark != std::string::npos) caption.erase(mark, 1);
+  return caption;
+}
+
+TEST_F(AccessibilityTest, EveryControlIsSpokenAsItsDescriptionSays) {
   WindowsContext w;
-  win32::Win32MainWindow main(w.context);
-  win32::Win32FoundWindow& found = *main.Found();
-  struct Spoken {
-    win32::TopLevelWindow* window;
-    const char* control;
-    std::string name;
-    bool annotated;  // named through Dynamic Annotation, not by its caption
-  };
-  const Spoken controls[] = {
-      {&main, "lblTitle", "DUSTVANE", false},
-      {&main, "frmeSearchDrives", "Search Drives...", false},
-      {&main, "optSearchAll", "Local Hard Disk", false},
-      {&main, "optDrive", "Drive:", false},
-      {&main, "optFolder", "Folder", false},
-      {&main, "Drive1", kDrive1Name, true},
-      {&main, "cmdSearch", "Search For Temporary Files", false},
-      {&main, "ProgressBar1", kProgressBar1Name, true},
-      {&main, "cmdExit", "Exit", false},
-      {&found, "List1", kList1Name, true},
-      {&found, "lblFound", "Found", false},
-      {&found, "Text3", kText3Name, true},
-      {&found, "lblFiles", "files", false},
-      {&found, "cmdDelete", "Delete", false},
-      {&found, "cmdClose", "Close", false},
-      {&found, "txtSizeSummary", kSizeSummaryName, true},
-  };
+  Win32MainWindow main(w.context);
+  Win32FoundWindow& found = *main.Found();
   const bool keepsAnnotations = KeepsAnnotatedNames();
-  for (const Spoken& c : controls) {
-    const std::wstring spoken = SpokenName(c.window->Control(c.control));
-    if (c.annotated && !keepsAnnotations) {
-      std::printf("not checkable here: %s would be spoken as \"%s\"; this system says \"%s\"\n", c.control,
-                  c.name.c_str(), Utf8FromWide(spoken).c_str());
-      continue;
+  const std::pair<Win32TopLevelWindow*, const WindowDescription*> windows[] = {{&main, &kMainWindowDescription},
+                                                                              {&found, &kFoundWindowDescription}};
+  for (auto [window, description] : windows) {
+    for (const ControlDescription& control : description->controls) {
+      const std::wstring spoken = SpokenName(window->Control(control.name));
+      // Named through Dynamic Annotation, not by its caption.
+      if (!control.accessibleName.empty() && !keepsAnnotations) {
+        std::printf("not checkable here: %s would be spoken as \"%s\"; this system says \"%s\"\n",
+                    std::string(control.name).c_str(), SpokenAs(control).c_str(), Utf8FromWide(spoken).c_str());
+        continue;
+      }
+      EXPECT_EQ(Utf8FromWide(spoken), SpokenAs(control)) << control.name;
     }
-    EXPECT_EQ(Utf8FromWide(spoken), c.name) << c.control;
   }
 }
 
