@@ -1,5 +1,6 @@
-// Drive1's drives: which ones, which one it starts on, and that what their
-// volumes tell comes without anything waiting on a volume.
+// Drive1's drives: which one it starts on, that what their volumes tell
+// comes without anything waiting on a volume, and what a drive that proves
+// no drive does to the choice.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 #include <thread>
 
 #include "tests/support/fake_file_system.h"
+#include "ui/drive_choice.h"
 #include "ui/drive_list.h"
 #include "ui/drive_queries.h"
 
@@ -75,6 +77,40 @@ TEST(DriveQueries, AnAnswerAfterTheBoundIsDropped) {
   std::this_thread::sleep_for(400ms);
   EXPECT_TRUE(queries.TakeAnswers().empty());
   EXPECT_EQ(wakes, 0);
+}
+
+// Drive1's lines as texts and a choice. Taking out the chosen line chooses
+// the line that takes its place, as toolkits' lists do of themselves.
+struct FakeDriveLines final : DriveLines {
+  void AddLine(const std::string& text) override { texts.push_back(text); }
+  void SetLineText(size_t line, const std::string& text) override { texts.at(line) = text; }
+  void RemoveLine(size_t line) override {
+    texts.erase(texts.begin() + static_cast<std::ptrdiff_t>(line));
+    if (chosen && *chosen >= texts.size()) chosen = texts.empty() ? std::nullopt : std::optional(texts.size() - 1);
+  }
+  std::optional<size_t> ChosenLine() const override { return chosen; }
+  void Choose(std::optional<size_t> line) override { chosen = line; }
+  std::vector<std::string> texts;
+  std::optional<size_t> chosen;
+};
+
+TEST(DriveChoice, ADriveThatIsNoDriveLeavesTheListAndNothingElseIsChosenInItsPlace) {
+  const DriveQueries::Ask ask = [](const PathString& root) -> std::optional<std::string> {
+    if (root == P("/gone")) return std::nullopt;
+    return "volume";
+  };
+  // The drive that goes is the one chosen, or one before it.
+  for (const auto& [home, chosenAfter] : {std::pair{P("/gone/home"), PathString()}, std::pair{P("/c/home"), P("/c")}}) {
+    FakeDriveLines lines;
+    DriveChoice choice(lines, {P("/a"), P("/gone"), P("/c")}, home, [] {}, ask);
+    EXPECT_EQ(lines.texts.size(), 3u);
+    for (int wait = 0; wait < 500 && lines.texts != std::vector<std::string>{"volume", "volume"}; ++wait) {
+      std::this_thread::sleep_for(10ms);
+      choice.TakeAnswers();
+    }
+    ASSERT_EQ(lines.texts, (std::vector<std::string>{"volume", "volume"}));
+    EXPECT_EQ(choice.Drive(), chosenAfter);
+  }
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 
 #include "search/win32/wide_text.h"
 #include "search/win32/win32_failure.h"
-#include "ui/drive_list.h"
 #include "ui/path_text.h"
 #include "ui/win32/screen_pointer.h"
 
@@ -46,57 +45,41 @@ Win32DriveList::~Win32DriveList() = default;
 
 void Win32DriveList::Attach(HWND combo, std::vector<PathString> drives, const PathString& homeFolder) {
   handle_ = combo;
-  drives_ = std::move(drives);
-  // Each line keeps its drive's position in drives_, which lines leaving the
-  // list do not change.
-  for (size_t drive = 0; drive < drives_.size(); ++drive) {
-    const LRESULT line =
-        SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(DriveText(drives_[drive])).c_str()));
-    SendMessageW(handle_, CB_SETITEMDATA, static_cast<WPARAM>(line), static_cast<LPARAM>(drive));
-  }
-  SendMessageW(handle_, CB_SETCURSEL, DriveHolding(drives_, homeFolder), 0);
   HWND window = GetParent(handle_);
-  queries_ = std::make_unique<DriveQueries>(
-      drives_, &DriveTextFromVolume, [window] { PostMessageW(window, kDriveAnswersMessage, 0, 0); },
-      kDriveAnswerBound);
+  DriveLines& lines = *this;
+  choice_ = std::make_unique<DriveChoice>(lines, std::move(drives), homeFolder,
+                                          [window] { PostMessageW(window, kDriveAnswersMessage, 0, 0); });
 }
 
-PathString Win32DriveList::Drive() const {
-  const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
-  if (chosen == CB_ERR) return PathString();
-  const auto drive = static_cast<size_t>(SendMessageW(handle_, CB_GETITEMDATA, static_cast<WPARAM>(chosen), 0));
-  return drive < drives_.size() ? drives_[drive] : PathString();
-}
+PathString Win32DriveList::Drive() const { return choice_ ? choice_->Drive() : PathString(); }
 
 void Win32DriveList::SetEnabled(bool enabled) { EnableWindow(handle_, enabled); }
 
 void Win32DriveList::TakeAnswers() {
-  if (!queries_) return;
-  for (const DriveQueries::Answer& answer : queries_->TakeAnswers()) {
-    const LRESULT lines = SendMessageW(handle_, CB_GETCOUNT, 0, 0);
-    for (LRESULT line = 0; line < lines; ++line) {
-      if (static_cast<size_t>(SendMessageW(handle_, CB_GETITEMDATA, static_cast<WPARAM>(line), 0)) == answer.drive) {
-        ShowAnswer(line, answer);
-        break;
-      }
-    }
-  }
+  if (choice_) choice_->TakeAnswers();
 }
 
-void Win32DriveList::ShowAnswer(LRESULT line, const DriveQueries::Answer& answer) {
-  // A line's text is replaced by taking the line out and putting it back;
-  // the drive chosen stays chosen.
+void Win32DriveList::AddLine(const std::string& text) {
+  SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
+}
+
+void Win32DriveList::SetLineText(size_t line, const std::string& text) {
+  // A line's text is replaced by taking the line out and putting it back.
   const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
   SendMessageW(handle_, CB_DELETESTRING, static_cast<WPARAM>(line), 0);
-  if (answer.text) {
-    SendMessageW(handle_, CB_INSERTSTRING, static_cast<WPARAM>(line),
-                 reinterpret_cast<LPARAM>(WideFromUtf8(*answer.text).c_str()));
-    SendMessageW(handle_, CB_SETITEMDATA, static_cast<WPARAM>(line), static_cast<LPARAM>(answer.drive));
-  } else if (chosen == line) {
-    return;  // the chosen drive is no drive: none is chosen
-  }
-  if (chosen == CB_ERR) return;
-  SendMessageW(handle_, CB_SETCURSEL, static_cast<WPARAM>(chosen > line && !answer.text ? chosen - 1 : chosen), 0);
+  SendMessageW(handle_, CB_INSERTSTRING, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
+  if (chosen != CB_ERR) SendMessageW(handle_, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
+}
+
+void Win32DriveList::RemoveLine(size_t line) { SendMessageW(handle_, CB_DELETESTRING, static_cast<WPARAM>(line), 0); }
+
+std::optional<size_t> Win32DriveList::ChosenLine() const {
+  const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
+  return chosen == CB_ERR ? std::nullopt : std::optional<size_t>(static_cast<size_t>(chosen));
+}
+
+void Win32DriveList::Choose(std::optional<size_t> line) {
+  SendMessageW(handle_, CB_SETCURSEL, line ? static_cast<WPARAM>(*line) : static_cast<WPARAM>(-1), 0);
 }
 
 Win32ResultsList::~Win32ResultsList() {
