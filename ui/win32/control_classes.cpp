@@ -20,7 +20,7 @@ DWORD StaticAlignment(TextAlign align) {
 
 }  // namespace
 
-ControlClass ClassOf(const ControlDescription& control) {
+Win32ControlClass ClassOf(const ControlDescription& control) {
   switch (control.kind) {
     case ControlKind::Button:
       return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};

@@ -8,12 +8,12 @@ namespace dustvane {
 
 // The Windows control that shows a control of the description: its window
 // class and styles (WS_CHILD and WS_VISIBLE aside).
-struct ControlClass {
+struct Win32ControlClass {
   const wchar_t* windowClass;
   DWORD style;
   DWORD exStyle;
 };
 
-ControlClass ClassOf(const ControlDescription& control);
+Win32ControlClass ClassOf(const ControlDescription& control);
 
 }  // namespace dustvane

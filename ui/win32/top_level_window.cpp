@@ -75,7 +75,7 @@ bool Win32TopLevelWindow::MakeControls() {
   // focus begins one, unless the one before it is of its kind (the options).
   const ControlDescription* lastFocusTaker = nullptr;
   for (const ControlDescription& described : description_->controls) {
-    const ControlClass made = ClassOf(described);
+    const Win32ControlClass made = ClassOf(described);
     DWORD style = WS_CHILD | WS_VISIBLE | made.style;
     if (TakesTabFocus(described.kind)) {
       if (!lastFocusTaker || lastFocusTaker->kind != described.kind) style |= WS_GROUP;
