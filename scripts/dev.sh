@@ -31,7 +31,7 @@ cmd_test() {
   DUSTVANE_SKIPPED_LOG=$(mktemp)
   export DUSTVANE_SKIPPED_LOG
   trap 'rm -f "$DUSTVANE_SKIPPED_LOG"' EXIT
-  run_name=test
+  run_name="test"
   run_stage ctest cmd_check
   # Further suites (they install their own tools) run after the main one.
   local extra name

@@ -235,7 +235,7 @@ run_step() {
 # Each stage is counted as it ends, by how it ended; the first that fails
 # ends the run.
 stages_passed=() stages_failed=() stages_skipped=() stage_times=()
-run_name=run
+run_name="run"
 
 # run_stage NAME COMMAND...: one stage of the run.
 run_stage() {

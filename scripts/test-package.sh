@@ -10,7 +10,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 build="${DUSTVANE_BUILD_DIR:-$top/build}"
 install_packages "$scripts/packages-package.txt"
 
-run_name=package
+run_name="package"
 # Each check runs as a stage of its own (in a subshell): a failure ends it.
 fail() { echo "package: FAILED: $*"; exit 1; }
 

@@ -31,7 +31,7 @@ source "$scripts/windows/i386.sh"
 source "$scripts/windows/message-font.sh"
 out="${DUSTVANE_WIN_OUT:-$top}"
 jobs="${DUSTVANE_JOBS:-2}"
-run_name=windows
+run_name="windows"
 started=$SECONDS
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   if [ "$(id -u)" -ne 0 ]; then
