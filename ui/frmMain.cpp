@@ -112,6 +112,9 @@ void frmMain::SearchScope(frmFound& found, PathString root, bool withSizeSummary
   int16_t dirCount = 0;
   SearchContext search{context_.fileSystem, found.List1(), context_.messages};
   Result<ByteTotal> total = [&]() -> Result<ByteTotal> {
+    // Drive1 with no drive chosen (the one chosen proved no drive): an empty
+    // root would become the root of some other drive.
+    if (root.empty()) return PathNotFoundFailure();
     try {
       return FindFiles(search, root, kSearchPattern, fileCount, dirCount);
     } catch (const std::bad_alloc&) {
