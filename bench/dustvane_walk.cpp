@@ -23,6 +23,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,7 @@
 #endif
 
 #include "search/find_files.h"
+#include "tests/support/search_run.h"
 #ifndef _WIN32
 #include "search/posix/posix_file_system.h"
 #endif
@@ -97,16 +100,6 @@ int Usage() {
   return 2;
 }
 
-// A count of 1 to 99,999 given on the command line; 0 for anything else.
-unsigned CountArgument(const PathString& value) {
-  unsigned count = 0;
-  for (const auto digit : value) {
-    if (digit < '0' || digit > '9' || count >= 10000) return 0;
-    count = count * 10 + static_cast<unsigned>(digit - '0');
-  }
-  return count;
-}
-
 // The command line in the platform's path form: wide on Windows, where the
 // narrow argv would have lost whatever the code page cannot spell.
 std::vector<PathString> Arguments(int argc, char** argv) {
@@ -125,78 +118,100 @@ std::vector<PathString> Arguments(int argc, char** argv) {
 #endif
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<PathString> args = Arguments(argc, argv);
-  const int count = static_cast<int>(args.size());
+// What the command line asks for.
+struct Options {
   bool list = false;
   PathChar terminator = DV_PATH('\n');
   PathString pattern = DV_PATH("*.tmp");
   PathString root;
-  bool haveRoot = false;
   PathString readAhead = DV_PATH("cold");
-  unsigned threads = 0;
+  unsigned threads = 0;  // the layer's own number
   unsigned removals = 0;
-  for (int i = 1; i < count; ++i) {
-    const PathString& arg = args[static_cast<size_t>(i)];
+};
+
+// A count from 1 to `most` (999 helpers, 99,999 lines to remove); anything
+// else is a usage error, not a crash.
+bool ParseCount(const PathString& value, unsigned most, unsigned& count) {
+  count = 0;
+  for (const auto digit : value) {
+    if (digit < '0' || digit > '9' || count > most / 10) return false;
+    count = count * 10 + static_cast<unsigned>(digit - '0');
+  }
+  return count != 0 && count <= most;
+}
+
+// The options, or nothing when the command line is not one this takes.
+std::optional<Options> ParseOptions(const std::vector<PathString>& args) {
+  Options options;
+  bool haveRoot = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const PathString& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
     if (arg == DV_PATH("--list")) {
-      list = true;
+      options.list = true;
     } else if (arg == DV_PATH("-0")) {
-      terminator = DV_PATH('\0');
-    } else if (arg == DV_PATH("--pattern") && i + 1 < count) {
-      pattern = args[static_cast<size_t>(++i)];
-    } else if (arg == DV_PATH("--read-ahead") && i + 1 < count) {
-      readAhead = args[static_cast<size_t>(++i)];
-    } else if (arg == DV_PATH("--threads") && i + 1 < count) {
-      // Anything but a count is a usage error, not a crash.
-      threads = CountArgument(args[static_cast<size_t>(++i)]);
-      if (threads == 0 || threads > 999) return Usage();
-    } else if (arg == DV_PATH("--remove") && i + 1 < count) {
-      removals = CountArgument(args[static_cast<size_t>(++i)]);
-      if (removals == 0) return Usage();
+      options.terminator = DV_PATH('\0');
+    } else if (arg == DV_PATH("--pattern") && hasValue) {
+      options.pattern = args[++i];
+    } else if (arg == DV_PATH("--read-ahead") && hasValue) {
+      options.readAhead = args[++i];
+    } else if (arg == DV_PATH("--threads") && hasValue) {
+      if (!ParseCount(args[++i], 999, options.threads)) return std::nullopt;
+    } else if (arg == DV_PATH("--remove") && hasValue) {
+      if (!ParseCount(args[++i], 99999, options.removals)) return std::nullopt;
     } else if (!haveRoot && (arg.empty() || arg[0] != '-' || arg == DV_PATH("-"))) {
-      root = arg;
+      options.root = arg;
       haveRoot = true;
     } else {
-      return Usage();
+      return std::nullopt;
     }
   }
-  if (!haveRoot) return Usage();
+  if (!haveRoot) return std::nullopt;
+  return options;
+}
 
+// The file system the options ask for; null when they ask for what this
+// platform does not have.
+std::unique_ptr<dustvane::FileSystem> FileSystemFor(const Options& options) {
 #ifdef _WIN32
-  if (readAhead != DV_PATH("cold") || threads != 0) return Usage();
-  std::unique_ptr<dustvane::FileSystem> fileSystem = dustvane::MakeNativeFileSystem();
+  if (options.readAhead != DV_PATH("cold") || options.threads != 0) return nullptr;
+  return dustvane::MakeNativeFileSystem();
 #else
   dustvane::ReadAheadMode mode = dustvane::ReadAheadMode::kWhenCold;
-  if (readAhead == "off") {
+  if (options.readAhead == "off") {
     mode = dustvane::ReadAheadMode::kOff;
-  } else if (readAhead == "always") {
+  } else if (options.readAhead == "always") {
     mode = dustvane::ReadAheadMode::kAlways;
-  } else if (readAhead != "cold") {
-    return Usage();
+  } else if (options.readAhead != "cold") {
+    return nullptr;
   }
-  std::unique_ptr<dustvane::FileSystem> fileSystem =
-      dustvane::MakePosixFileSystem(mode, threads != 0 ? threads : dustvane::FolderReadAhead::kThreads);
+  return dustvane::MakePosixFileSystem(
+      mode, options.threads != 0 ? options.threads : dustvane::FolderReadAhead::kThreads);
 #endif
-  StreamResults results(list, terminator, removals);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::optional<Options> options = ParseOptions(Arguments(argc, argv));
+  if (!options) return Usage();
+  std::unique_ptr<dustvane::FileSystem> fileSystem = FileSystemFor(*options);
+  if (!fileSystem) return Usage();
+  StreamResults results(options->list, options->terminator, options->removals);
   StderrMessages messages;
-  dustvane::SearchContext context{*fileSystem, results, messages};
-  int16_t fileCount = 0;
-  int16_t dirCount = 0;
 
   const auto start = std::chrono::steady_clock::now();
-  dustvane::Result<dustvane::ByteTotal> total = dustvane::FindFiles(context, root, pattern, fileCount, dirCount);
-  fileSystem->CloseFolders();
+  const dustvane::testing::SearchRun run =
+      dustvane::testing::RunSearch(*fileSystem, results, messages, options->root, options->pattern);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::fflush(stdout);
 
-  if (!total.ok()) {
-    std::fprintf(stderr, "%s\n", dustvane::ErrorMessageText(total.failure()).c_str());
+  if (!run.total.ok()) {
+    std::fprintf(stderr, "%s\n", dustvane::ErrorMessageText(run.total.failure()).c_str());
     return 1;
   }
-  if (removals > 0) RemoveEach(*fileSystem, results.kept);
-  std::fprintf(stderr, "files=%d folders=%d bytes=%s seconds=%.6f\n", fileCount, dirCount,
-               dustvane::DecimalDigits(total.value()).c_str(), seconds);
+  if (options->removals > 0) RemoveEach(*fileSystem, results.kept);
+  std::fprintf(stderr, "files=%d folders=%d bytes=%s seconds=%.6f\n", run.files, run.folders,
+               dustvane::DecimalDigits(run.total.value()).c_str(), seconds);
   return 0;
 }

@@ -29,6 +29,7 @@
 #include "tests/support/chain_of_folders.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace dustvane {
@@ -72,14 +73,13 @@ class HostileTreeTest : public ::testing::Test {
   }
   Outcome Search(const std::string& where, testing::RecordingResults& results) {
     testing::RecordingMessages messages;
-    SearchContext context{*fs, results, messages};
+    const testing::SearchRun run = testing::RunSearch(*fs, results, messages, where);
+    EXPECT_TRUE(run.total.ok());
     Outcome out;
-    PathString path = where;
-    Result<ByteTotal> total = FindFiles(context, path, "*.tmp", out.files, out.folders);
-    fs->CloseFolders();
-    EXPECT_TRUE(total.ok());
-    out.ok = total.ok();
-    out.total = total.ok() ? total.value() : ByteTotal(~uint64_t{0});
+    out.ok = run.total.ok();
+    out.files = run.files;
+    out.folders = run.folders;
+    out.total = run.total.ok() ? run.total.value() : ByteTotal(~uint64_t{0});
     out.lines = results.lines;
     out.messages = messages.texts;
     return out;

@@ -23,6 +23,7 @@
 #include "search/posix/mount_table.h"
 #include "tests/support/enumerate.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace dustvane {
@@ -221,15 +222,10 @@ class RealTreeSearchTest : public PosixFileSystemTest {
  protected:
   std::vector<std::string> SearchAll(ByteTotal* total = nullptr) {
     testing::RecordingResults results;
-    SearchContext context{*fs, results, messages};
-    PathString path = root;
-    int16_t files = 0;
-    int16_t folders = 0;
-    Result<ByteTotal> sum = FindFiles(context, path, "*.tmp", files, folders);
-    fs->CloseFolders();
-    EXPECT_TRUE(sum.ok());
-    if (total != nullptr) *total = sum.value();
-    EXPECT_EQ(static_cast<size_t>(files), results.lines.size());
+    const testing::SearchRun run = testing::RunSearch(*fs, results, messages, root);
+    EXPECT_TRUE(run.total.ok());
+    if (total != nullptr) *total = run.total.value();
+    EXPECT_EQ(static_cast<size_t>(run.files), results.lines.size());
     return results.lines;
   }
   testing::RecordingMessages messages;

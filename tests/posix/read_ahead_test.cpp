@@ -34,6 +34,7 @@
 #include "tests/support/child_process.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/scratch_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/unanswering_mount.h"
 
@@ -57,12 +58,11 @@ Outcome Search(ReadAheadMode mode, const std::string& root, const std::string& r
   if (!refuse.empty()) results.refuse = refuse;
   results.whenAdded = std::move(whenAdded);
   testing::RecordingMessages messages;
-  SearchContext context{*fs, results, messages};
+  const testing::SearchRun run = testing::RunSearch(*fs, results, messages, root);
   Outcome out;
-  PathString path = root;
-  Result<ByteTotal> total = FindFiles(context, path, "*.tmp", out.files, out.folders);
-  fs->CloseFolders();
-  out.total = total.ok() ? DecimalDigits(total.value()) : ErrorMessageText(total.failure());
+  out.files = run.files;
+  out.folders = run.folders;
+  out.total = run.total.ok() ? DecimalDigits(run.total.value()) : ErrorMessageText(run.total.failure());
   out.lines = results.lines;
   out.messages = messages.texts;
   return out;

@@ -15,10 +15,10 @@
 #include <gtest/gtest.h>
 
 #include "search/file_system.h"
-#include "search/find_files.h"
 #include "tests/support/cannot_run_here.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace dustvane {
@@ -85,12 +85,7 @@ int SearchChangeAndDelete(const Change& change, const std::string& tree, const s
   std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
   testing::RecordingResults results;
   testing::RecordingMessages messages;
-  SearchContext context{*fs, results, messages};
-  PathString root = tree;
-  int16_t files = 0, folders = 0;
-  const bool searched = FindFiles(context, root, "*.tmp", files, folders).ok() && files == 2;
-  fs->CloseFolders();
-  if (!searched) return 2;
+  if (!testing::RunSearch(*fs, results, messages, tree).total.ok() || results.lines.size() != 2) return 2;
   if (!change.make(tree, outside)) return testing::kNotAllowedHere;
 
   const MaybeFailure listed = fs->RemoveFile(tree + kListed);
