@@ -80,8 +80,10 @@ void RemoveEach(dustvane::FileSystem& fileSystem, const std::vector<PathString>&
     total += seconds;
     longest = seconds > longest ? seconds : longest;
   }
-  std::fprintf(stderr, "removed=%d failed=%d mean-us=%.1f longest-us=%.1f\n", static_cast<int>(lines.size()) - failed,
-               failed, lines.empty() ? 0.0 : total * 1e6 / static_cast<double>(lines.size()), longest * 1e6);
+  const int removed = static_cast<int>(lines.size()) - failed;
+  const double mean = lines.empty() ? 0.0 : total / static_cast<double>(lines.size());
+  std::fprintf(stderr, "removed=%d failed=%d mean-us=%.1f longest-us=%.1f\n", removed, failed, mean * 1e6,
+               longest * 1e6);
 }
 
 // The user closes every message at once.

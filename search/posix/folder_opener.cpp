@@ -84,9 +84,18 @@ Result<WalkOpened> OpenCrossing(int folderFd, const std::string& name, const Wal
   return opened;
 }
 
-// Whether the process may search the open folder `fd` (look names up in
+// The open folder `fd` where the process may search it (look names up in
 // it), as the kernel decides: mode bits, access lists and capabilities alike.
-bool MaySearch(int fd) { return faccessat(fd, ".", X_OK, AT_EACCESS) == 0; }
+// Otherwise it is closed, and the open fails as for a folder that may not be
+// read (EACCES).
+int OnlyIfSearchable(int fd) {
+  if (fd >= 0 && faccessat(fd, ".", X_OK, AT_EACCESS) != 0) {
+    close(fd);
+    errno = EACCES;
+    return -1;
+  }
+  return fd;
+}
 
 #ifdef __linux__
 // openat2 refuses to cross a mount (EXDEV), so that an ordinary folder costs
@@ -120,22 +129,11 @@ int OpenWithoutCrossing(int folderFd, const std::string& name) {
     errno = EXDEV;
     return -1;
   }
-  if (fd >= 0 && !MaySearch(fd)) {
-    close(fd);
-    errno = EACCES;
-    return -1;
-  }
-  return fd;
+  return OnlyIfSearchable(fd);
 }
 #else
 int OpenWithoutCrossing(int folderFd, const std::string& name) {
-  const int fd = openat(folderFd, name.c_str(), kSubFolderFlags);
-  if (fd >= 0 && !MaySearch(fd)) {
-    close(fd);
-    errno = EACCES;
-    return -1;
-  }
-  return fd;
+  return OnlyIfSearchable(openat(folderFd, name.c_str(), kSubFolderFlags));
 }
 #endif
 

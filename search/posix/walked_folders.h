@@ -54,7 +54,9 @@ class WalkedFolders {
     uint32_t nameSize;
     FolderMark mark;
   };
-  std::string_view NameOf(const Folder& folder) const { return std::string_view(names_).substr(folder.nameAt, folder.nameSize); }
+  std::string_view NameOf(const Folder& folder) const {
+    return std::string_view(names_).substr(folder.nameAt, folder.nameSize);
+  }
   bool Leads(uint32_t at, const std::vector<std::string_view>& names) const;
 
   std::string root_;

@@ -295,7 +295,9 @@ TEST_F(ReadAheadTest, AListingIsNeverTakenOnTheRecordOfAFileSystemThatKeepsWhole
     // deletion within one second: a machine too busy for that tries again.
     for (int attempt = 0; attempt < 5; ++attempt) {
       const std::string tree = root + "whole-seconds/" + std::to_string(attempt) + "/";
-      while (FileSystemClockNow() % 1'000'000'000 > 100'000'000) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      while (FileSystemClockNow() % 1'000'000'000 > 100'000'000) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
       for (const char* folder : {"", "zz", "zz/sub"}) mkdir((tree + folder).c_str(), 0755);
       for (const char* file : {"first.tmp", "zz/sub/keep.tmp", "zz/x.tmp"}) std::ofstream(tree + file) << "x";
       // Older than a tick of a fine clock, so that only the whole seconds

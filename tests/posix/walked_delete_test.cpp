@@ -56,13 +56,14 @@ struct Change {
 };
 
 const Change kChanges[] = {
-    {"a bind mount over the file's top folder", [](auto& tree, auto& outside) { return Bind(outside + "a", tree + "a"); },
-     true},
+    {"a bind mount over the file's top folder",
+     [](auto& tree, auto& outside) { return Bind(outside + "a", tree + "a"); }, true},
     {"a bind mount over the file's own folder",
      [](auto& tree, auto& outside) { return Bind(outside + "a/b/c", tree + "a/b/c"); }, true},
     {"another tmpfs mounted on a folder of the path",
      [](auto& tree, auto&) {
-       return mount("tmpfs", (tree + "a/b").c_str(), "tmpfs", 0, nullptr) == 0 && MakeFile(tree + "a/b/", "c/x.tmp");
+       return mount("tmpfs", (tree + "a/b").c_str(), "tmpfs", 0, nullptr) == 0 &&
+              MakeFile(tree + "a/b/", "c/x.tmp");
      },
      true},
     {"a folder of the path swapped for a link",
