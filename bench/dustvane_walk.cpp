@@ -1,10 +1,14 @@
-// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] ROOT
+// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] [--remove N] ROOT
 //
 // Runs the search over ROOT with the real file system, as the search button
 // does, and reports what it found: with --list every line the search appends
 // to the results list, in order, as raw bytes (each ended by a newline, or by
 // a NUL byte with -0); on standard error every message the search would show,
 // and last a line with the counts, the exact total and the wall time.
+//
+// With --remove N it then deletes the files of the first N lines, one at a
+// time through the same file system, as Delete does, and reports on a line
+// before the last how long one took (mean and longest) and how many failed.
 //
 // On POSIX systems --read-ahead chooses when helper threads read the folders
 // ahead of the walk: never, when the walk's reads wait on the disk (the
@@ -47,19 +51,40 @@ using dustvane::PathString;
 
 class StreamResults final : public dustvane::ResultsList {
  public:
-  StreamResults(bool list, PathChar terminator) : list_(list), terminator_(terminator) {}
+  StreamResults(bool list, PathChar terminator, size_t keep) : list_(list), terminator_(terminator), keep_(keep) {}
   MaybeFailure AddItem(const PathString& line) override {
     if (list_) {
       std::fwrite(line.data(), sizeof(line[0]), line.size(), stdout);
       std::fwrite(&terminator_, sizeof(terminator_), 1, stdout);
     }
+    if (kept.size() < keep_) kept.push_back(line);
     return std::nullopt;
   }
+  std::vector<PathString> kept;  // the first lines, for --remove
 
  private:
   bool list_;
   PathChar terminator_;
+  size_t keep_;
 };
+
+// Deletes the files of `lines` one by one and reports what one took.
+void RemoveEach(dustvane::FileSystem& fileSystem, const std::vector<PathString>& lines) {
+  double total = 0;
+  double longest = 0;
+  int failed = 0;
+  for (const PathString& line : lines) {
+    const auto start = std::chrono::steady_clock::now();
+    if (fileSystem.RemoveFile(line)) ++failed;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    total += seconds;
+    longest = seconds > longest ? seconds : longest;
+  }
+  const int removed = static_cast<int>(lines.size()) - failed;
+  const double mean = lines.empty() ? 0.0 : total / static_cast<double>(lines.size());
+  std::fprintf(stderr, "removed=%d failed=%d mean-us=%.1f longest-us=%.1f\n", removed, failed, mean * 1e6,
+               longest * 1e6);
+}
 
 // The user closes every message at once.
 class StderrMessages final : public dustvane::MessageDialog {
@@ -71,7 +96,9 @@ class StderrMessages final : public dustvane::MessageDialog {
 };
 
 int Usage() {
-  std::fprintf(stderr, "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] ROOT\n");
+  std::fprintf(stderr,
+               "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] "
+               "[--remove N] ROOT\n");
   return 2;
 }
 
@@ -101,16 +128,18 @@ struct Options {
   PathString root;
   PathString readAhead = DV_PATH("cold");
   unsigned threads = 0;  // the layer's own number
+  unsigned removals = 0;
 };
 
-// 1 to 999 helpers; anything else is a usage error, not a crash.
-bool ParseThreads(const PathString& value, unsigned& threads) {
-  threads = 0;
+// A count from 1 to `most` (999 helpers, 99,999 lines to remove); anything
+// else is a usage error, not a crash.
+bool ParseCount(const PathString& value, unsigned most, unsigned& count) {
+  count = 0;
   for (const auto digit : value) {
-    if (digit < '0' || digit > '9' || threads >= 100) return false;
-    threads = threads * 10 + static_cast<unsigned>(digit - '0');
+    if (digit < '0' || digit > '9' || count > most / 10) return false;
+    count = count * 10 + static_cast<unsigned>(digit - '0');
   }
-  return threads != 0;
+  return count != 0 && count <= most;
 }
 
 // The options, or nothing when the command line is not one this takes.
@@ -129,7 +158,9 @@ std::optional<Options> ParseOptions(const std::vector<PathString>& args) {
     } else if (arg == DV_PATH("--read-ahead") && hasValue) {
       options.readAhead = args[++i];
     } else if (arg == DV_PATH("--threads") && hasValue) {
-      if (!ParseThreads(args[++i], options.threads)) return std::nullopt;
+      if (!ParseCount(args[++i], 999, options.threads)) return std::nullopt;
+    } else if (arg == DV_PATH("--remove") && hasValue) {
+      if (!ParseCount(args[++i], 99999, options.removals)) return std::nullopt;
     } else if (!haveRoot && (arg.empty() || arg[0] != '-' || arg == DV_PATH("-"))) {
       options.root = arg;
       haveRoot = true;
@@ -168,7 +199,7 @@ int main(int argc, char** argv) {
   if (!options) return Usage();
   std::unique_ptr<dustvane::FileSystem> fileSystem = FileSystemFor(*options);
   if (!fileSystem) return Usage();
-  StreamResults results(options->list, options->terminator);
+  StreamResults results(options->list, options->terminator, options->removals);
   StderrMessages messages;
 
   const auto start = std::chrono::steady_clock::now();
@@ -181,6 +212,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", dustvane::ErrorMessageText(run.total.failure()).c_str());
     return 1;
   }
+  if (options->removals > 0) RemoveEach(*fileSystem, results.kept);
   std::fprintf(stderr, "files=%d folders=%d bytes=%s seconds=%.6f\n", run.files, run.folders,
                dustvane::DecimalDigits(run.total.value()).c_str(), seconds);
   return 0;

@@ -7,7 +7,7 @@ namespace dustvane {
 std::vector<MountedFileSystem> MountedFileSystems() {
   std::vector<MountedFileSystem> mounted;
   for (const Mount& mount : ReadMountTable()) {
-    mounted.push_back({mount.point, mount.type, !IsSystemFileSystemType(mount.type)});
+    mounted.push_back({mount.point, mount.type, !IsSystemMount(mount)});
   }
   return mounted;
 }

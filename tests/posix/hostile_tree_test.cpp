@@ -255,6 +255,28 @@ TEST_F(HostileTreeTest, AsOrdinaryUserUnreadableFoldersArePassedOverWithoutAMess
   EXPECT_EQ(found.folders, 2);
 }
 
+// What "chmod -R 644" leaves: a folder whose names may be listed but not
+// looked up, so none of them could be queried or removed. It is passed over
+// as one that may not be read, as the search's root too.
+TEST_F(HostileTreeTest, AsOrdinaryUserAFolderThatMayBeListedButNotSearchedIsPassedOver) {
+  if (geteuid() == 0) GTEST_SKIP() << "root searches every folder";
+  Folder("listable");
+  Folder("listable/sub");
+  Make("listable/x.tmp");
+  Make("listable/sub/y.tmp");
+  Folder("open");
+  Make("open/seen.tmp");
+  ASSERT_EQ(chmod((root + "listable").c_str(), 0644), 0);
+  Outcome found = Search(root);
+  EXPECT_THAT(found.messages, IsEmpty());
+  EXPECT_THAT(found.lines, ::testing::ElementsAre(root + "open/seen.tmp"));
+  EXPECT_EQ(found.folders, 2);
+  Outcome fromIt = Search(root + "listable/");
+  EXPECT_THAT(fromIt.messages, IsEmpty());
+  EXPECT_THAT(fromIt.lines, IsEmpty());
+  EXPECT_EQ(fromIt.folders, 0);
+}
+
 TEST_F(HostileTreeTest, AsOrdinaryUserFilesThatMayNotBeRemovedStay) {
   if (geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
   Folder("sealed");
@@ -262,6 +284,7 @@ TEST_F(HostileTreeTest, AsOrdinaryUserFilesThatMayNotBeRemovedStay) {
   Make("ro.tmp");
   ASSERT_EQ(chmod((root + "sealed").c_str(), 0555), 0);
   ASSERT_EQ(chmod((root + "ro.tmp").c_str(), 0444), 0);
+  ASSERT_EQ(Search(root).lines.size(), 2u);
   EXPECT_EQ(fs->RemoveFile(root + "sealed/a.tmp")->number, EACCES);
   EXPECT_EQ(fs->RemoveFile(root + "ro.tmp")->number, EACCES);
   EXPECT_TRUE(Exists("sealed/a.tmp"));
