@@ -1,4 +1,4 @@
-// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] [--remove N] ROOT
+// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|partner|cold|always] [--threads N] [--remove N] ROOT
 //
 // Runs the search over ROOT with the real file system, as the search button
 // does, and reports what it found: with --list every line the search appends
@@ -11,8 +11,11 @@
 // before the last how long one took (mean and longest) and how many failed.
 //
 // On POSIX systems --read-ahead chooses when helper threads read the folders
-// ahead of the walk: never, when the walk's reads wait on the disk (the
-// program's own choice, and the default), or always; --threads how many.
+// ahead of the walk: never, one partner for each other processor, partners
+// and more helpers when the walk's reads wait on the disk (the program's own
+// choice, and the default), or many helpers always; --threads how many on a
+// cold tree. The last line then also tells how many folders helpers listed
+// and how many of them the walk adopted.
 //
 // On Windows paths are UTF-16, and the lines are written as the raw UTF-16LE
 // code units the results list holds, each ended by a 16-bit newline or NUL:
@@ -40,6 +43,7 @@
 #include "search/find_files.h"
 #include "tests/support/search_run.h"
 #ifndef _WIN32
+#include "search/posix/folder_walk.h"
 #include "search/posix/posix_file_system.h"
 #endif
 
@@ -97,7 +101,7 @@ class StderrMessages final : public dustvane::MessageDialog {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] "
+               "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|partner|cold|always] [--threads N] "
                "[--remove N] ROOT\n");
   return 2;
 }
@@ -182,13 +186,24 @@ std::unique_ptr<dustvane::FileSystem> FileSystemFor(const Options& options) {
   dustvane::ReadAheadMode mode = dustvane::ReadAheadMode::kWhenCold;
   if (options.readAhead == "off") {
     mode = dustvane::ReadAheadMode::kOff;
+  } else if (options.readAhead == "partner") {
+    mode = dustvane::ReadAheadMode::kPartner;
   } else if (options.readAhead == "always") {
     mode = dustvane::ReadAheadMode::kAlways;
   } else if (options.readAhead != "cold") {
     return nullptr;
   }
-  return dustvane::MakePosixFileSystem(
-      mode, options.threads != 0 ? options.threads : dustvane::FolderReadAhead::kThreads);
+  return dustvane::MakePosixFileSystem(mode, options.threads != 0 ? options.threads : dustvane::kColdHelpers);
+#endif
+}
+
+// What the read-ahead did, for the last line.
+std::string ReadAheadCounts() {
+#ifdef _WIN32
+  return std::string();
+#else
+  return " listed-ahead=" + std::to_string(dustvane::FoldersListedAheadSoFar()) +
+         " adopted=" + std::to_string(dustvane::FoldersAdoptedSoFar());
 #endif
 }
 
@@ -213,7 +228,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (options->removals > 0) RemoveEach(*fileSystem, results.kept);
-  std::fprintf(stderr, "files=%d folders=%d bytes=%s seconds=%.6f\n", run.files, run.folders,
-               dustvane::DecimalDigits(run.total.value()).c_str(), seconds);
+  std::fprintf(stderr, "files=%d folders=%d bytes=%s seconds=%.6f%s\n", run.files, run.folders,
+               dustvane::DecimalDigits(run.total.value()).c_str(), seconds, ReadAheadCounts().c_str());
   return 0;
 }

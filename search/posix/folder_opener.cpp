@@ -13,6 +13,7 @@
 #include <sys/syscall.h>
 #endif
 
+#include "search/posix/descriptor.h"
 #include "search/posix/errno_failure.h"
 #include "search/posix/mount_table.h"
 
@@ -30,21 +31,6 @@ Result<int> Opened(int fd) {
   opens.fetch_add(1, std::memory_order_relaxed);
   return fd;
 }
-
-// Closes the descriptor it holds when it goes.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Whether the mount `id` is one the walk never enters, by the walk's mount
 // table, or where that does not know it (mounted since the walk began), by
@@ -152,15 +138,14 @@ Result<int> OpenSubFolder(int folderFd, const std::string& name) {
 
 Result<int> OpenParentFolder(int folderFd) { return Opened(openat(folderFd, "..", kFolderFlags)); }
 
-Result<int> OpenFolderAgain(int folderFd) { return Opened(openat(folderFd, ".", kFolderFlags)); }
+Result<int> OpenSubFolderWithoutCrossing(int folderFd, const std::string& name) {
+  return Opened(OpenWithoutCrossing(folderFd, name));
+}
 
 Result<WalkOpened> OpenSubFolderByWalkRules(int folderFd, const std::string& name, const WalkRules& rules) {
-  const int fd = OpenWithoutCrossing(folderFd, name);
-  if (fd >= 0) {
-    opens.fetch_add(1, std::memory_order_relaxed);
-    return WalkOpened{fd, false, 0};
-  }
-  if (errno != EXDEV) return ErrnoFailure(errno);
+  Result<int> fd = OpenSubFolderWithoutCrossing(folderFd, name);
+  if (fd.ok()) return WalkOpened{fd.value(), false, 0};
+  if (fd.failure().number != EXDEV) return fd.failure();
   return OpenCrossing(folderFd, name, rules);
 }
 

@@ -32,9 +32,11 @@ Result<int> OpenSubFolder(int folderFd, const std::string& name);
 // The folder that holds the open folder `folderFd` (its "..").
 Result<int> OpenParentFolder(int folderFd);
 
-// A descriptor of its own for the open folder `folderFd`, at its start, for
-// reading the folder apart from whoever reads through `folderFd`.
-Result<int> OpenFolderAgain(int folderFd);
+// The sub-folder `name` of the open folder `folderFd` by a walk's rules where
+// it lies on the same file system: not through a link, and only one the
+// process may search; EXDEV where a mount shows there. One system call, and
+// nothing asked of any other file system: what a helper opens for the walk.
+Result<int> OpenSubFolderWithoutCrossing(int folderFd, const std::string& name);
 
 // What a walk knows when it opens a sub-folder: its mount table, and which
 // folders it is inside.

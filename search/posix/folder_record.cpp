@@ -59,6 +59,18 @@ Result<FolderRecord> ReadRecord(int fd) {
                        (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0}};
 }
 
+bool StillShows(int folderFd, const char* name, const FolderRecord& record) {
+  struct statx st;
+  if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
+            STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID | STATX_MNT_ID_UNIQUE, &st) != 0 ||
+      !S_ISDIR(st.stx_mode) || (st.stx_mask & (STATX_MNT_ID | STATX_MNT_ID_UNIQUE)) == 0) {
+    return false;
+  }
+  const FolderState now{Nanoseconds(st.stx_ctime), Nanoseconds(st.stx_mtime),
+                        (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0};
+  return IdentityOf(st) == record.identity && st.stx_mnt_id == record.mount.id && now == record.state;
+}
+
 std::optional<FolderIdentity> IdentityOfEntry(int folderFd, const char* name) {
   struct statx st;
   if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, STATX_INO, &st) != 0) return std::nullopt;
@@ -86,6 +98,8 @@ Result<FolderRecord> ReadRecord(int fd) {
   if (fstat(fd, &st) != 0) return ErrnoFailure(errno);
   return FolderRecord{IdentityOf(st), {}, {Nanoseconds(st.st_ctim), Nanoseconds(st.st_mtim), 0}};
 }
+
+bool StillShows(int, const char*, const FolderRecord&) { return false; }
 
 std::optional<FolderIdentity> IdentityOfEntry(int folderFd, const char* name) {
   struct stat st;

@@ -63,6 +63,14 @@ inline FolderMark MarkOf(const FolderRecord& record) { return {record.identity, 
 // mount and state are read.
 Result<FolderRecord> ReadRecord(int fd);
 
+// Whether the entry `name` of the open folder `folderFd` still shows the very
+// folder whose record is `record`, unchanged: a folder, the same identity, the
+// same mount (what a folder mounted on itself differs in) and the same state.
+// One statx of the name itself: a link is not followed, an automount point not
+// set off, and whatever is mounted there now is what it shows. False where the
+// kernel does not tell a folder's mount.
+bool StillShows(int folderFd, const char* name, const FolderRecord& record);
+
 // The identity of the entry `name` of the open folder `folderFd` itself: a
 // link is not followed and an automount point is not set off.
 std::optional<FolderIdentity> IdentityOfEntry(int folderFd, const char* name);

@@ -71,6 +71,13 @@ std::optional<bool> MountMap::IsSystem(int id) const {
   return found->second;
 }
 
+bool MountMap::HoldsAnyBelow(const std::string& folder) const {
+  for (const auto& [point, at] : shown_) {
+    if (point.size() > folder.size() && point.compare(0, folder.size(), folder) == 0) return true;
+  }
+  return false;
+}
+
 MountAt MountMap::At(const std::string& folder) const {
   const auto found = shown_.find(folder);
   return found == shown_.end() ? MountAt::kNone : found->second;

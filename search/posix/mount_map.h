@@ -37,6 +37,9 @@ class MountMap {
   // Whether a mount shows directly inside `folder` (a path ending in "/"), so
   // that listing an ordinary folder costs one lookup.
   bool HoldsAny(const std::string& folder) const { return holders_.count(folder) != 0; }
+  // Whether a mount shows anywhere below `folder`, so that a walk there can
+  // leave mounts out of every listing.
+  bool HoldsAnyBelow(const std::string& folder) const;
   // Whether the walk never enters the mount numbered `id` (as statx reports
   // a folder's mount), hidden or not; nothing for a mount the table did not
   // hold.

@@ -16,35 +16,14 @@ void WalkedFolders::Begin(const std::string& root) {
   root_ = root;
   folders_ = {};
   names_ = {};
-  lastNoted_.clear();
-  way_.clear();
 }
 
-void WalkedFolders::Note(const std::string& folder, const MarkOf& markOf) {
-  if (!StartsWith(folder, root_)) return;
-  if (way_.empty()) {
-    const std::optional<FolderMark> mark = markOf(0);
-    if (!mark) return;
-    folders_.push_back({kNoParent, 0, 0, 0, *mark});
-    way_.emplace_back(root_.size(), 0);
-    lastNoted_ = root_;
-  }
-  // The walk goes depth first: the folders the two ways share, whole names
-  // of them, are noted already.
-  const size_t common = static_cast<size_t>(
-      std::mismatch(lastNoted_.begin(), lastNoted_.end(), folder.begin(), folder.end()).first - lastNoted_.begin());
-  while (way_.size() > 1 && way_.back().first > common) way_.pop_back();
-  lastNoted_.resize(way_.back().first);
-  for (size_t at = lastNoted_.size(), slash; (slash = folder.find('/', at)) != std::string::npos; at = slash + 1) {
-    if (slash == at) return;  // no folder has an empty name
-    const std::optional<FolderMark> mark = markOf(way_.size());
-    if (!mark) return;
-    folders_.push_back({way_.back().second, static_cast<uint32_t>(way_.size()), static_cast<uint32_t>(names_.size()),
-                        static_cast<uint32_t>(slash - at), *mark});
-    names_.append(folder, at, slash - at);
-    lastNoted_.append(folder, at, slash + 1 - at);
-    way_.emplace_back(lastNoted_.size(), static_cast<uint32_t>(folders_.size() - 1));
-  }
+uint32_t WalkedFolders::Add(uint32_t parent, std::string_view name, const FolderMark& mark) {
+  const bool isRoot = parent == kNoParent;
+  folders_.push_back({parent, isRoot ? 0 : folders_[parent].depth + 1, static_cast<uint32_t>(names_.size()),
+                      isRoot ? 0 : static_cast<uint32_t>(name.size()), mark});
+  if (!isRoot) names_.append(name);
+  return static_cast<uint32_t>(folders_.size() - 1);
 }
 
 std::optional<std::vector<WalkedFolders::Step>> WalkedFolders::WayTo(std::string_view folder) const {

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,32 +20,28 @@ namespace dustvane {
 // most (so no more than 32,768), each a name and a few numbers.
 class WalkedFolders {
  public:
+  static constexpr uint32_t kNoParent = UINT32_MAX;
   // One folder on the way to a file: its name inside the folder above it
   // (for the root, the root's path) and its mark.
   struct Step {
     std::string_view name;
     FolderMark mark;
   };
-  // The mark of the folder `depth` names below the root (the root is 0) on
-  // the way to the folder being noted; nothing where it cannot be read.
-  using MarkOf = std::function<std::optional<FolderMark>(size_t depth)>;
 
   // Forgets every folder noted: a walk begins at the folder `root`, written
   // as each of its paths begins.
   void Begin(const std::string& root);
 
-  // Notes the folder `folder` (a path of the walk, ending in "/") and those
-  // above it. Only folders not noted yet on the way are asked of `markOf`,
-  // in order from the root; one that cannot be read leaves it and those
-  // below it unnoted.
-  void Note(const std::string& folder, const MarkOf& markOf);
+  // Notes a folder: its name inside the folder noted at `parent` (kNoParent
+  // for the root, whose name is the root's path) and its mark. Returns where
+  // it is noted, for the folders inside it.
+  uint32_t Add(uint32_t parent, std::string_view name, const FolderMark& mark);
 
   // The folders from the root down to `folder`, each as it was noted; nothing
   // where one of them was not.
   std::optional<std::vector<Step>> WayTo(std::string_view folder) const;
 
  private:
-  static constexpr uint32_t kNoParent = UINT32_MAX;
   struct Folder {
     uint32_t parent;
     uint32_t depth;
@@ -60,14 +55,10 @@ class WalkedFolders {
   bool Leads(uint32_t at, const std::vector<std::string_view>& names) const;
 
   std::string root_;
-  // The root first, each folder after those above it; in blocks, so that it
-  // grows without a copy (a vector's growth would briefly hold it twice).
+  // Each folder after those above it; in blocks, so that it grows without a
+  // copy (a vector's growth would briefly hold it twice).
   std::deque<Folder> folders_;
   std::string names_;
-  // The folder noted last, and for each folder on its way (from the root),
-  // where its name ends in `lastNoted_` and where it lies in `folders_`.
-  std::string lastNoted_;
-  std::vector<std::pair<size_t, uint32_t>> way_;
 };
 
 }  // namespace dustvane

@@ -1,0 +1,318 @@
+#include "search/posix/folder_walk.h"
+
+#include <sys/statfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "search/posix/mount_table.h"
+
+namespace dustvane {
+
+namespace {
+
+// The path the kernel gives for an open folder, from the system's root,
+// ending in "/"; the empty string where it cannot tell.
+std::string KernelPath(int fd) {
+  const std::string link = "/proc/self/fd/" + std::to_string(fd);
+  std::string target(4096, '\0');
+  const ssize_t length = readlink(link.c_str(), target.data(), target.size());
+  if (length <= 0 || static_cast<size_t>(length) >= target.size() || target[0] != '/') return std::string();
+  target.resize(static_cast<size_t>(length));
+  if (target.size() > 1) target += '/';
+  return target;
+}
+
+bool KernelRecords(int fd) {
+  struct statfs fs;
+  return fstatfs(fd, &fs) == 0 && !RecordsMayBeCached(static_cast<long>(fs.f_type));
+}
+
+}  // namespace
+
+FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
+    : mode_(mode), coldHelpers_(coldHelpers), isInside_([this](const FolderIdentity& id) { return Holds(id); }) {}
+
+Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
+  SweepDropped();
+  const bool inside = IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0;
+  if (!inside) {
+    Close();
+    walked_.Begin(folder);
+    if (MaybeFailure failure = Begin(folder)) return *failure;
+  } else if (MaybeFailure failure = ReturnTo(LevelLeadingTo(folder))) {
+    return *failure;
+  }
+  bool openedNow = !inside;
+  bool adopted = false;
+  for (size_t at = path_.size(); at < folder.size();) {
+    const size_t slash = folder.find('/', at);
+    if (slash == at) {  // a doubled "/" belongs to the folder before it
+      path_ += '/';
+      ends_.back() = path_.size();
+      ++at;
+      continue;
+    }
+    FolderNode& child = ChildNamed(*chain_.back(), std::string_view(folder).substr(at, slash - at));
+    Result<FolderNode*> entered = Enter(child, adopted);
+    if (!entered.ok()) return entered.failure();
+    if (entered.value() == nullptr) {
+      static const FolderListing kNothing;
+      return &kNothing;
+    }
+    path_.append(folder, at, slash + 1 - at);
+    ends_.push_back(path_.size());
+    openedNow = true;
+    at = slash + 1;
+  }
+  FolderNode& here = *chain_.back();
+  if (!adopted) {
+    DropChildren(here);
+    if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, here.listing)) return *failure;
+    NoteMounts(here);
+  }
+  Stepped(here.listing.size());
+  Refill(here);
+  return &here.listing;
+}
+
+// The deepest level of the chain whose path `folder` begins with.
+size_t FolderWalk::LevelLeadingTo(const std::string& folder) const {
+  const size_t common = static_cast<size_t>(
+      std::mismatch(path_.begin(), path_.end(), folder.begin(), folder.end()).first - path_.begin());
+  return static_cast<size_t>(std::upper_bound(ends_.begin(), ends_.end(), common) - ends_.begin()) - 1;
+}
+
+MaybeFailure FolderWalk::Begin(const std::string& folder) {
+  SizeBudget();
+  Result<int> fd = OpenFolderAtPath(folder);
+  if (!fd.ok()) return fd.failure();
+  open_ = 1;
+  root_ = std::make_unique<FolderNode>();
+  root_->name = folder;
+  root_->fd.reset(fd.value());
+  root_->state = State::kTaken;
+  root_->trusted = KernelRecords(fd.value());
+  chain_ = {root_.get()};
+  path_ = folder;
+  ends_ = {folder.size()};
+  firstOpen_ = 1;
+  absoluteRoot_ = KernelPath(fd.value());
+  if (absoluteRoot_.empty()) absoluteRoot_ = folder;
+  mounts_ = std::make_shared<const MountMap>(ReadMountTable());
+  mountsInside_ = mounts_->HoldsAnyBelow(absoluteRoot_);
+  StartAhead();
+  return std::nullopt;
+}
+
+// The sub-folder `name` of `parent`: the next the listing gave, the ones
+// before it passed over; a node of its own where the listing has none.
+FolderNode& FolderWalk::ChildNamed(FolderNode& parent, std::string_view name) {
+  while (FolderNode* next = ChildAt(parent, parent.firstChild)) {
+    if (next->name == name) return *next;
+    PassChild(parent);
+  }
+  auto node = std::make_unique<FolderNode>();
+  node->parent = &parent;
+  node->index = parent.children.size();
+  node->name = name;
+  node->trusted = parent.trusted;
+  parent.children.push_back(std::move(node));
+  return *parent.children.back();
+}
+
+// Makes `node`, the next sub-folder of the innermost folder, the innermost:
+// adopted from a helper where that is proven, opened by the walk's rules
+// otherwise. Null where the rules keep it out. Either way, and on failure,
+// the walk searches nothing below it but what it lists of it.
+Result<FolderNode*> FolderWalk::Enter(FolderNode& node, bool& adopted) {
+  const size_t level = chain_.size() - 1;
+  FolderNode& parent = *chain_[level];
+  FolderNode* child = Settle(node);
+  adopted = child->state == State::kReady && Adopt(parent, *child);
+  if (!adopted) {
+    if (child->state == State::kReady) child = Replace(*child);
+    Result<WalkOpened> opened = OpenChild(level, child->name);
+    if (!opened.ok() || opened.value().fd < 0) {
+      PassChild(parent);
+      if (!opened.ok()) return opened.failure();
+      return nullptr;
+    }
+    child->fd.reset(opened.value().fd);
+    child->trusted = opened.value().crossed ? !RecordsMayBeCached(opened.value().magic) : parent.trusted;
+  }
+  child->state = State::kTaken;
+  chain_.push_back(child);
+  return child;
+}
+
+// The sub-folder `index` of `parent`, made a node from its listing when it
+// is not one yet; null past the last.
+FolderNode* FolderWalk::ChildAt(FolderNode& parent, size_t index) {
+  while (parent.children.size() <= index) {
+    FolderListing::Entry entry;
+    do {
+      if (!parent.listing.Next(parent.nextChild, entry)) return nullptr;
+    } while (entry.kind != EntryKind::kFolder || entry.name == "." || entry.name == "..");
+    auto child = std::make_unique<FolderNode>();
+    child->parent = &parent;
+    child->index = parent.children.size();
+    child->name = entry.name;
+    child->trusted = parent.trusted;
+    child->walkOnly = parent.holdsMounts && mounts_->At(AbsolutePath(*child)) != MountAt::kNone;
+    parent.children.push_back(std::move(child));
+  }
+  return parent.children[index].get();
+}
+
+// The walk is done with the next sub-folder of `parent`, or passes it over.
+void FolderWalk::PassChild(FolderNode& parent) {
+  if (parent.firstChild < parent.children.size()) Discard(std::move(parent.children[parent.firstChild]));
+  if (++parent.firstChild < 64 || parent.firstChild * 2 < parent.children.size()) return;
+  parent.children.erase(parent.children.begin(), parent.children.begin() + static_cast<ptrdiff_t>(parent.firstChild));
+  for (size_t i = 0; i < parent.children.size(); ++i) parent.children[i]->index = i;
+  parent.firstChild = 0;
+}
+
+void FolderWalk::DropChildren(FolderNode& node) {
+  for (size_t i = node.firstChild; i < node.children.size(); ++i) Discard(std::move(node.children[i]));
+  node.children.clear();
+  node.firstChild = 0;
+  node.nextChild = FolderListing::Place();
+}
+
+// Lets go of `node` and everything below it; what a helper still works on,
+// or works from, stays until its answer comes.
+void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
+  std::vector<std::unique_ptr<FolderNode>> pending;
+  pending.push_back(std::move(node));
+  while (!pending.empty()) {
+    std::unique_ptr<FolderNode> at = std::move(pending.back());
+    pending.pop_back();
+    if (at == nullptr) continue;
+    for (std::unique_ptr<FolderNode>& child : at->children) pending.push_back(std::move(child));
+    at->children.clear();
+    at->state = State::kDropped;
+    if (at->request != nullptr && queue_->Withdraw(*at->request)) {
+      at->request = nullptr;
+      --at->parent->pins;
+      GiveBack();
+    }
+    if (at->request != nullptr || at->pins > 0) {
+      dropped_.push_back(std::move(at));
+    } else {
+      ForgetAnswer(*at);
+      Release(*at);
+    }
+  }
+}
+
+// Lets go of the dropped nodes nothing uses any more; a late answer is
+// gathered first, to be let go of with its node.
+void FolderWalk::SweepDropped() {
+  for (size_t i = dropped_.size(); i-- > 0;) {
+    FolderNode& node = *dropped_[i];
+    if (node.request != nullptr) Gather(node);
+    if (node.request != nullptr || node.pins > 0) continue;
+    ForgetAnswer(node);
+    Release(node);
+    dropped_.erase(dropped_.begin() + static_cast<ptrdiff_t>(i));
+  }
+}
+
+void FolderWalk::Close() {
+  if (queue_ != nullptr) queue_->Stop();
+  std::vector<std::unique_ptr<FolderNode>> all = std::move(dropped_);
+  dropped_.clear();
+  if (root_ != nullptr) all.push_back(std::move(root_));
+  for (size_t i = 0; i < all.size(); ++i) {
+    for (std::unique_ptr<FolderNode>& child : all[i]->children) {
+      if (child != nullptr) all.push_back(std::move(child));
+    }
+    all[i]->children.clear();
+  }
+  for (std::unique_ptr<FolderNode>& node : all) {
+    if (node->request == nullptr || queue_->Withdraw(*node->request)) continue;
+    if (queue_->Look(*node->request) == ReadAheadQueue::Progress::kAnswered) {
+      queue_->Collect(*node->request, answer_);
+      answer_.fd.reset();
+    } else if (node->parent->fd.open()) {
+      // A helper kept by a file system that does not answer still opens from it.
+      queue_->KeepUntilHelpersEnd(std::move(node->parent->fd));
+    }
+  }
+  all.clear();  // closes every descriptor left
+  EndAhead();
+  chain_.clear();
+  ends_.clear();
+  path_.clear();
+  mounts_.reset();
+  open_ = 0;
+}
+
+const FolderRecord* FolderWalk::Record(FolderNode& node) {
+  if (!node.record && node.fd.open()) {
+    Result<FolderRecord> record = ReadRecord(node.fd.get());
+    if (record.ok()) node.record = record.value();
+  }
+  return node.record ? &*node.record : nullptr;
+}
+
+bool FolderWalk::Holds(const FolderIdentity& identity) {
+  for (FolderNode* node : chain_) {
+    const FolderRecord* record = Record(*node);
+    if (record != nullptr && record->identity == identity) return true;
+  }
+  return false;
+}
+
+// `node` from the system's root, ending in "/", as the mount table writes
+// paths: the root's own path may be relative or pass links.
+std::string FolderWalk::AbsolutePath(const FolderNode& node) const {
+  std::vector<const FolderNode*> down;
+  for (const FolderNode* at = &node; at->parent != nullptr; at = at->parent) down.push_back(at);
+  std::string path = absoluteRoot_;
+  for (auto at = down.rbegin(); at != down.rend(); ++at) path.append((*at)->name).push_back('/');
+  return path;
+}
+
+void FolderWalk::NoteMounts(FolderNode& node) {
+  node.holdsMounts = mountsInside_ && mounts_->HoldsAny(AbsolutePath(node));
+}
+
+bool FolderWalk::IsClosed(std::string_view name) {
+  FolderNode& here = *chain_.back();
+  if (!here.holdsMounts) return false;
+  const std::string entry(name);
+  switch (mounts_->At(AbsolutePath(here) + entry + "/")) {
+    case MountAt::kNone: return false;
+    case MountAt::kSystem: return true;
+    case MountAt::kOrdinary: break;
+  }
+  const std::optional<FolderIdentity> identity = IdentityOfEntry(here.fd.get(), entry.c_str());
+  return identity && Holds(*identity);
+}
+
+bool FolderWalk::IsClosedAt(const std::string& folder, const std::string& name) {
+  if (IsOpen() && folder == path_) return IsClosed(name);
+  // Outside a walk the mount table is read afresh.
+  if (!IsOpen()) outsideMounts_ = MountMap(ReadMountTable());
+  const MountMap& mounts = IsOpen() ? *mounts_ : outsideMounts_;
+  const bool inRoot = IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0;
+  return mounts.At((inRoot ? absoluteRoot_ + folder.substr(ends_[0]) : folder) + name + "/") == MountAt::kSystem;
+}
+
+void FolderWalk::NoteWay() {
+  uint32_t above = WalkedFolders::kNoParent;
+  for (FolderNode* node : chain_) {
+    if (node->walked == FolderNode::kNotWalked) {
+      const FolderRecord* record = Record(*node);
+      if (record == nullptr) return;
+      node->walked = walked_.Add(above, node->name, MarkOf(*record));
+    }
+    above = node->walked;
+  }
+}
+
+}  // namespace dustvane

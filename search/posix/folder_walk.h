@@ -1,0 +1,173 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/failure.h"
+#include "search/posix/folder_listing.h"
+#include "search/posix/folder_node.h"
+#include "search/posix/folder_opener.h"
+#include "search/posix/mount_map.h"
+#include "search/posix/read_ahead_mode.h"
+#include "search/posix/read_ahead_queue.h"
+#include "search/posix/walked_folders.h"
+
+namespace dustvane {
+
+// Folders the walk took from helpers (descriptor, record and listing) without
+// opening them itself, so far in this process: what tests and benchmarks count.
+uint64_t FoldersAdoptedSoFar();
+
+// A walk over a tree of folders: its nodes (folder_node.h), from the root to
+// where the walk is (the chain) and ahead of it, and the descriptors they hold.
+// The one place that learns where the walk is from a path is List.
+//
+// Descriptors. The root is opened by its path, every folder below it by its
+// name inside its parent, by the walk's rules (folder_opener.h). The nodes
+// hold at most a budget of descriptors, sized from the open-files limit:
+// past it the chain gives back the outermost ones (the root stays open), each
+// node's record read just before. Coming back up to a folder given back, it
+// opens ".." of the open folder below and checks that it is the very folder
+// it left; where that fails (a folder on the way was moved meanwhile), it
+// reopens the folder name by name from the nearest open one above, and the
+// folder found must be the one it left too, or it is reported as gone. So
+// going back up costs one open a level, whatever the depth
+// (folder_walk_descriptors.cpp).
+//
+// Reading ahead (folder_walk_ahead.cpp). Helpers open and list the folders
+// the walk comes to next, from the requests the walk queues
+// (read_ahead_queue.h). The walk adopts what a helper opened, instead of
+// opening it again, only when the folder's name, looked up now from the
+// walk's own descriptor of its parent, still shows the very folder the helper
+// read, unchanged (folder_record.h: identity, mount and state), where that
+// proves the listing current: the file system's records are the kernel's own
+// (not FUSE's or a network client's cached copies), and the folder's last
+// change lay further back than the steps its times are kept in. Otherwise it
+// opens and lists the folder itself. Helpers open folders only by the walk's
+// own opener, from the walk's own descriptors, on the same file system: a
+// mount, and whatever the walk's rules decide of it, is always the walk's.
+class FolderWalk {
+ public:
+  FolderWalk(ReadAheadMode mode, unsigned coldHelpers);
+  ~FolderWalk() { Close(); }
+  FolderWalk(const FolderWalk&) = delete;
+  FolderWalk& operator=(const FolderWalk&) = delete;
+
+  // Makes `folder` (a path ending in "/", or empty for the working folder)
+  // where the walk is, keeping the part of the chain that leads there, and
+  // lists it. A folder outside the walk's root begins a new walk. A folder
+  // the walk's rules keep out (a system file system, a folder mounted below
+  // itself) lists empty, and its parent stays the innermost.
+  Result<const FolderListing*> List(const std::string& folder);
+  // Ends the walk: the helpers stop and every descriptor is let go of.
+  void Close();
+  // The walk descends nowhere any more: no more reading ahead.
+  void DescendsNoMore();
+
+  bool IsOpen() const { return !chain_.empty(); }
+  // The innermost folder's path, and its descriptor (open once List succeeded).
+  const std::string& Path() const { return path_; }
+  int InnermostFd() const { return chain_.back()->fd.get(); }
+  // Whether the walk never enters the folder `name` of the innermost folder:
+  // a system file system shows there, or it is a folder the walk is already
+  // inside (mounted below itself), by the walk's mount table. Only mount
+  // points cost anything; an automount point is never set off.
+  bool IsClosed(std::string_view name);
+  // The same for the folder `name` in `folder`, wherever it is.
+  bool IsClosedAt(const std::string& folder, const std::string& name);
+
+  // Notes the innermost folder and those above it in Delete's record.
+  void NoteWay();
+  const WalkedFolders& Walked() const { return walked_; }
+
+ private:
+  using State = FolderNode::State;
+
+  // Where the walk is (folder_walk.cpp).
+  MaybeFailure Begin(const std::string& folder);
+  size_t LevelLeadingTo(const std::string& folder) const;
+  FolderNode& ChildNamed(FolderNode& parent, std::string_view name);
+  Result<FolderNode*> Enter(FolderNode& node, bool& adopted);
+  FolderNode* ChildAt(FolderNode& parent, size_t index);
+  void PassChild(FolderNode& parent);
+  void DropChildren(FolderNode& node);
+  void Discard(std::unique_ptr<FolderNode> node);
+  void SweepDropped();
+  const FolderRecord* Record(FolderNode& node);
+  bool Holds(const FolderIdentity& identity);
+  std::string AbsolutePath(const FolderNode& node) const;
+  void NoteMounts(FolderNode& node);
+
+  // Descriptors (folder_walk_descriptors.cpp).
+  void SizeBudget();
+  bool TryTake(size_t spare = 0);
+  void TakeDescriptor(size_t keep);
+  void GiveBack() { --open_; }
+  bool GiveBackOutermost(size_t keep);
+  void Evict(size_t level);
+  void Release(FolderNode& node);
+  Result<WalkOpened> OpenChild(size_t parent, const std::string& name);
+  MaybeFailure ReturnTo(size_t target);
+  bool ClimbTo(size_t target);
+  MaybeFailure ReopenByNames(size_t target);
+  void PopTo(size_t level);
+  bool TakeIfSame(size_t level, Descriptor fd);
+
+  // Reading ahead (folder_walk_ahead.cpp).
+  void StartAhead();
+  void Refill(FolderNode& at);
+  FolderNode* NextInOrder(FolderNode& node, bool descend);
+  bool Ask(FolderNode& node);
+  void Gather(FolderNode& node);
+  void TakeAnswer(FolderNode& node, FolderAnswer& answer);
+  FolderNode* Settle(FolderNode& node);
+  bool DoOneAhead(FolderNode& from);
+  FolderNode* Replace(FolderNode& node);
+  bool Adopt(FolderNode& parent, FolderNode& child);
+  void ForgetAnswer(FolderNode& node);
+  void Stepped(size_t entries);
+  void EndAhead();
+
+  const ReadAheadMode mode_;
+  const unsigned coldHelpers_;
+  FolderReader reader_;
+  WalkedFolders walked_;  // outlives the walk
+  MountMap outsideMounts_;
+
+  // The walk: its nodes, the chain, and the innermost folder's path (with
+  // where each chain level's name ends in it).
+  std::unique_ptr<FolderNode> root_;
+  std::vector<FolderNode*> chain_;
+  std::string path_;
+  std::vector<size_t> ends_;
+  std::string absoluteRoot_;  // the root from the system's root, as the mount table writes paths
+  std::shared_ptr<const MountMap> mounts_;
+  bool mountsInside_ = false;  // some mount shows somewhere below the root
+  std::function<bool(const FolderIdentity&)> isInside_;
+  // Nodes the walk let go of that a request still uses.
+  std::vector<std::unique_ptr<FolderNode>> dropped_;
+
+  // Descriptors: chain levels 1 .. firstOpen_-1 are given back, the rest open.
+  size_t limit_ = 3;
+  size_t open_ = 0;  // held by nodes, or taken for a request's answer
+  size_t firstOpen_ = 0;
+
+  // Reading ahead.
+  std::unique_ptr<ReadAheadQueue> queue_;
+  size_t window_ = 0;  // most folders queued or ready ahead of the walk; 0: none
+  bool cold_ = false;
+  size_t readyBytes_ = 0;  // what ready listings hold
+  FolderAnswer answer_;    // the walk's own reading ahead
+  unsigned sinceLooked_ = 0;
+  uint64_t walkBlocks_ = 0;
+  unsigned coldLooks_ = 0;
+  unsigned sinceAnswers_ = 0;  // folders since the last look at the helpers' answers
+  unsigned answers_ = 0;       // helpers' answers taken since then
+  unsigned resting_ = 0;       // folders left before the helpers are asked again
+};
+
+}  // namespace dustvane

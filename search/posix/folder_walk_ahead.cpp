@@ -1,0 +1,277 @@
+// The walk's reading ahead: which folders it asks helpers to open and list,
+// in the walk's own order, and what it takes of their answers.
+
+#include <sys/resource.h>
+
+#include <atomic>
+#include <thread>
+
+#include "search/posix/folder_walk.h"
+
+namespace dustvane {
+
+namespace {
+
+// Folders asked for ahead of the walk, for each partner on a warm tree:
+// enough that one is always ready or being read when the walk comes to it.
+constexpr size_t kWarmWindowPerHelper = 4;
+// The same for each helper on a cold tree: enough to keep every helper at a
+// disk request while the walk catches up.
+constexpr size_t kColdWindowPerHelper = 8;
+// How many folders ready ahead of the walk it looks past to find more to ask
+// for, each time it moves.
+constexpr size_t kMostReadyLooked = 32;
+// What the listings ready ahead of the walk hold at most.
+constexpr size_t kMostReadyBytes = 2 << 20;
+// Folders the walk does itself further on, at most, when a helper is still
+// reading the one it has come to.
+constexpr int kMostDoneAhead = 2;
+// How often the walk looks whether its own reads went to a disk, in folders
+// (a folder of many entries counting as more): often enough to start the
+// helpers within a few folders, rarely enough to cost nothing.
+constexpr unsigned kLookEvery = 16;
+constexpr size_t kEntriesLikeAFolder = 256;
+// A partner that answers fewer than one in eight of the walk's folders, over
+// this many, does not run beside the walk (the machine is busy): the walk
+// asks it nothing for a while.
+constexpr unsigned kFoldersPerLook = 64;
+constexpr unsigned kFewestAnswersPerLook = kFoldersPerLook / 8;
+constexpr unsigned kRestFolders = 1024;
+
+std::atomic<uint64_t> adoptedSoFar{0};
+
+// Blocks the calling thread has had read from a disk so far. It counts
+// requests the thread itself sent, never those it only waited on, and a
+// folder read from the cache sends none.
+uint64_t BlocksReadByThisThread() {
+  struct rusage usage;
+#ifdef RUSAGE_THREAD
+  if (getrusage(RUSAGE_THREAD, &usage) != 0) return 0;
+#else
+  if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
+#endif
+  return static_cast<uint64_t>(usage.ru_inblock);
+}
+
+// One for each other processor.
+unsigned Partners() {
+  const unsigned processors = std::thread::hardware_concurrency();
+  return processors > 1 ? processors - 1 : 0;
+}
+
+}  // namespace
+
+uint64_t FoldersAdoptedSoFar() { return adoptedSoFar.load(std::memory_order_relaxed); }
+
+void FolderWalk::StartAhead() {
+  cold_ = mode_ == ReadAheadMode::kAlways;
+  window_ = cold_ ? kColdWindowPerHelper * coldHelpers_ : 0;
+  if (mode_ == ReadAheadMode::kPartner || mode_ == ReadAheadMode::kWhenCold) window_ = kWarmWindowPerHelper * Partners();
+  walkBlocks_ = BlocksReadByThisThread();
+  sinceLooked_ = coldLooks_ = sinceAnswers_ = answers_ = resting_ = 0;
+  if (mode_ != ReadAheadMode::kOff) queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
+}
+
+void FolderWalk::EndAhead() {
+  queue_.reset();
+  window_ = 0;
+  readyBytes_ = 0;
+}
+
+// The walk has listed `at`: the folders it comes to next, as far as they are
+// known, are asked for until the window of requests waiting or in a helper's
+// hands is full. Answers are taken on the way, and the sub-folders of those
+// are known in turn. Folders ready ahead count against the descriptors and
+// the memory they hold, not against the window, so that a helper never waits
+// for the walk to take what it has done.
+void FolderWalk::Refill(FolderNode& at) {
+  if (window_ == 0 || resting_ > 0) return;
+  size_t asked = 0;
+  FolderNode* node = &at;
+  bool descend = true;
+  for (size_t looked = 0; asked < window_ && looked < window_ + kMostReadyLooked; ++looked) {
+    node = NextInOrder(*node, descend);
+    if (node == nullptr) return;
+    if (node->state == State::kQueued) Gather(*node);
+    if (node->state == State::kUnqueued && !node->walkOnly && node->parent->fd.open() && !Ask(*node)) return;
+    asked += node->state == State::kQueued ? 1 : 0;
+    descend = node->state == State::kReady && node->whole;
+  }
+}
+
+// The folder the walk comes to after `node` (after its sub-folders, with
+// `descend`), of those known; null past the last.
+FolderNode* FolderWalk::NextInOrder(FolderNode& node, bool descend) {
+  if (descend) {
+    if (FolderNode* first = ChildAt(node, node.firstChild)) return first;
+  }
+  for (FolderNode* at = &node; at->parent != nullptr; at = at->parent) {
+    if (FolderNode* next = ChildAt(*at->parent, at->index + 1)) return next;
+  }
+  return nullptr;
+}
+
+// Queues a request for `node`, its parent held open for it; false when the
+// budget, the memory for listings or the queue has no room.
+bool FolderWalk::Ask(FolderNode& node) {
+  // A quarter of the budget stays the chain's.
+  if (readyBytes_ > kMostReadyBytes || !TryTake(limit_ / 4 + 2)) return false;
+  if (queue_->Helpers() == 0) queue_->StartHelpers(cold_ ? coldHelpers_ : Partners(), root_->fd.get());
+  node.request = queue_->Request(node.parent->fd.get(), node.name);
+  if (node.request == nullptr) {
+    GiveBack();
+    return false;
+  }
+  node.state = State::kQueued;
+  ++node.parent->pins;
+  return true;
+}
+
+// Takes the answer of `node`'s request, if it has come.
+void FolderWalk::Gather(FolderNode& node) {
+  if (queue_->Look(*node.request) != ReadAheadQueue::Progress::kAnswered) return;
+  queue_->Collect(*node.request, answer_);
+  node.request = nullptr;
+  --node.parent->pins;
+  TakeAnswer(node, answer_);
+  ++answers_;
+}
+
+void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
+  node.fd = std::move(answer.fd);
+  if (!node.fd.open()) GiveBack();
+  node.error = answer.error;
+  node.whole = answer.whole;
+  if (answer.error == 0) {
+    node.record = answer.record;
+    node.readAt = answer.readAt;
+  }
+  std::swap(node.listing, answer.listing);
+  readyBytes_ += node.readAt != 0 ? node.listing.Bytes() : 0;
+  if (node.state == State::kDropped) return;
+  node.state = State::kReady;
+  NoteMounts(node);
+}
+
+// The walk comes to `node`. What a helper has done of it is taken; a request
+// no helper has begun is taken back, for the walk to do itself. Where a helper
+// is still at it, the walk does not wait: it does one or two further on
+// itself meanwhile, and if the helper is not done by then, it leaves the
+// request to end on its own and does this one itself. Returns the node the
+// walk goes on with.
+FolderNode* FolderWalk::Settle(FolderNode& node) {
+  if (node.state != State::kQueued) return &node;
+  if (queue_->Withdraw(*node.request)) {
+    node.request = nullptr;
+    --node.parent->pins;
+    GiveBack();
+    node.state = State::kUnqueued;
+    return &node;
+  }
+  Gather(node);
+  for (int done = 0; node.state == State::kQueued && done < kMostDoneAhead && DoOneAhead(node); ++done) {
+    Gather(node);
+  }
+  return node.state == State::kQueued ? Replace(node) : &node;
+}
+
+// Does the first request after `from` that no helper has begun, on the
+// walk's thread, as a helper would.
+bool FolderWalk::DoOneAhead(FolderNode& from) {
+  FolderNode* node = &from;
+  for (size_t looked = 0; looked < window_; ++looked) {
+    node = NextInOrder(*node, node->state == State::kReady && node->whole);
+    if (node == nullptr) return false;
+    if (node->state != State::kQueued || !queue_->Withdraw(*node->request)) continue;
+    node->request = nullptr;
+    AnswerRequest(node->parent->fd.get(), node->name, reader_, answer_);
+    --node->parent->pins;
+    TakeAnswer(*node, answer_);
+    return true;
+  }
+  return false;
+}
+
+// A node of its own in the place of `node`, which is let go of: its answer
+// refused, or its request left to a helper that is not done with it.
+FolderNode* FolderWalk::Replace(FolderNode& node) {
+  FolderNode& parent = *node.parent;
+  const size_t index = node.index;
+  auto fresh = std::make_unique<FolderNode>();
+  fresh->parent = &parent;
+  fresh->index = index;
+  fresh->name = node.name;
+  fresh->trusted = parent.trusted;
+  fresh->walkOnly = node.walkOnly;
+  Discard(std::exchange(parent.children[index], std::move(fresh)));
+  return parent.children[index].get();
+}
+
+// Whether the walk may take the helper's answer for `child` as its own: the
+// listing is whole, a record on its file system proves it current, and the
+// name, looked up now from the walk's own descriptor of `parent`, still shows
+// that very folder unchanged.
+bool FolderWalk::Adopt(FolderNode& parent, FolderNode& child) {
+  if (!child.whole || !child.trusted || !child.record || child.readAt == 0) return false;
+  const FolderState& state = child.record->state;
+  if (MayChangeUnseen(state, child.readAt, KeepsFineTimes(state)) ||
+      !StillShows(parent.fd.get(), child.name.c_str(), *child.record)) {
+    return false;
+  }
+  ForgetAnswer(child);
+  adoptedSoFar.fetch_add(1, std::memory_order_relaxed);
+  return true;
+}
+
+// The node's answer no longer counts as one held ahead of the walk.
+void FolderWalk::ForgetAnswer(FolderNode& node) {
+  if (node.readAt != 0) readyBytes_ -= node.listing.Bytes();
+  node.readAt = 0;
+  node.error = 0;
+  node.whole = false;
+}
+
+// After each folder the walk lists: whether the tree has turned out cold,
+// and whether a partner is running beside the walk at all.
+void FolderWalk::Stepped(size_t entries) {
+  if (queue_ == nullptr) return;
+  if (resting_ > 0) --resting_;
+  if (mode_ == ReadAheadMode::kWhenCold && !cold_ && (sinceLooked_ += 1 + entries / kEntriesLikeAFolder) >= kLookEvery) {
+    sinceLooked_ = 0;
+    const uint64_t blocks = BlocksReadByThisThread();
+    // Twice in a row: a cold tree reads from the disk all the time, while a
+    // warm one may now and then page in a piece of the program itself.
+    coldLooks_ = blocks != walkBlocks_ ? coldLooks_ + 1 : 0;
+    walkBlocks_ = blocks;
+    if (coldLooks_ >= 2) {
+      cold_ = true;
+      window_ = kColdWindowPerHelper * coldHelpers_;
+      resting_ = 0;
+      if (queue_->Helpers() > 0) queue_->StartHelpers(coldHelpers_, root_->fd.get());
+    }
+  }
+  if (!cold_ && resting_ == 0 && ++sinceAnswers_ >= kFoldersPerLook) {
+    if (answers_ < kFewestAnswersPerLook) resting_ = kRestFolders;
+    sinceAnswers_ = answers_ = 0;
+  }
+}
+
+void FolderWalk::DescendsNoMore() {
+  window_ = 0;
+  if (queue_ == nullptr || root_ == nullptr) return;
+  // Requests no helper has begun are taken back.
+  std::vector<FolderNode*> nodes = {root_.get()};
+  while (!nodes.empty()) {
+    FolderNode& node = *nodes.back();
+    nodes.pop_back();
+    for (size_t i = node.firstChild; i < node.children.size(); ++i) nodes.push_back(node.children[i].get());
+    if (node.state == State::kQueued && queue_->Withdraw(*node.request)) {
+      node.request = nullptr;
+      --node.parent->pins;
+      GiveBack();
+      node.state = State::kUnqueued;
+    }
+  }
+}
+
+}  // namespace dustvane

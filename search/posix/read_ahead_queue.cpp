@@ -1,0 +1,318 @@
+#include "search/posix/read_ahead_queue.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+
+#include "search/posix/folder_opener.h"
+
+namespace dustvane {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// What one answer keeps of a folder's entries. Past this the walk lists the
+// folder itself (from the cache the helper filled), so that what the helpers
+// hold stays the same whatever the size of the folders.
+constexpr size_t kMostAnswerBytes = 256 << 10;
+// How long an idle helper looks for work before it sleeps: longer than the
+// walk takes over most folders, so that a helper beside a busy walk is never
+// put to sleep and woken again.
+constexpr auto kLookBeforeSleeping = std::chrono::milliseconds(1);
+// How long Stop waits for the helpers: one in an ordinary disk request is
+// done long before; one kept by a file system that does not answer is left.
+constexpr auto kMostWaitForHelpers = std::chrono::milliseconds(250);
+
+std::atomic<uint64_t> listedAhead{0};
+
+enum SlotState : uint8_t { kFree, kQueued, kTaken, kAnswered };
+
+// glibc gives every new thread a malloc arena of its own, up to eight per
+// processor, each keeping up to 128 KiB of freed memory resident; two serve
+// helpers that allocate little.
+void ShareMallocArenas() {
+#ifdef __GLIBC__
+  static std::once_flag once;
+  std::call_once(once, [] { mallopt(M_ARENA_MAX, 2); });
+#endif
+}
+
+// Makes the process's descriptor table as large as its open-files limit
+// allows (at most 1,024), once: the kernel grows it as descriptors are
+// opened, and growing it while threads share it waits for them all.
+void GrowDescriptorTable(int anyFd) {
+  static std::once_flag once;
+  std::call_once(once, [anyFd] {
+    struct rlimit limit;
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur < 2) return;
+    const int highest = static_cast<int>(std::min<rlim_t>(limit.rlim_cur - 1, 1023));
+    const int grown = fcntl(anyFd, F_DUPFD_CLOEXEC, highest);
+    if (grown >= 0) close(grown);
+  });
+}
+
+void Pause() {
+#if defined(__x86_64__) || defined(__i386__)
+  __builtin_ia32_pause();
+#endif
+}
+
+}  // namespace
+
+void AnswerRequest(int parentFd, const std::string& name, FolderReader& reader, FolderAnswer& answer) {
+  answer.whole = false;
+  answer.listing.Clear();
+  Result<int> fd = OpenSubFolderWithoutCrossing(parentFd, name);
+  answer.fd.reset(fd.ok() ? fd.value() : -1);
+  Result<FolderRecord> record = fd.ok() ? ReadRecord(fd.value()) : fd.failure();
+  answer.error = record.ok() ? 0 : record.failure().number;
+  if (!record.ok()) return;
+  // The record first: the entries read after it are at least as new.
+  answer.record = record.value();
+  answer.readAt = FileSystemClockNow();
+  size_t bytes = 0;
+  bool whole = true;
+  const MaybeFailure failure = reader.ReadAll(answer.fd.get(), true, [&](std::string_view entry, EntryKind kind) {
+    bytes += entry.size() + 3;
+    if (whole && bytes > kMostAnswerBytes) answer.listing.Clear();
+    whole = whole && bytes <= kMostAnswerBytes;
+    if (whole) answer.listing.Add(entry, kind);
+  });
+  answer.whole = whole && !failure;
+}
+
+uint64_t FoldersListedAheadSoFar() { return listedAhead.load(std::memory_order_relaxed); }
+
+struct ReadAheadQueue::Slot {
+  std::atomic<uint8_t> state{kFree};
+  // Written by the walk before the request is queued, read by the helper
+  // that takes it.
+  int parentFd = -1;
+  std::string name;
+  // Written by that helper, read by the walk once the state says answered.
+  FolderAnswer answer;
+};
+
+// What the walk shares with its helpers. The helpers hold it too, so that
+// one kept by a file system that never answers can outlive the walk and the
+// layer: when its call returns, it finds the queue stopped, ends, and the
+// last to let go of this lets go of every descriptor left in it.
+//
+// The ring: the walk alone adds entries (at `tail`); anyone takes the entry
+// at `head` by moving `head` on past it. An entry is a slot, or a descriptor
+// to close (odd: its number shifted left by one). A slot's state is what
+// decides who does a request: a helper moves it from queued to taken, the
+// walk from queued to free; an entry whose slot is no longer queued is left.
+struct ReadAheadQueue::Shared {
+  explicit Shared(size_t requests)
+      : slots(new Slot[requests]), ringSize(2 * requests), ring(new std::atomic<uintptr_t>[2 * requests]) {}
+
+  // Only the walk adds, so there is room still when it comes to add.
+  bool HasRoom() const {
+    return tail.load(std::memory_order_relaxed) - head.load(std::memory_order_acquire) < ringSize;
+  }
+
+  bool Push(uintptr_t entry) {
+    if (!HasRoom()) return false;
+    const size_t at = tail.load(std::memory_order_relaxed);
+    ring[at % ringSize].store(entry, std::memory_order_relaxed);
+    tail.store(at + 1, std::memory_order_release);
+    return true;
+  }
+
+  bool TryPop(uintptr_t& entry) {
+    size_t at = head.load(std::memory_order_acquire);
+    while (at != tail.load(std::memory_order_acquire)) {
+      // Read before head moves on: once it has, the walk may write there again.
+      entry = ring[at % ringSize].load(std::memory_order_relaxed);
+      if (head.compare_exchange_weak(at, at + 1, std::memory_order_acq_rel)) return true;
+    }
+    return false;
+  }
+
+  // After the walk has added an entry. A helper counts itself asleep before
+  // it looks at the ring a last time, and the walk adds before it looks at
+  // the count: between the two fences, one of them sees the other.
+  void WakeOneIfAsleep() {
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (sleepers.load(std::memory_order_relaxed) == 0) return;
+    std::lock_guard<std::mutex> lock(mutex);
+    wake.notify_one();
+  }
+
+  void Sleep() {
+    std::unique_lock<std::mutex> lock(mutex);
+    sleepers.fetch_add(1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (!stopped.load() && head.load() == tail.load()) wake.wait(lock);
+    sleepers.fetch_sub(1, std::memory_order_relaxed);
+  }
+
+  void Run(size_t index) {
+    FolderReader reader;
+    Clock::time_point idleSince;
+    for (unsigned looks = 0; !stopped.load(std::memory_order_acquire);) {
+      uintptr_t entry;
+      if (TryPop(entry)) {
+        Handle(entry, reader);
+        looks = 0;
+      } else if (looks++ == 0) {
+        idleSince = Clock::now();
+      } else if (looks % 64 != 0 || Clock::now() - idleSince < kLookBeforeSleeping) {
+        Pause();
+      } else {
+        Sleep();
+        looks = 0;
+      }
+    }
+    std::lock_guard<std::mutex> lock(mutex);
+    finished[index] = true;
+    done.notify_all();
+  }
+
+  static void Handle(uintptr_t entry, FolderReader& reader) {
+    if ((entry & 1) != 0) {
+      close(static_cast<int>(entry >> 1));
+      return;
+    }
+    Slot& slot = *reinterpret_cast<Slot*>(entry);
+    uint8_t queued = kQueued;
+    if (!slot.state.compare_exchange_strong(queued, kTaken, std::memory_order_acq_rel)) return;
+    AnswerRequest(slot.parentFd, slot.name, reader, slot.answer);
+    listedAhead.fetch_add(1, std::memory_order_relaxed);
+    slot.state.store(kAnswered, std::memory_order_release);
+  }
+
+  std::unique_ptr<Slot[]> slots;
+  const size_t ringSize;
+  std::unique_ptr<std::atomic<uintptr_t>[]> ring;
+  std::atomic<size_t> head{0};
+  std::atomic<size_t> tail{0};
+  std::atomic<unsigned> sleepers{0};
+  std::atomic<bool> stopped{false};
+
+  std::mutex mutex;
+  std::condition_variable wake;  // helpers sleep here
+  std::condition_variable done;  // Stop waits here
+  std::vector<bool> finished;    // by helper, guarded by `mutex`
+  // Written by the walk after Stop; closed with this.
+  std::vector<Descriptor> leftovers;
+};
+
+ReadAheadQueue::ReadAheadQueue(size_t requests) : shared_(std::make_shared<Shared>(requests)) {
+  for (size_t i = requests; i-- > 0;) free_.push_back(&shared_->slots[i]);
+}
+
+ReadAheadQueue::~ReadAheadQueue() { Stop(); }
+
+void ReadAheadQueue::StartHelpers(unsigned count, int anyFd) {
+  if (threads_.size() >= count || shared_->stopped.load()) return;
+  ShareMallocArenas();
+  GrowDescriptorTable(anyFd);
+  {
+    std::lock_guard<std::mutex> lock(shared_->mutex);
+    shared_->finished.resize(count, false);
+  }
+  while (threads_.size() < count) {
+    try {
+      threads_.emplace_back([shared = shared_, index = threads_.size()] { shared->Run(index); });
+    } catch (const std::system_error&) {
+      // Fewer helpers, or none: the walk does not need them.
+      std::lock_guard<std::mutex> lock(shared_->mutex);
+      shared_->finished.resize(threads_.size());
+      return;
+    }
+  }
+}
+
+ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view name) {
+  if (free_.empty() || threads_.empty() || !shared_->HasRoom()) return nullptr;
+  Slot* slot = free_.back();
+  free_.pop_back();
+  slot->parentFd = parentFd;
+  slot->name.assign(name);
+  slot->state.store(kQueued, std::memory_order_release);
+  shared_->Push(reinterpret_cast<uintptr_t>(slot));
+  shared_->WakeOneIfAsleep();
+  return slot;
+}
+
+ReadAheadQueue::Progress ReadAheadQueue::Look(const Slot& slot) const {
+  switch (slot.state.load(std::memory_order_acquire)) {
+    case kAnswered: return Progress::kAnswered;
+    case kTaken: return Progress::kTaken;
+    default: return Progress::kQueued;
+  }
+}
+
+bool ReadAheadQueue::Withdraw(Slot& slot) {
+  uint8_t queued = kQueued;
+  if (!slot.state.compare_exchange_strong(queued, kFree, std::memory_order_acq_rel)) return false;
+  free_.push_back(&slot);
+  return true;
+}
+
+void ReadAheadQueue::Collect(Slot& slot, FolderAnswer& answer) {
+  answer.fd = std::move(slot.answer.fd);
+  answer.error = slot.answer.error;
+  answer.record = slot.answer.record;
+  answer.readAt = slot.answer.readAt;
+  answer.whole = slot.answer.whole;
+  std::swap(answer.listing, slot.answer.listing);
+  slot.state.store(kFree, std::memory_order_relaxed);
+  free_.push_back(&slot);
+}
+
+bool ReadAheadQueue::CloseLater(int fd) {
+  // Never for a sleeping helper, which would have to be woken for it, and
+  // never more than half the ring, so that requests always find room.
+  if (threads_.empty() || shared_->sleepers.load(std::memory_order_relaxed) != 0 ||
+      shared_->tail.load(std::memory_order_relaxed) - shared_->head.load(std::memory_order_relaxed) >=
+          shared_->ringSize / 2) {
+    return false;
+  }
+  shared_->Push((static_cast<uintptr_t>(fd) << 1) | 1);
+  shared_->WakeOneIfAsleep();
+  return true;
+}
+
+void ReadAheadQueue::Stop() {
+  if (shared_->stopped.exchange(true)) return;
+  std::vector<bool> finished;
+  {
+    std::unique_lock<std::mutex> lock(shared_->mutex);
+    shared_->wake.notify_all();
+    shared_->done.wait_for(lock, kMostWaitForHelpers, [this] {
+      for (size_t i = 0; i < threads_.size(); ++i) {
+        if (!shared_->finished[i]) return false;
+      }
+      return true;
+    });
+    finished = shared_->finished;
+  }
+  for (size_t i = 0; i < threads_.size(); ++i) {
+    if (finished[i]) {
+      threads_[i].join();
+    } else {
+      threads_[i].detach();
+    }
+  }
+  threads_.clear();
+  // The descriptors still to close; requests left in the ring stay in their slots.
+  for (uintptr_t entry; shared_->TryPop(entry);) {
+    if ((entry & 1) != 0) close(static_cast<int>(entry >> 1));
+  }
+}
+
+void ReadAheadQueue::KeepUntilHelpersEnd(Descriptor fd) { shared_->leftovers.push_back(std::move(fd)); }
+
+}  // namespace dustvane

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "search/posix/descriptor.h"
+#include "search/posix/folder_listing.h"
+#include "search/posix/folder_record.h"
+
+namespace dustvane {
+
+// What opening and listing one sub-folder found.
+struct FolderAnswer {
+  Descriptor fd;          // the folder, where it was opened
+  int error = 0;          // why not: errno (EXDEV where a mount shows there)
+  FolderRecord record;    // read from `fd` before its entries were
+  FileTime readAt = 0;    // the file systems' clock just after the record was read
+  FolderListing listing;  // its entries, where `whole`
+  bool whole = false;     // false past the most one answer keeps: the walk lists such a folder itself
+};
+
+// Opens the sub-folder `name` of the open folder `parentFd` where it lies on
+// the same file system, as the walk opens one (folder_opener.h), reads its
+// record and then its entries: all that a request asks of a helper. Nothing
+// on another file system is asked anything.
+void AnswerRequest(int parentFd, const std::string& name, FolderReader& reader, FolderAnswer& answer);
+
+// Folders helpers have opened and listed so far in this process: what tests
+// and benchmarks count, beside what the walk adopted of them.
+uint64_t FoldersListedAheadSoFar();
+
+// A plain request queue from a walk's thread to helper threads that only
+// make system calls. A request is an open parent folder, a name, and a slot
+// for the answer; the walk keeps the parent open until the request is
+// answered or taken back. A helper takes the oldest request no one has taken,
+// answers it (AnswerRequest) and takes the next; the walk looks at a
+// request's slot when it needs the answer, and may take a request back that
+// no helper has begun, to do it itself or not at all. Helpers also close
+// descriptors the walk hands them.
+//
+// The walk's thread makes every call. Nothing waits on the way: requests go
+// round a ring of atomic entries, and a helper sleeps only when the ring is
+// empty, after looking a while, and is woken only when asleep. Stop waits a
+// quarter of a second at most: a helper kept by a file system that never
+// answers is left to end on its own, and what it holds is let go of when it
+// does. The whole protocol is in read_ahead_queue.cpp.
+class ReadAheadQueue {
+ public:
+  struct Slot;
+  enum class Progress { kQueued, kTaken, kAnswered };
+
+  // Room for `requests` requests at once.
+  explicit ReadAheadQueue(size_t requests);
+  ~ReadAheadQueue();
+  ReadAheadQueue(const ReadAheadQueue&) = delete;
+  ReadAheadQueue& operator=(const ReadAheadQueue&) = delete;
+
+  // Starts helpers until `count` run. `anyFd` is any open descriptor: with
+  // it the process's descriptor table is grown once, before the first thread
+  // starts, since growing it while threads run waits for the kernel.
+  void StartHelpers(unsigned count, int anyFd);
+  unsigned Helpers() const { return static_cast<unsigned>(threads_.size()); }
+
+  // Queues a request for the sub-folder `name` of the open folder
+  // `parentFd`; null when there is no room or no helper.
+  Slot* Request(int parentFd, std::string_view name);
+  Progress Look(const Slot& slot) const;
+  // Takes back a request no helper has begun: true, and its slot is free
+  // again; false when a helper has it.
+  bool Withdraw(Slot& slot);
+  // Moves the answer of an answered request into `answer`; the slot is free again.
+  void Collect(Slot& slot, FolderAnswer& answer);
+
+  // Hands `fd` to a helper to close; false when none can take it.
+  bool CloseLater(int fd);
+
+  // The helpers stop; those that do not within a quarter of a second are
+  // left to end on their own. Requests still queued stay in their slots, to
+  // be taken back.
+  void Stop();
+  // Keeps `fd` open until the last helper has ended: the parent folder of a
+  // request a helper still works on after Stop.
+  void KeepUntilHelpersEnd(Descriptor fd);
+
+ private:
+  struct Shared;
+  std::shared_ptr<Shared> shared_;
+  std::vector<std::thread> threads_;
+  std::vector<Slot*> free_;  // the walk's own list of free slots
+};
+
+}  // namespace dustvane
