@@ -35,6 +35,7 @@ FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
     : mode_(mode), coldHelpers_(coldHelpers), isInside_([this](const FolderIdentity& id) { return Holds(id); }) {}
 
 Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
+  GatherAnswers();
   SweepDropped();
   const bool inside = IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0;
   if (!inside) {
@@ -208,12 +209,10 @@ void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
   }
 }
 
-// Lets go of the dropped nodes nothing uses any more; a late answer is
-// gathered first, to be let go of with its node.
+// Lets go of the dropped nodes nothing uses any more.
 void FolderWalk::SweepDropped() {
   for (size_t i = dropped_.size(); i-- > 0;) {
     FolderNode& node = *dropped_[i];
-    if (node.request != nullptr) Gather(node);
     if (node.request != nullptr || node.pins > 0) continue;
     ForgetAnswer(node);
     Release(node);

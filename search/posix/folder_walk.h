@@ -96,6 +96,7 @@ class FolderWalk {
   void PassChild(FolderNode& parent);
   void DropChildren(FolderNode& node);
   void Discard(std::unique_ptr<FolderNode> node);
+  void GatherAnswers();
   void SweepDropped();
   const FolderRecord* Record(FolderNode& node);
   bool Holds(const FolderIdentity& identity);
@@ -151,7 +152,8 @@ class FolderWalk {
   // Nodes the walk let go of that a request still uses.
   std::vector<std::unique_ptr<FolderNode>> dropped_;
 
-  // Descriptors: chain levels 1 .. firstOpen_-1 are given back, the rest open.
+  // Descriptors: chain levels 1 .. firstOpen_-1 are given back or kept open
+  // for their requests, the rest open.
   size_t limit_ = 3;
   size_t open_ = 0;  // held by nodes, or taken for a request's answer
   size_t firstOpen_ = 0;

@@ -92,7 +92,6 @@ void FolderWalk::Refill(FolderNode& at) {
   for (size_t looked = 0; asked < window_ && looked < window_ + kMostReadyLooked; ++looked) {
     node = NextInOrder(*node, descend);
     if (node == nullptr) return;
-    if (node->state == State::kQueued) Gather(*node);
     if (node->state == State::kUnqueued && !node->walkOnly && node->parent->fd.open() && !Ask(*node)) return;
     asked += node->state == State::kQueued ? 1 : 0;
     descend = node->state == State::kReady && node->whole;
@@ -117,7 +116,7 @@ bool FolderWalk::Ask(FolderNode& node) {
   // A quarter of the budget stays the chain's.
   if (readyBytes_ > kMostReadyBytes || !TryTake(limit_ / 4 + 2)) return false;
   if (queue_->Helpers() == 0) queue_->StartHelpers(cold_ ? coldHelpers_ : Partners(), root_->fd.get());
-  node.request = queue_->Request(node.parent->fd.get(), node.name);
+  node.request = queue_->Request(node.parent->fd.get(), node.name, &node);
   if (node.request == nullptr) {
     GiveBack();
     return false;
@@ -125,6 +124,14 @@ bool FolderWalk::Ask(FolderNode& node) {
   node.state = State::kQueued;
   ++node.parent->pins;
   return true;
+}
+
+// Takes every answer that has come: the nodes are ready, the folders they
+// were opened from no longer held for them, and a late answer for a node the
+// walk dropped is let go of with it.
+void FolderWalk::GatherAnswers() {
+  if (queue_ == nullptr) return;
+  for (size_t at = 0; void* node = queue_->NextAnswered(at);) Gather(*static_cast<FolderNode*>(node));
 }
 
 // Takes the answer of `node`'s request, if it has come.

@@ -55,11 +55,16 @@ void FolderWalk::TakeDescriptor(size_t keep) {
   }
 }
 
+// The outermost open level that no request opens from gives back its
+// descriptor; one a request opens from stays open until it is answered.
 bool FolderWalk::GiveBackOutermost(size_t keep) {
-  // A level a request opens from stays open until it is answered.
-  if (firstOpen_ >= keep || firstOpen_ >= chain_.size() || chain_[firstOpen_]->pins > 0) return false;
-  Evict(firstOpen_++);
-  return true;
+  for (size_t level = firstOpen_; level < keep && level < chain_.size(); ++level) {
+    if (chain_[level]->pins > 0) continue;
+    Evict(level);
+    firstOpen_ = level + 1;
+    return true;
+  }
+  return false;
 }
 
 // Gives back the descriptor of chain level `level`, keeping its record: it
@@ -71,11 +76,12 @@ void FolderWalk::Evict(size_t level) {
 }
 
 // Lets go of the node's descriptor: a helper closes it where one can, so that
-// the walk does not wait for the close.
+// the walk does not wait for the close. Those waiting to be closed stay
+// within what the budget leaves the process beside it.
 void FolderWalk::Release(FolderNode& node) {
   if (!node.fd.open()) return;
   const int fd = node.fd.release();
-  if (queue_ == nullptr || !queue_->CloseLater(fd)) close(fd);
+  if (queue_ == nullptr || !queue_->CloseLater(fd, limit_ / 2)) close(fd);
   GiveBack();
 }
 
@@ -106,13 +112,18 @@ MaybeFailure FolderWalk::ReturnTo(size_t target) {
 }
 
 // Opens the given-back `target` through ".." of the open levels below it,
-// each checked to be the folder that was there. The open levels below the
-// root run unbroken from firstOpen_ to the innermost, so the climb starts
-// there, the levels below it let go of first.
+// each checked to be the folder that was there. The levels from firstOpen_
+// to the innermost are all open, so the climb starts there, the levels below
+// it let go of first; above it, a level kept open for its requests is
+// passed through as it is.
 bool FolderWalk::ClimbTo(size_t target) {
   PopTo(firstOpen_);
   while (chain_.size() - 1 > target) {
     const size_t at = chain_.size() - 1;
+    if (chain_[at - 1]->fd.open()) {
+      PopTo(at - 1);
+      continue;
+    }
     TakeDescriptor(at);
     Result<int> up = OpenParentFolder(chain_[at]->fd.get());
     if (!up.ok()) {
@@ -121,8 +132,8 @@ bool FolderWalk::ClimbTo(size_t target) {
     }
     PopTo(at - 1);
     if (!TakeIfSame(at - 1, Descriptor(up.value()))) return false;
-    firstOpen_ = at - 1;
   }
+  firstOpen_ = target;
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <malloc.h>
 #endif
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -94,6 +95,7 @@ uint64_t FoldersListedAheadSoFar() { return listedAhead.load(std::memory_order_r
 
 struct ReadAheadQueue::Slot {
   std::atomic<uint8_t> state{kFree};
+  void* of = nullptr;  // the walk's own: whose request it is
   // Written by the walk before the request is queued, read by the helper
   // that takes it.
   int parentFd = -1;
@@ -114,7 +116,7 @@ struct ReadAheadQueue::Slot {
 // walk from queued to free; an entry whose slot is no longer queued is left.
 struct ReadAheadQueue::Shared {
   explicit Shared(size_t requests)
-      : slots(new Slot[requests]), ringSize(2 * requests), ring(new std::atomic<uintptr_t>[2 * requests]) {}
+      : slots(new Slot[requests]), slotCount(requests), ringSize(2 * requests), ring(new std::atomic<uintptr_t>[2 * requests]) {}
 
   // Only the walk adds, so there is room still when it comes to add.
   bool HasRoom() const {
@@ -179,9 +181,10 @@ struct ReadAheadQueue::Shared {
     done.notify_all();
   }
 
-  static void Handle(uintptr_t entry, FolderReader& reader) {
+  void Handle(uintptr_t entry, FolderReader& reader) {
     if ((entry & 1) != 0) {
       close(static_cast<int>(entry >> 1));
+      closing.fetch_sub(1, std::memory_order_relaxed);
       return;
     }
     Slot& slot = *reinterpret_cast<Slot*>(entry);
@@ -193,11 +196,13 @@ struct ReadAheadQueue::Shared {
   }
 
   std::unique_ptr<Slot[]> slots;
+  const size_t slotCount;
   const size_t ringSize;
   std::unique_ptr<std::atomic<uintptr_t>[]> ring;
   std::atomic<size_t> head{0};
   std::atomic<size_t> tail{0};
   std::atomic<unsigned> sleepers{0};
+  std::atomic<size_t> closing{0};  // descriptors in the ring to close
   std::atomic<bool> stopped{false};
 
   std::mutex mutex;
@@ -234,10 +239,11 @@ void ReadAheadQueue::StartHelpers(unsigned count, int anyFd) {
   }
 }
 
-ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view name) {
+ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view name, void* of) {
   if (free_.empty() || threads_.empty() || !shared_->HasRoom()) return nullptr;
   Slot* slot = free_.back();
   free_.pop_back();
+  slot->of = of;
   slot->parentFd = parentFd;
   slot->name.assign(name);
   slot->state.store(kQueued, std::memory_order_release);
@@ -254,9 +260,18 @@ ReadAheadQueue::Progress ReadAheadQueue::Look(const Slot& slot) const {
   }
 }
 
+void* ReadAheadQueue::NextAnswered(size_t& from) const {
+  while (from < shared_->slotCount) {
+    const Slot& slot = shared_->slots[from++];
+    if (slot.of != nullptr && slot.state.load(std::memory_order_acquire) == kAnswered) return slot.of;
+  }
+  return nullptr;
+}
+
 bool ReadAheadQueue::Withdraw(Slot& slot) {
   uint8_t queued = kQueued;
   if (!slot.state.compare_exchange_strong(queued, kFree, std::memory_order_acq_rel)) return false;
+  slot.of = nullptr;
   free_.push_back(&slot);
   return true;
 }
@@ -268,18 +283,19 @@ void ReadAheadQueue::Collect(Slot& slot, FolderAnswer& answer) {
   answer.readAt = slot.answer.readAt;
   answer.whole = slot.answer.whole;
   std::swap(answer.listing, slot.answer.listing);
+  slot.of = nullptr;
   slot.state.store(kFree, std::memory_order_relaxed);
   free_.push_back(&slot);
 }
 
-bool ReadAheadQueue::CloseLater(int fd) {
+bool ReadAheadQueue::CloseLater(int fd, size_t most) {
   // Never for a sleeping helper, which would have to be woken for it, and
   // never more than half the ring, so that requests always find room.
   if (threads_.empty() || shared_->sleepers.load(std::memory_order_relaxed) != 0 ||
-      shared_->tail.load(std::memory_order_relaxed) - shared_->head.load(std::memory_order_relaxed) >=
-          shared_->ringSize / 2) {
+      shared_->closing.load(std::memory_order_relaxed) >= std::min(most, shared_->ringSize / 2)) {
     return false;
   }
+  shared_->closing.fetch_add(1, std::memory_order_relaxed);
   shared_->Push((static_cast<uintptr_t>(fd) << 1) | 1);
   shared_->WakeOneIfAsleep();
   return true;

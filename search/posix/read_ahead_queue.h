@@ -66,18 +66,22 @@ class ReadAheadQueue {
   void StartHelpers(unsigned count, int anyFd);
   unsigned Helpers() const { return static_cast<unsigned>(threads_.size()); }
 
-  // Queues a request for the sub-folder `name` of the open folder
-  // `parentFd`; null when there is no room or no helper.
-  Slot* Request(int parentFd, std::string_view name);
+  // Queues a request, for the walk's node `of`, for the sub-folder `name` of
+  // the open folder `parentFd`; null when there is no room or no helper.
+  Slot* Request(int parentFd, std::string_view name, void* of);
   Progress Look(const Slot& slot) const;
   // Takes back a request no helper has begun: true, and its slot is free
   // again; false when a helper has it.
   bool Withdraw(Slot& slot);
+  // The node of the first answered request in the slots from `from` on,
+  // `from` moved past it; null when there is none.
+  void* NextAnswered(size_t& from) const;
   // Moves the answer of an answered request into `answer`; the slot is free again.
   void Collect(Slot& slot, FolderAnswer& answer);
 
-  // Hands `fd` to a helper to close; false when none can take it.
-  bool CloseLater(int fd);
+  // Hands `fd` to a helper to close; false when none can take it, or
+  // `most` are still waiting to be closed.
+  bool CloseLater(int fd, size_t most);
 
   // The helpers stop; those that do not within a quarter of a second are
   // left to end on their own. Requests still queued stay in their slots, to
