@@ -28,7 +28,9 @@
 
 #include "search/find_files.h"
 #include "search/posix/folder_record.h"
+#include "search/posix/folder_walk.h"
 #include "search/posix/posix_file_system.h"
+#include "search/posix/read_ahead_queue.h"
 #include "tests/support/cannot_run_here.h"
 #include "tests/support/chain_of_folders.h"
 #include "tests/support/child_process.h"
@@ -40,6 +42,9 @@
 
 namespace dustvane {
 namespace {
+
+// Every way of reading ahead, each held against the walk alone.
+const ReadAheadMode kReadingAhead[] = {ReadAheadMode::kPartner, ReadAheadMode::kWhenCold, ReadAheadMode::kAlways};
 
 // Everything a search tells.
 struct Outcome {
@@ -82,6 +87,15 @@ size_t EntriesIn(const char* folder) {
 size_t Threads() { return EntriesIn("/proc/self/task"); }
 size_t OpenDescriptors() { return EntriesIn("/proc/self/fd"); }
 
+// Waits until helpers have listed more folders than `before` in all, a few
+// seconds at most.
+bool HelpersListedSince(uint64_t before) {
+  for (int wait = 0; wait < 500 && FoldersListedAheadSoFar() == before; ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return FoldersListedAheadSoFar() != before;
+}
+
 // The name of the first sub-folder a listing of `folder` gives.
 std::string FirstSubFolder(const std::string& folder) {
   DIR* dir = opendir(folder.c_str());
@@ -117,10 +131,15 @@ long StatusKb(const std::string& field) {
   return -1;
 }
 
-// How far a search of `root` raises the peak memory of a process of its own.
-[[maybe_unused]] long PeakMemoryGrowthKb(ReadAheadMode mode, const std::string& root) {
+// How far a search of `root` raises the peak memory of a process of its own,
+// and how many folders helpers listed in it.
+struct MemoryGrowth {
+  long kb = -1;
+  uint64_t listedAhead = 0;
+};
+[[maybe_unused]] MemoryGrowth PeakMemoryGrowth(ReadAheadMode mode, const std::string& root) {
   int pipeFds[2];
-  if (pipe(pipeFds) != 0) return -1;
+  if (pipe(pipeFds) != 0) return {};
   const int exitCode = testing::InChildProcess([&] {
 #ifdef __GLIBC__
     // Memory the tests before this one freed would otherwise be reused
@@ -130,15 +149,16 @@ long StatusKb(const std::string& field) {
     // The peak starts at the parent's size when it forked; from here on.
     std::ofstream("/proc/self/clear_refs") << "5";
     const long before = StatusKb("VmRSS");
+    const uint64_t listedBefore = FoldersListedAheadSoFar();
     Search(mode, root);
-    const long growth = StatusKb("VmHWM") - before;
+    const MemoryGrowth growth{StatusKb("VmHWM") - before, FoldersListedAheadSoFar() - listedBefore};
     return write(pipeFds[1], &growth, sizeof growth) == sizeof growth ? 0 : 1;
   });
   // The write end closed first: a child that died before writing reads as
   // the end of the pipe, not a wait for ever.
   close(pipeFds[1]);
-  long growth = -1;
-  if (exitCode != 0 || read(pipeFds[0], &growth, sizeof growth) != sizeof growth) growth = -1;
+  MemoryGrowth growth;
+  if (exitCode != 0 || read(pipeFds[0], &growth, sizeof growth) != sizeof growth) growth = MemoryGrowth();
   close(pipeFds[0]);
   return growth;
 }
@@ -183,38 +203,84 @@ class ReadAheadTest : public ::testing::Test {
     ASSERT_EQ(symlink(root.c_str(), (root + "loop-to-top").c_str()), 0);
     Folder("old.tmp");
     Make("old.tmp/inside.tmp", "12345");
-    Folder("deep");
-    testing::MakeChainOfFolders(root, "deep/", "level", 700, 50);
   }
 
-  void ExpectSameWithAndWithout(const std::string& where, const std::string& refuse = "") {
-    const Outcome alone = Search(ReadAheadMode::kOff, where, refuse);
-    EXPECT_GT(alone.folders, 0);
-    EXPECT_EQ(Search(ReadAheadMode::kAlways, where, refuse), alone);
+  // A chain of folders, each with an empty one beside it and a match every
+  // 50 levels: deeper than any descriptor budget.
+  void MakeDeepTree() {
+    Folder("deep");
+    testing::MakeChainOfFolders(root, "deep/", "level", 700, 50, "side");
+  }
+
+  // One folder of many sub-folders, each with a match and a decoy.
+  void MakeWideTree() {
+    Folder("wide");
+    for (int i = 0; i < 2000; ++i) {
+      const std::string name = "wide/" + std::to_string(i);
+      Folder(name);
+      Make(name + "/m.tmp", std::to_string(i));
+      Make(name + "/decoy.tmpl");
+    }
+  }
+
+  // One folder of many files, one in ten a match.
+  void MakeFlatTree() {
+    Folder("flat");
+    const int fd = open((root + "flat").c_str(), O_RDONLY | O_DIRECTORY);
+    for (int i = 0; i < 20000; ++i) {
+      const std::string name = std::to_string(i) + (i % 10 == 0 ? ".tmp" : ".txt");
+      close(openat(fd, name.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+    }
+    close(fd);
   }
 
   testing::TempFolder folder;
   std::string root = folder.path();
 };
 
-TEST_F(ReadAheadTest, GeneratedTreeGivesTheSameResultsWithAndWithoutReadAhead) {
+TEST_F(ReadAheadTest, EveryWayOfReadingAheadGivesTheWalkAlonesResultsOnEveryShapeOfTree) {
   MakeGeneratedTree();
-  ExpectSameWithAndWithout(root);
+  MakeDeepTree();
+  MakeWideTree();
+  MakeFlatTree();
+  const Outcome alone = Search(ReadAheadMode::kOff, root);
+  ASSERT_GT(alone.folders, 3000);
   // A refused line ends its level with a message halfway through the walk.
-  ExpectSameWithAndWithout(root, Search(ReadAheadMode::kOff, root).lines.at(40));
+  const std::string refused = alone.lines.at(alone.lines.size() / 2);
+  const Outcome aloneRefused = Search(ReadAheadMode::kOff, root, refused);
+  for (const ReadAheadMode mode : kReadingAhead) {
+    SCOPED_TRACE(static_cast<int>(mode));
+    for (const char* shape : {"deep/", "wide/", "flat/"}) {
+      EXPECT_EQ(Search(mode, root + shape), Search(ReadAheadMode::kOff, root + shape)) << shape;
+    }
+    EXPECT_EQ(Search(mode, root), alone);  // all of them, beside a generated tree
+    EXPECT_EQ(Search(mode, root, refused), aloneRefused);
+  }
 }
 
-TEST_F(ReadAheadTest, SameResultsWhenTheOpenFilesLimitLeavesTheHelpersAlmostNothing) {
-  MakeGeneratedTree();
-  struct rlimit saved;
-  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
-  for (rlim_t limit : {16, 40}) {
-    struct rlimit low = saved;
-    low.rlim_cur = limit;
-    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
-    ExpectSameWithAndWithout(root);
-    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &saved), 0);
-  }
+// Under a low open-files limit the walk keeps a few folders open and the
+// helpers next to none, and nothing runs out or is left open.
+TEST_F(ReadAheadTest, ALowOpenFilesLimitNeverRunsOutAndLeavesNothingOpen) {
+  MakeDeepTree();
+  MakeWideTree();
+  const int code = testing::InChildProcess([&] {
+    struct rlimit low;
+    for (const rlim_t limit : {16, 40}) {
+      if (getrlimit(RLIMIT_NOFILE, &low) != 0) return testing::kNotAllowedHere;
+      low.rlim_cur = limit;
+      if (setrlimit(RLIMIT_NOFILE, &low) != 0) return testing::kNotAllowedHere;
+      const size_t descriptors = OpenDescriptors();
+      const Outcome alone = Search(ReadAheadMode::kOff, root);
+      for (const ReadAheadMode mode : kReadingAhead) {
+        const Outcome helped = Search(mode, root);
+        for (const std::string& message : helped.messages) std::fprintf(stderr, "%s\n", message.c_str());
+        if (!(helped == alone) || !helped.messages.empty() || OpenDescriptors() != descriptors) return 1;
+      }
+    }
+    return 0;
+  });
+  if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("lowering the open-files limit is not allowed here");
+  EXPECT_EQ(code, 0);
 }
 
 TEST_F(ReadAheadTest, OverflowAndForeignMountsGiveTheSameResultsWithAndWithoutReadAhead) {
@@ -233,48 +299,111 @@ TEST_F(ReadAheadTest, OverflowAndForeignMountsGiveTheSameResultsWithAndWithoutRe
     std::ofstream(root + "memory/on-tmpfs.tmp") << "t";
     return Search(ReadAheadMode::kAlways, root) == Search(ReadAheadMode::kOff, root) ? 0 : 1;
   });
-  if (code == testing::kNotAllowedHere) {
-    ExpectSameWithAndWithout(root);  // no mounts allowed here: the overflow alone
-  } else {
-    EXPECT_EQ(code, 0);
-  }
+  if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("mounting in a private namespace is not allowed here");
+  EXPECT_EQ(code, 0);
 }
 
-// Temporary files change all the time, and a listing the helpers read may be
-// seconds old when the walk comes to its folder: the walk must find what the
-// folder holds by then, on a file system that gives a folder made again the
-// inode number of one just removed too.
-TEST_F(ReadAheadTest, AFolderThatChangedAfterTheHelpersListedItIsListedAgainByTheWalk) {
+// What may happen to a folder between a helper's answer for it and the
+// walk's coming to it. Each row changes "x" of a tree (first.tmp, x/a.tmp,
+// x/b.tmp); `aside` is a folder on the same file system, beside the tree.
+struct Race {
+  const char* what;
+  bool (*change)(const std::string& tree, const std::string& aside);
+};
+
+bool MakeFile(const std::string& path) { return static_cast<bool>(std::ofstream(path) << "z"); }
+
+const Race kRaces[] = {
+    {"nothing", [](const std::string&, const std::string&) { return true; }},
+    {"an entry added", [](const std::string& tree, const std::string&) { return MakeFile(tree + "x/new.tmp"); }},
+    {"an entry removed", [](const std::string& tree, const std::string&) { return unlink((tree + "x/a.tmp").c_str()) == 0; }},
+    {"an entry renamed",
+     [](const std::string& tree, const std::string&) {
+       return rename((tree + "x/a.tmp").c_str(), (tree + "x/c.tmp").c_str()) == 0;
+     }},
+    {"the folder renamed away, another put in its place",
+     [](const std::string& tree, const std::string& aside) {
+       return rename((tree + "x").c_str(), (aside + "x").c_str()) == 0 && mkdir((tree + "x").c_str(), 0755) == 0 &&
+              MakeFile(tree + "x/other.tmp");
+     }},
+    {"the folder replaced by a link",
+     [](const std::string& tree, const std::string& aside) {
+       return rename((tree + "x").c_str(), (aside + "x").c_str()) == 0 &&
+              symlink((aside + "x").c_str(), (tree + "x").c_str()) == 0;
+     }},
+    {"the folder deleted and made again",
+     [](const std::string& tree, const std::string&) {
+       return unlink((tree + "x/a.tmp").c_str()) == 0 && unlink((tree + "x/b.tmp").c_str()) == 0 &&
+              rmdir((tree + "x").c_str()) == 0 && mkdir((tree + "x").c_str(), 0755) == 0 &&
+              MakeFile(tree + "x/again.tmp");
+     }},
+    {"tmpfs mounted on it",
+     [](const std::string& tree, const std::string&) {
+       return mount("tmpfs", (tree + "x").c_str(), "tmpfs", 0, nullptr) == 0 && MakeFile(tree + "x/on-tmpfs.tmp");
+     }},
+    {"proc mounted on it",
+     [](const std::string& tree, const std::string&) {
+       return mount("proc", (tree + "x").c_str(), "proc", 0, nullptr) == 0;
+     }},
+    {"it bind-mounted on itself",
+     [](const std::string& tree, const std::string&) {
+       return mount((tree + "x").c_str(), (tree + "x").c_str(), nullptr, MS_BIND, nullptr) == 0;
+     }},
+    // The tree is made just before the search, so that the folder changed
+    // within a tick of the clock when the helper read it.
+    {"it changed within one clock tick", [](const std::string& tree, const std::string&) { return MakeFile(tree + "x/tick.tmp"); }},
+};
+
+// Searches a fresh tree for the race `row` with `mode`, the change made after
+// the walk has listed the top folder and, reading ahead, after a helper has
+// answered for "x". How many folders the walk adopted goes to `adopted`.
+Outcome SearchThroughRace(const std::string& scratch, size_t row, ReadAheadMode mode, uint64_t& adopted) {
+  const std::string top = scratch + std::to_string(row) + (mode == ReadAheadMode::kOff ? "-alone/" : "-helped/");
+  const std::string tree = top + "tree/";
+  bool made = mkdir(top.c_str(), 0755) == 0 && mkdir((top + "aside").c_str(), 0755) == 0 &&
+              mkdir(tree.c_str(), 0755) == 0 && mkdir((tree + "x").c_str(), 0755) == 0;
+  for (const char* file : {"first.tmp", "x/a.tmp", "x/b.tmp"}) made = made && MakeFile(tree + file);
+  // Older than a tick of the file system's clock, but in the last row.
+  if (row + 1 < std::size(kRaces)) std::this_thread::sleep_for(std::chrono::milliseconds(60));
+  const uint64_t listed = FoldersListedAheadSoFar();
+  const uint64_t adoptedBefore = FoldersAdoptedSoFar();
+  bool changed = false;
+  Outcome out = Search(mode, tree, "", [&](const PathString& line) {
+    if (line != tree + "first.tmp") return;
+    const bool answered = mode == ReadAheadMode::kOff || HelpersListedSince(listed);
+    changed = made && answered && kRaces[row].change(tree, top + "aside/");
+  });
+  adopted = FoldersAdoptedSoFar() - adoptedBefore;
+  if (!changed) out.messages.push_back("the change was not made, or no helper answered first");
+  for (std::string& line : out.lines) line.erase(0, tree.size());
+  return out;
+}
+
+TEST_F(ReadAheadTest, WhatChangesBetweenAHelpersAnswerAndTheWalksComingGivesTheWalkAlonesResult) {
   for (const testing::ScratchKind kind : {testing::ScratchKind::kTmpfs, testing::ScratchKind::kExt4}) {
     SCOPED_TRACE(testing::NameOf(kind));
-    const std::string scratch = std::string("fs-") + (kind == testing::ScratchKind::kTmpfs ? "tmpfs/" : "ext4/");
-    Folder(scratch);
-    const std::string tree = root + scratch + "tree/";
+    const std::string scratch = root + (kind == testing::ScratchKind::kTmpfs ? "tmpfs/" : "ext4/");
+    Folder(scratch.substr(root.size()));
     const int code = testing::InPrivateMountNamespace([&] {
-      if (!testing::MountScratch(kind, root + scratch)) return testing::kNotAllowedHere;
-      for (const char* folder : {"tree", "tree/a", "tree/a/a1", "tree/b", "tree/c"}) Folder(scratch + folder);
-      for (const char* file : {"first.tmp", "a/gone.tmp", "a/kept.tmp", "a/a1/deep.tmp", "b/old.tmp", "c/old.tmp"}) {
-        Make(scratch + "tree/" + file, "x");
+      if (!testing::MountScratch(kind, scratch)) return testing::kNotAllowedHere;
+      int failures = 0;
+      for (size_t row = 0; row < std::size(kRaces); ++row) {
+        uint64_t adopted = 0;
+        uint64_t ignored = 0;
+        const Outcome alone = SearchThroughRace(scratch, row, ReadAheadMode::kOff, ignored);
+        const Outcome helped = SearchThroughRace(scratch, row, ReadAheadMode::kAlways, adopted);
+        // Only an unchanged folder is taken from the helper.
+        const bool right = helped == alone && adopted == (row == 0 ? 1u : 0u);
+        if (!right) {
+          std::fprintf(stderr, "%s: adopted %llu\n", kRaces[row].what, static_cast<unsigned long long>(adopted));
+          for (const std::string& line : helped.lines) std::fprintf(stderr, "  helped %s\n", line.c_str());
+          for (const std::string& line : helped.messages) std::fprintf(stderr, "  helped: %s\n", line.c_str());
+          for (const std::string& line : alone.lines) std::fprintf(stderr, "  alone  %s\n", line.c_str());
+          for (const std::string& line : alone.messages) std::fprintf(stderr, "  alone: %s\n", line.c_str());
+          ++failures;
+        }
       }
-      // Older than a tick of the file system's clock, so that the helpers'
-      // listings are worth keeping for the walk at all.
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-      bool changed = false;
-      const Outcome out = Search(ReadAheadMode::kAlways, tree, "", [&](const PathString& line) {
-        if (line != tree + "first.tmp") return;
-        // Time for the helpers to list the tree first; on a machine too busy
-        // for that the walk lists it itself and the test proves less.
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        changed = unlink((tree + "a/gone.tmp").c_str()) == 0 &&
-                  rename((tree + "b").c_str(), (root + scratch + "b-was").c_str()) == 0 &&
-                  mkdir((tree + "b").c_str(), 0755) == 0 && unlink((tree + "c/old.tmp").c_str()) == 0 &&
-                  rmdir((tree + "c").c_str()) == 0 && mkdir((tree + "c").c_str(), 0755) == 0;
-        Make(scratch + "tree/b/new.tmp", "yy");
-        Make(scratch + "tree/c/again.tmp", "zzz");
-      });
-      const std::vector<std::string> expected = {tree + "first.tmp", tree + "a/kept.tmp", tree + "a/a1/deep.tmp",
-                                                 tree + "b/new.tmp", tree + "c/again.tmp"};
-      return changed && SameLines(out.lines, expected) && out.messages.empty() && out.total == "8" ? 0 : 1;
+      return failures == 0 ? 0 : 1;
     });
     if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("mounting " << testing::NameOf(kind) << " is not allowed here");
     EXPECT_EQ(code, 0);
@@ -303,17 +432,21 @@ TEST_F(ReadAheadTest, AListingIsNeverTakenOnTheRecordOfAFileSystemThatKeepsWhole
       // Older than a tick of a fine clock, so that only the whole seconds
       // keep the helpers' listing of zz from the walk.
       std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      const uint64_t listed = FoldersListedAheadSoFar();
+      const uint64_t adopted = FoldersAdoptedSoFar();
       bool inOneSecond = false;
       const Outcome out = Search(ReadAheadMode::kAlways, tree, "", [&](const PathString& line) {
-        if (line != tree + "first.tmp") return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the helpers list zz
+        if (line != tree + "first.tmp" || !HelpersListedSince(listed)) return;
         struct stat before, after;
         inOneSecond = stat((tree + "zz").c_str(), &before) == 0 && unlink((tree + "zz/x.tmp").c_str()) == 0 &&
                       stat((tree + "zz").c_str(), &after) == 0 && before.st_ctim.tv_sec == after.st_ctim.tv_sec &&
                       before.st_ctim.tv_nsec == after.st_ctim.tv_nsec;
       });
       if (!inOneSecond) continue;
-      return out.messages.empty() && SameLines(out.lines, {tree + "first.tmp", tree + "zz/sub/keep.tmp"}) ? 0 : 1;
+      return out.messages.empty() && FoldersAdoptedSoFar() == adopted &&
+                     SameLines(out.lines, {tree + "first.tmp", tree + "zz/sub/keep.tmp"})
+                 ? 0
+                 : 1;
     }
     std::fprintf(stderr, "never within one second\n");
     return 1;
@@ -322,10 +455,47 @@ TEST_F(ReadAheadTest, AListingIsNeverTakenOnTheRecordOfAFileSystemThatKeepsWhole
   EXPECT_EQ(code, 0);
 }
 
-// After the folder count is full, the walk descends no more. A helper that
-// went ahead into a file system that never answers must neither keep the
-// search from ending nor, once its call returns, keep anything of it.
-TEST_F(ReadAheadTest, ASearchEndsThoughAHelperWaitsOnAFileSystemThatNeverAnswers) {
+// A helper kept by a file system that never answers: Stop leaves it, and
+// when the file system lets go of its call, it ends and lets go of all it
+// held, the parent folder of its request included.
+TEST(ReadAheadQueueTest, StopLeavesAHelperKeptByAFileSystemThatNeverAnswersWhichLetsGoOfAllLater) {
+  testing::TempFolder folder;
+  const std::string hung = folder.path() + "hung";
+  ASSERT_EQ(mkdir(hung.c_str(), 0755), 0);
+  const int code = testing::InPrivateMountNamespace([&] {
+    alarm(30);  // a Stop that waits for the helper is ended here, and fails the test
+    const size_t threads = Threads();
+    const size_t descriptors = OpenDescriptors();
+    testing::UnansweringMount mount;
+    if (!mount.Mount(hung)) return testing::kNotAllowedHere;
+    // A path-only descriptor asks the file system nothing; a helper's open in it does.
+    Descriptor parent(open(hung.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    {
+      ReadAheadQueue queue(4);
+      queue.StartHelpers(1, parent.get());
+      ReadAheadQueue::Slot* request = queue.Request(parent.get(), "inside", &parent);
+      for (int wait = 0; request != nullptr && queue.Look(*request) != ReadAheadQueue::Progress::kTaken && wait < 500;
+           ++wait) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+      if (request == nullptr || queue.Look(*request) != ReadAheadQueue::Progress::kTaken) return 2;
+      queue.Stop();
+      queue.KeepUntilHelpersEnd(std::move(parent));
+    }
+    mount.Close();
+    for (int wait = 0; wait < 100 && (Threads() != threads || OpenDescriptors() != descriptors); ++wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return Threads() == threads && OpenDescriptors() == descriptors ? 0 : 1;
+  });
+  if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("no FUSE mount in a private namespace here");
+  EXPECT_EQ(code, 0);
+}
+
+// After the folder count is full, the walk descends no more, and no helper
+// crosses into another file system: one that never answers, ahead of the
+// walk, keeps nothing of the search.
+TEST_F(ReadAheadTest, ASearchEndsThoughAFileSystemThatNeverAnswersLiesAhead) {
   Make("first.tmp");
   Folder("wide");
   const int wide = open((root + "wide").c_str(), O_RDONLY | O_DIRECTORY);
@@ -340,19 +510,12 @@ TEST_F(ReadAheadTest, ASearchEndsThoughAHelperWaitsOnAFileSystemThatNeverAnswers
     const size_t descriptors = OpenDescriptors();
     testing::UnansweringMount mount;
     if (!mount.Mount(hung)) return testing::kNotAllowedHere;
-    const auto start = std::chrono::steady_clock::now();
     const Outcome out = Search(ReadAheadMode::kAlways, root, "", [&](const PathString& line) {
       // Time for a helper to reach the mount before the walk fills its count.
       if (line == root + "first.tmp") std::this_thread::sleep_for(std::chrono::milliseconds(500));
     });
-    std::fprintf(stderr, "search with its pause took %.2f s\n",
-                 std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     const bool overflowed = out.messages == std::vector<std::string>{"Error: 6 - Overflow"};
-    // The mount lets go of the helper's call; the helper then lets go of all.
     mount.Close();
-    for (int wait = 0; wait < 100 && (Threads() != threads || OpenDescriptors() != descriptors); ++wait) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
     return overflowed && Threads() == threads && OpenDescriptors() == descriptors ? 0 : 1;
   });
   if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("no FUSE mount in a private namespace here");
@@ -376,12 +539,12 @@ TEST_F(ReadAheadTest, HelpersTakeAFixedAmountOfMemoryWhateverTheFoldersSize) {
     }
     close(fd);
   }
-  const long alone = PeakMemoryGrowthKb(ReadAheadMode::kOff, root);
-  const long helped = PeakMemoryGrowthKb(ReadAheadMode::kAlways, root);
-  std::fprintf(stderr, "peak memory growth: walk alone %ld KB, with helpers %ld KB\n", alone, helped);
-  EXPECT_GT(alone, 1000);  // the walk did hold a wide folder's listing
-  EXPECT_GE(helped, 0);    // the search with helpers ran to its end
-  EXPECT_LE(helped, alone + 8 * 1024);
+  const MemoryGrowth alone = PeakMemoryGrowth(ReadAheadMode::kOff, root);
+  const MemoryGrowth helped = PeakMemoryGrowth(ReadAheadMode::kAlways, root);
+  std::fprintf(stderr, "peak memory growth: walk alone %ld KB, with helpers %ld KB\n", alone.kb, helped.kb);
+  EXPECT_GT(alone.kb, 1000);            // the walk did hold a wide folder's listing
+  EXPECT_GT(helped.listedAhead, 0u);    // and helpers did read ahead of it
+  EXPECT_LE(helped.kb, alone.kb + 8 * 1024);
 }
 #endif
 
