@@ -167,9 +167,8 @@ class FolderWalk {
   unsigned sinceLooked_ = 0;
   uint64_t walkBlocks_ = 0;
   unsigned coldLooks_ = 0;
-  unsigned sinceAnswers_ = 0;  // folders since the last look at the helpers' answers
-  unsigned answers_ = 0;       // helpers' answers taken since then
-  unsigned resting_ = 0;       // folders left before the helpers are asked again
+  unsigned sinceLookedAtHelpers_ = 0;
+  unsigned resting_ = 0;  // folders left before the helpers are asked again
 };
 
 }  // namespace dustvane

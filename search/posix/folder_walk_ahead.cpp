@@ -20,7 +20,7 @@ constexpr size_t kWarmWindowPerHelper = 4;
 constexpr size_t kColdWindowPerHelper = 8;
 // How many folders ready ahead of the walk it looks past to find more to ask
 // for, each time it moves.
-constexpr size_t kMostReadyLooked = 32;
+constexpr size_t kMostReadyLooked = 16;
 // What the listings ready ahead of the walk hold at most.
 constexpr size_t kMostReadyBytes = 2 << 20;
 // Folders the walk does itself further on, at most, when a helper is still
@@ -31,11 +31,10 @@ constexpr int kMostDoneAhead = 2;
 // helpers within a few folders, rarely enough to cost nothing.
 constexpr unsigned kLookEvery = 16;
 constexpr size_t kEntriesLikeAFolder = 256;
-// A partner that answers fewer than one in eight of the walk's folders, over
-// this many, does not run beside the walk (the machine is busy): the walk
+// A partner that has not run beside the walk over this many of its folders,
+// nor rests for want of work, cannot help it (the machine is busy): the walk
 // asks it nothing for a while.
 constexpr unsigned kFoldersPerLook = 64;
-constexpr unsigned kFewestAnswersPerLook = kFoldersPerLook / 8;
 constexpr unsigned kRestFolders = 1024;
 
 std::atomic<uint64_t> adoptedSoFar{0};
@@ -68,7 +67,7 @@ void FolderWalk::StartAhead() {
   window_ = cold_ ? kColdWindowPerHelper * coldHelpers_ : 0;
   if (mode_ == ReadAheadMode::kPartner || mode_ == ReadAheadMode::kWhenCold) window_ = kWarmWindowPerHelper * Partners();
   walkBlocks_ = BlocksReadByThisThread();
-  sinceLooked_ = coldLooks_ = sinceAnswers_ = answers_ = resting_ = 0;
+  sinceLooked_ = coldLooks_ = sinceLookedAtHelpers_ = resting_ = 0;
   if (mode_ != ReadAheadMode::kOff) queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
 }
 
@@ -141,7 +140,6 @@ void FolderWalk::Gather(FolderNode& node) {
   node.request = nullptr;
   --node.parent->pins;
   TakeAnswer(node, answer_);
-  ++answers_;
 }
 
 void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
@@ -257,9 +255,9 @@ void FolderWalk::Stepped(size_t entries) {
       if (queue_->Helpers() > 0) queue_->StartHelpers(coldHelpers_, root_->fd.get());
     }
   }
-  if (!cold_ && resting_ == 0 && ++sinceAnswers_ >= kFoldersPerLook) {
-    if (answers_ < kFewestAnswersPerLook) resting_ = kRestFolders;
-    sinceAnswers_ = answers_ = 0;
+  if (!cold_ && resting_ == 0 && queue_->Helpers() > 0 && ++sinceLookedAtHelpers_ >= kFoldersPerLook) {
+    if (!queue_->HelpersRanBeside()) resting_ = kRestFolders;
+    sinceLookedAtHelpers_ = 0;
   }
 }
 

@@ -1,6 +1,8 @@
 #include "search/posix/read_ahead_queue.h"
 
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -59,6 +61,15 @@ void GrowDescriptorTable(int anyFd) {
     const int grown = fcntl(anyFd, F_DUPFD_CLOEXEC, highest);
     if (grown >= 0) close(grown);
   });
+}
+
+// The processor the calling thread runs on; -1 where the system does not say.
+int ThisProcessor() {
+#ifdef __linux__
+  return sched_getcpu();
+#else
+  return -1;
+#endif
 }
 
 void Pause() {
@@ -127,7 +138,7 @@ struct ReadAheadQueue::Shared {
     if (!HasRoom()) return false;
     const size_t at = tail.load(std::memory_order_relaxed);
     ring[at % ringSize].store(entry, std::memory_order_relaxed);
-    tail.store(at + 1, std::memory_order_release);
+    tail.store(at + 1, std::memory_order_seq_cst);
     return true;
   }
 
@@ -143,27 +154,29 @@ struct ReadAheadQueue::Shared {
 
   // After the walk has added an entry. A helper counts itself asleep before
   // it looks at the ring a last time, and the walk adds before it looks at
-  // the count: between the two fences, one of them sees the other.
+  // the count, each in one order with the other: one of them sees the other.
   void WakeOneIfAsleep() {
-    std::atomic_thread_fence(std::memory_order_seq_cst);
-    if (sleepers.load(std::memory_order_relaxed) == 0) return;
+    if (sleepers.load(std::memory_order_seq_cst) == 0) return;
     std::lock_guard<std::mutex> lock(mutex);
     wake.notify_one();
   }
 
   void Sleep() {
     std::unique_lock<std::mutex> lock(mutex);
-    sleepers.fetch_add(1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_seq_cst);
+    sleepers.fetch_add(1, std::memory_order_seq_cst);
     if (!stopped.load() && head.load() == tail.load()) wake.wait(lock);
     sleepers.fetch_sub(1, std::memory_order_relaxed);
   }
 
   void Run(size_t index) {
+#ifdef __linux__
+    pthread_setname_np(pthread_self(), kHelperName);
+#endif
     FolderReader reader;
     Clock::time_point idleSince;
     for (unsigned looks = 0; !stopped.load(std::memory_order_acquire);) {
       uintptr_t entry;
+      if (beats.fetch_add(1, std::memory_order_relaxed) % 64 == 0) cpu.store(ThisProcessor(), std::memory_order_relaxed);
       if (TryPop(entry)) {
         Handle(entry, reader);
         looks = 0;
@@ -203,6 +216,8 @@ struct ReadAheadQueue::Shared {
   std::atomic<size_t> tail{0};
   std::atomic<unsigned> sleepers{0};
   std::atomic<size_t> closing{0};  // descriptors in the ring to close
+  std::atomic<uint64_t> beats{0};  // helpers' turns round their loop: they run
+  std::atomic<int> cpu{-1};        // and on which processor, lately
   std::atomic<bool> stopped{false};
 
   std::mutex mutex;
@@ -299,6 +314,13 @@ bool ReadAheadQueue::CloseLater(int fd, size_t most) {
   shared_->Push((static_cast<uintptr_t>(fd) << 1) | 1);
   shared_->WakeOneIfAsleep();
   return true;
+}
+
+bool ReadAheadQueue::HelpersRanBeside() {
+  const uint64_t beats = shared_->beats.load(std::memory_order_relaxed);
+  const bool ran = beats != lastBeats_ && shared_->cpu.load(std::memory_order_relaxed) != ThisProcessor();
+  lastBeats_ = beats;
+  return ran || shared_->sleepers.load(std::memory_order_relaxed) != 0;
 }
 
 void ReadAheadQueue::Stop() {

@@ -30,6 +30,9 @@ struct FolderAnswer {
 // on another file system is asked anything.
 void AnswerRequest(int parentFd, const std::string& name, FolderReader& reader, FolderAnswer& answer);
 
+// What the helper threads are called, as tools that list threads show them.
+inline constexpr const char* kHelperName = "read-ahead";
+
 // Folders helpers have opened and listed so far in this process: what tests
 // and benchmarks count, beside what the walk adopted of them.
 uint64_t FoldersListedAheadSoFar();
@@ -79,6 +82,11 @@ class ReadAheadQueue {
   // Moves the answer of an answered request into `answer`; the slot is free again.
   void Collect(Slot& slot, FolderAnswer& answer);
 
+  // Whether the helpers ran since this was last asked, on another processor
+  // than the caller's, or rest for want of work: on a busy machine they may
+  // not run beside the walk at all, or only in turns with it.
+  bool HelpersRanBeside();
+
   // Hands `fd` to a helper to close; false when none can take it, or
   // `most` are still waiting to be closed.
   bool CloseLater(int fd, size_t most);
@@ -96,6 +104,7 @@ class ReadAheadQueue {
   std::shared_ptr<Shared> shared_;
   std::vector<std::thread> threads_;
   std::vector<Slot*> free_;  // the walk's own list of free slots
+  uint64_t lastBeats_ = 0;
 };
 
 }  // namespace dustvane
