@@ -67,6 +67,8 @@ class FolderWalk {
   void Close();
   // The walk descends nowhere any more: no more reading ahead.
   void DescendsNoMore();
+  // The walk asks for files whose names match `namePattern`.
+  void LookForFiles(const std::string& namePattern) { filePattern_ = namePattern; }
 
   bool IsOpen() const { return !chain_.empty(); }
   // The innermost folder's path, and its descriptor (open once List succeeded).
@@ -164,11 +166,13 @@ class FolderWalk {
   bool cold_ = false;
   size_t readyBytes_ = 0;  // what ready listings hold
   FolderAnswer answer_;    // the walk's own reading ahead
+  std::string filePattern_;
   unsigned sinceLooked_ = 0;
   uint64_t walkBlocks_ = 0;
   unsigned coldLooks_ = 0;
   unsigned sinceLookedAtHelpers_ = 0;
   unsigned resting_ = 0;  // folders left before the helpers are asked again
+  unsigned restShift_ = 0;
 };
 
 }  // namespace dustvane

@@ -3,6 +3,7 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -14,7 +15,7 @@ namespace {
 
 // Folders asked for ahead of the walk, for each partner on a warm tree:
 // enough that one is always ready or being read when the walk comes to it.
-constexpr size_t kWarmWindowPerHelper = 4;
+constexpr size_t kWarmWindowPerHelper = 8;
 // The same for each helper on a cold tree: enough to keep every helper at a
 // disk request while the walk catches up.
 constexpr size_t kColdWindowPerHelper = 8;
@@ -33,11 +34,15 @@ constexpr unsigned kLookEvery = 16;
 constexpr size_t kEntriesLikeAFolder = 256;
 // A partner that has not run beside the walk over this many of its folders,
 // nor rests for want of work, cannot help it (the machine is busy): the walk
-// asks it nothing for a while.
+// asks it nothing for a while, twice as long each time in a row, up to 16
+// times as long.
 constexpr unsigned kFoldersPerLook = 64;
 constexpr unsigned kRestFolders = 1024;
+constexpr unsigned kLongestRestShift = 4;
 
 std::atomic<uint64_t> adoptedSoFar{0};
+
+const std::string kNoPattern;
 
 // Blocks the calling thread has had read from a disk so far. It counts
 // requests the thread itself sent, never those it only waited on, and a
@@ -67,7 +72,7 @@ void FolderWalk::StartAhead() {
   window_ = cold_ ? kColdWindowPerHelper * coldHelpers_ : 0;
   if (mode_ == ReadAheadMode::kPartner || mode_ == ReadAheadMode::kWhenCold) window_ = kWarmWindowPerHelper * Partners();
   walkBlocks_ = BlocksReadByThisThread();
-  sinceLooked_ = coldLooks_ = sinceLookedAtHelpers_ = resting_ = 0;
+  sinceLooked_ = coldLooks_ = sinceLookedAtHelpers_ = resting_ = restShift_ = 0;
   if (mode_ != ReadAheadMode::kOff) queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
 }
 
@@ -115,7 +120,9 @@ bool FolderWalk::Ask(FolderNode& node) {
   // A quarter of the budget stays the chain's.
   if (readyBytes_ > kMostReadyBytes || !TryTake(limit_ / 4 + 2)) return false;
   if (queue_->Helpers() == 0) queue_->StartHelpers(cold_ ? coldHelpers_ : Partners(), root_->fd.get());
-  node.request = queue_->Request(node.parent->fd.get(), node.name, &node);
+  // On a cold tree the walk's own lookups of the matches would each wait on
+  // the disk too: the helper looks them up beforehand.
+  node.request = queue_->Request(node.parent->fd.get(), node.name, cold_ ? filePattern_ : kNoPattern, &node);
   if (node.request == nullptr) {
     GiveBack();
     return false;
@@ -189,7 +196,7 @@ bool FolderWalk::DoOneAhead(FolderNode& from) {
     if (node == nullptr) return false;
     if (node->state != State::kQueued || !queue_->Withdraw(*node->request)) continue;
     node->request = nullptr;
-    AnswerRequest(node->parent->fd.get(), node->name, reader_, answer_);
+    AnswerRequest(node->parent->fd.get(), node->name, cold_ ? filePattern_ : kNoPattern, reader_, answer_);
     --node->parent->pins;
     TakeAnswer(*node, answer_);
     return true;
@@ -256,7 +263,9 @@ void FolderWalk::Stepped(size_t entries) {
     }
   }
   if (!cold_ && resting_ == 0 && queue_->Helpers() > 0 && ++sinceLookedAtHelpers_ >= kFoldersPerLook) {
-    if (!queue_->HelpersRanBeside()) resting_ = kRestFolders;
+    const bool ran = queue_->HelpersRanBeside();
+    resting_ = ran ? 0 : kRestFolders << restShift_;
+    restShift_ = ran ? 0 : std::min(restShift_ + 1, kLongestRestShift);
     sinceLookedAtHelpers_ = 0;
   }
 }

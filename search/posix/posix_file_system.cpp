@@ -63,6 +63,7 @@ class PosixFileSystem final : public FileSystem {
     ranToEnd_ = false;
     noted_ = false;
     namePattern_ = pattern.substr(folder.size());
+    if (pass == Pass::kFiles) walk_.LookForFiles(namePattern_);
     mask_ = mask;
     next_ = FolderListing::Place();
     lastHanded_.reset();

@@ -1,6 +1,7 @@
 #include "search/posix/read_ahead_queue.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -15,6 +16,7 @@
 #include <mutex>
 #include <system_error>
 
+#include "search/name_pattern.h"
 #include "search/posix/folder_opener.h"
 
 namespace dustvane {
@@ -29,7 +31,7 @@ using Clock = std::chrono::steady_clock;
 constexpr size_t kMostAnswerBytes = 256 << 10;
 // How long an idle helper looks for work before it sleeps: longer than the
 // walk takes over most folders, so that a helper beside a busy walk is never
-// put to sleep and woken again.
+// put to sleep and woken again (a wake-up takes longer than a folder).
 constexpr auto kLookBeforeSleeping = std::chrono::milliseconds(1);
 // How long Stop waits for the helpers: one in an ordinary disk request is
 // done long before; one kept by a file system that does not answer is left.
@@ -80,12 +82,13 @@ void Pause() {
 
 }  // namespace
 
-void AnswerRequest(int parentFd, const std::string& name, FolderReader& reader, FolderAnswer& answer) {
+void AnswerRequest(int parentFd, const std::string& name, const std::string& filePattern, FolderReader& reader,
+                   FolderAnswer& answer) {
   answer.whole = false;
   answer.listing.Clear();
-  Result<int> fd = OpenSubFolderWithoutCrossing(parentFd, name);
-  answer.fd.reset(fd.ok() ? fd.value() : -1);
-  Result<FolderRecord> record = fd.ok() ? ReadRecord(fd.value()) : fd.failure();
+  Result<int> opened = OpenSubFolderWithoutCrossing(parentFd, name);
+  answer.fd.reset(opened.ok() ? opened.value() : -1);
+  Result<FolderRecord> record = opened.ok() ? ReadRecord(opened.value()) : opened.failure();
   answer.error = record.ok() ? 0 : record.failure().number;
   if (!record.ok()) return;
   // The record first: the entries read after it are at least as new.
@@ -93,11 +96,16 @@ void AnswerRequest(int parentFd, const std::string& name, FolderReader& reader, 
   answer.readAt = FileSystemClockNow();
   size_t bytes = 0;
   bool whole = true;
-  const MaybeFailure failure = reader.ReadAll(answer.fd.get(), true, [&](std::string_view entry, EntryKind kind) {
+  const int fd = answer.fd.get();
+  const MaybeFailure failure = reader.ReadAll(fd, true, [&](std::string_view entry, EntryKind kind) {
     bytes += entry.size() + 3;
     if (whole && bytes > kMostAnswerBytes) answer.listing.Clear();
     whole = whole && bytes <= kMostAnswerBytes;
     if (whole) answer.listing.Add(entry, kind);
+    if (kind != EntryKind::kFolder && !filePattern.empty() && MatchesNamePattern(entry, filePattern)) {
+      struct stat st;
+      static_cast<void>(fstatat(fd, std::string(entry).c_str(), &st, AT_SYMLINK_NOFOLLOW));
+    }
   });
   answer.whole = whole && !failure;
 }
@@ -111,6 +119,7 @@ struct ReadAheadQueue::Slot {
   // that takes it.
   int parentFd = -1;
   std::string name;
+  std::string filePattern;
   // Written by that helper, read by the walk once the state says answered.
   FolderAnswer answer;
 };
@@ -152,43 +161,63 @@ struct ReadAheadQueue::Shared {
     return false;
   }
 
-  // After the walk has added an entry. A helper counts itself asleep before
-  // it looks at the ring a last time, and the walk adds before it looks at
-  // the count, each in one order with the other: one of them sees the other.
-  void WakeOneIfAsleep() {
-    if (sleepers.load(std::memory_order_seq_cst) == 0) return;
+  bool Empty() const { return head.load(std::memory_order_seq_cst) == tail.load(std::memory_order_seq_cst); }
+
+  // After an entry was added, or taken with more left: a sleeping helper is
+  // woken when none looks for work. A helper counts itself asleep before it
+  // stops looking and looks at the ring a last time, and the one adding adds
+  // before it looks at the counts, each in one order with the other: one of
+  // them sees the other.
+  void WakeOneIfNoneLooks() {
+    if (looking.load(std::memory_order_seq_cst) != 0 || sleepers.load(std::memory_order_seq_cst) == 0) return;
     std::lock_guard<std::mutex> lock(mutex);
     wake.notify_one();
   }
 
+  // The helper stops looking, and sleeps unless the ring holds an entry.
   void Sleep() {
     std::unique_lock<std::mutex> lock(mutex);
     sleepers.fetch_add(1, std::memory_order_seq_cst);
-    if (!stopped.load() && head.load() == tail.load()) wake.wait(lock);
-    sleepers.fetch_sub(1, std::memory_order_relaxed);
+    looking.fetch_sub(1, std::memory_order_seq_cst);
+    if (!stopped.load() && Empty()) wake.wait(lock);
+    sleepers.fetch_sub(1, std::memory_order_seq_cst);
   }
 
+  // An idle helper looks for work a while before it sleeps, so that a
+  // partner beside a busy walk is never put to sleep and woken again; a
+  // sleeping one is woken only when none looks, by the walk or by a helper
+  // that took an entry with more left.
   void Run(size_t index) {
 #ifdef __linux__
     pthread_setname_np(pthread_self(), kHelperName);
 #endif
     FolderReader reader;
     Clock::time_point idleSince;
-    for (unsigned looks = 0; !stopped.load(std::memory_order_acquire);) {
+    // Turns round the loop since the last entry: from the first, it looks.
+    unsigned turns = 0;
+    while (!stopped.load(std::memory_order_acquire)) {
       uintptr_t entry;
       if (beats.fetch_add(1, std::memory_order_relaxed) % 64 == 0) cpu.store(ThisProcessor(), std::memory_order_relaxed);
       if (TryPop(entry)) {
+        if (turns > 0) looking.fetch_sub(1, std::memory_order_seq_cst);
+        if (!Empty()) WakeOneIfNoneLooks();
         Handle(entry, reader);
-        looks = 0;
-      } else if (looks++ == 0) {
+        turns = 0;
+      } else if (turns++ == 0) {
         idleSince = Clock::now();
-      } else if (looks % 64 != 0 || Clock::now() - idleSince < kLookBeforeSleeping) {
+        looking.fetch_add(1, std::memory_order_seq_cst);
+      } else if (turns % 64 != 0) {
         Pause();
+      } else if (Clock::now() - idleSince < kLookBeforeSleeping) {
+        // Whatever else waits for this processor goes first: on a busy
+        // machine an idle helper takes no time from it, nor from the walk.
+        std::this_thread::yield();
       } else {
         Sleep();
-        looks = 0;
+        turns = 0;
       }
     }
+    if (turns > 0) looking.fetch_sub(1, std::memory_order_seq_cst);
     std::lock_guard<std::mutex> lock(mutex);
     finished[index] = true;
     done.notify_all();
@@ -203,7 +232,7 @@ struct ReadAheadQueue::Shared {
     Slot& slot = *reinterpret_cast<Slot*>(entry);
     uint8_t queued = kQueued;
     if (!slot.state.compare_exchange_strong(queued, kTaken, std::memory_order_acq_rel)) return;
-    AnswerRequest(slot.parentFd, slot.name, reader, slot.answer);
+    AnswerRequest(slot.parentFd, slot.name, slot.filePattern, reader, slot.answer);
     listedAhead.fetch_add(1, std::memory_order_relaxed);
     slot.state.store(kAnswered, std::memory_order_release);
   }
@@ -215,6 +244,7 @@ struct ReadAheadQueue::Shared {
   std::atomic<size_t> head{0};
   std::atomic<size_t> tail{0};
   std::atomic<unsigned> sleepers{0};
+  std::atomic<unsigned> looking{0};  // idle helpers that look for work
   std::atomic<size_t> closing{0};  // descriptors in the ring to close
   std::atomic<uint64_t> beats{0};  // helpers' turns round their loop: they run
   std::atomic<int> cpu{-1};        // and on which processor, lately
@@ -254,16 +284,18 @@ void ReadAheadQueue::StartHelpers(unsigned count, int anyFd) {
   }
 }
 
-ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view name, void* of) {
+ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view name, const std::string& filePattern,
+                                              void* of) {
   if (free_.empty() || threads_.empty() || !shared_->HasRoom()) return nullptr;
   Slot* slot = free_.back();
   free_.pop_back();
   slot->of = of;
   slot->parentFd = parentFd;
   slot->name.assign(name);
+  slot->filePattern.assign(filePattern);
   slot->state.store(kQueued, std::memory_order_release);
   shared_->Push(reinterpret_cast<uintptr_t>(slot));
-  shared_->WakeOneIfAsleep();
+  shared_->WakeOneIfNoneLooks();
   return slot;
 }
 
@@ -304,15 +336,14 @@ void ReadAheadQueue::Collect(Slot& slot, FolderAnswer& answer) {
 }
 
 bool ReadAheadQueue::CloseLater(int fd, size_t most) {
-  // Never for a sleeping helper, which would have to be woken for it, and
-  // never more than half the ring, so that requests always find room.
-  if (threads_.empty() || shared_->sleepers.load(std::memory_order_relaxed) != 0 ||
+  // Never when every helper sleeps, which one would have to be woken for,
+  // and never more than half the ring, so that requests always find room.
+  if (shared_->sleepers.load(std::memory_order_relaxed) >= threads_.size() ||
       shared_->closing.load(std::memory_order_relaxed) >= std::min(most, shared_->ringSize / 2)) {
     return false;
   }
   shared_->closing.fetch_add(1, std::memory_order_relaxed);
   shared_->Push((static_cast<uintptr_t>(fd) << 1) | 1);
-  shared_->WakeOneIfAsleep();
   return true;
 }
 
