@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "search/posix/entry_path.h"
+#include "search/posix/descriptor.h"
 #include "search/posix/errno_failure.h"
 #include "search/posix/folder_record.h"
 
@@ -28,24 +28,17 @@ bool Bears(int fd, const FolderMark& mark) {
   return record.ok() && MarkOf(record.value()) == mark;
 }
 
-// The last folder of `way`, reached from the root (by its path, as the
-// search opened it) name by name, not through a link, each folder bearing
-// its mark.
-Result<int> OpenWay(const std::vector<WalkedFolders::Step>& way) {
+// Opens the last folder of `way` into `at`, reached from the root (by its
+// path, as the search opened it) name by name, not through a link, each
+// folder bearing its mark.
+MaybeFailure OpenWay(const std::vector<WalkedFolders::Step>& way, Descriptor& at) {
   const std::string root(way[0].name);
-  int fd = open(root.empty() ? "." : root.c_str(), kWayFlags | O_DIRECTORY);
+  at.reset(open(root.empty() ? "." : root.c_str(), kWayFlags | O_DIRECTORY));
   for (size_t depth = 0;; ++depth) {
-    if (fd < 0) return NotReached(errno);
-    if (!Bears(fd, way[depth].mark)) {
-      close(fd);
-      return ErrnoFailure(ENOENT);
-    }
-    if (depth + 1 == way.size()) return fd;
-    const int inner = openat(fd, std::string(way[depth + 1].name).c_str(), kWayFlags | O_NOFOLLOW);
-    const int error = errno;
-    close(fd);
-    fd = inner;
-    errno = error;
+    if (!at.open()) return NotReached(errno);
+    if (!Bears(at.get(), way[depth].mark)) return ErrnoFailure(ENOENT);
+    if (depth + 1 == way.size()) return std::nullopt;
+    at = Descriptor(openat(at.get(), std::string(way[depth + 1].name).c_str(), kWayFlags | O_NOFOLLOW));
   }
 }
 
@@ -57,17 +50,16 @@ MaybeFailure RemoveWalkedFile(const WalkedFolders& walked, const std::string& pa
   if (nameAt == path.size()) return ErrnoFailure(ENOENT);
   const std::optional<std::vector<WalkedFolders::Step>> way = walked.WayTo(std::string_view(path).substr(0, nameAt));
   if (!way) return ErrnoFailure(ENOENT);
-  Result<int> fd = OpenWay(*way);
-  if (!fd.ok()) return fd.failure();
-  const EntryInFolder at(fd.value(), path.substr(nameAt));
-  const char* name = at.Name().c_str();
+  Descriptor folder;
+  if (MaybeFailure failure = OpenWay(*way, folder)) return failure;
+  const std::string name = path.substr(nameAt);
   struct stat st;
-  if (fstatat(at.FolderFd(), name, &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoFailure(errno);
+  if (fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoFailure(errno);
   if (S_ISDIR(st.st_mode)) return ErrnoFailure(EISDIR);
   if (!S_ISLNK(st.st_mode) && (st.st_mode & S_IWUSR) == 0) return ErrnoFailure(EACCES);
   // Without AT_REMOVEDIR this never removes a folder, even one that took the
   // file's place since the check above; a link goes, not its target.
-  if (unlinkat(at.FolderFd(), name, 0) != 0) return ErrnoFailure(errno);
+  if (unlinkat(folder.get(), name.c_str(), 0) != 0) return ErrnoFailure(errno);
   return std::nullopt;
 }
 

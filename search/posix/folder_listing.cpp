@@ -9,9 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#ifdef __linux__
 #include <sys/syscall.h>
-#endif
 
 #include "search/posix/errno_failure.h"
 
@@ -112,30 +110,6 @@ size_t FolderListing::Bytes() const {
   return bytes;
 }
 
-size_t FolderListing::UsedBytes() const {
-  size_t bytes = 0;
-  for (const Block& block : blocks_) bytes += block.used;
-  return bytes + sizeof(Block);
-}
-
-FolderListing FolderListing::CompactCopy() const {
-  FolderListing copy;
-  copy.count_ = count_;
-  if (count_ == 0) return copy;
-  copy.blocks_.reserve(1);
-  Block whole;
-  whole.capacity = UsedBytes() - sizeof(Block);
-  whole.data.reset(new char[whole.capacity]);
-  for (const Block& block : blocks_) {
-    std::memcpy(whole.data.get() + whole.used, block.data.get(), block.used);
-    whole.used += block.used;
-  }
-  copy.blocks_.push_back(std::move(whole));
-  return copy;
-}
-
-#ifdef __linux__
-
 // getdents64 straight into our own buffer: the listing costs one system call
 // per buffer-full and no allocation per entry.
 struct LinuxDirent64 {
@@ -146,8 +120,7 @@ struct LinuxDirent64 {
   char d_name[];
 };
 
-template <class TakeEach>
-MaybeFailure FolderReader::ReadEach(int fd, bool openedNow, TakeEach&& take) {
+MaybeFailure FolderReader::ReadAll(int fd, bool openedNow, const Take& take) {
   if (!openedNow && lseek(fd, 0, SEEK_SET) < 0) return ErrnoFailure(errno);
   constexpr size_t kBufferSize = 64 * 1024;
   if (!buffer_) buffer_.reset(new char[kBufferSize]);
@@ -164,42 +137,6 @@ MaybeFailure FolderReader::ReadEach(int fd, bool openedNow, TakeEach&& take) {
       pos += d->d_reclen;
     }
   }
-}
-
-#else
-
-template <class TakeEach>
-MaybeFailure FolderReader::ReadEach(int fd, bool /*openedNow*/, TakeEach&& take) {
-  const int copy = dup(fd);
-  if (copy < 0) return ErrnoFailure(errno);
-  DIR* dir = fdopendir(copy);
-  if (dir == nullptr) {
-    const int err = errno;
-    close(copy);
-    return ErrnoFailure(err);
-  }
-  rewinddir(dir);
-  MaybeFailure failure;
-  while (true) {
-    errno = 0;
-    const dirent* d = readdir(dir);
-    if (d == nullptr) {
-      if (errno != 0) failure = ErrnoFailure(errno);
-      break;
-    }
-    take(d->d_name, KindOf(fd, d->d_name, d->d_type));
-  }
-  closedir(dir);
-  return failure;
-}
-
-#endif
-
-MaybeFailure FolderReader::ReadAll(int fd, bool openedNow, const Take& take) { return ReadEach(fd, openedNow, take); }
-
-MaybeFailure FolderReader::Read(int fd, bool openedNow, FolderListing& listing) {
-  listing.Clear();
-  return ReadEach(fd, openedNow, [&listing](std::string_view name, EntryKind kind) { listing.Add(name, kind); });
 }
 
 }  // namespace dustvane

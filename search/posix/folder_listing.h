@@ -45,11 +45,8 @@ class FolderListing {
 
   size_t size() const { return count_; }
   bool empty() const { return count_ == 0; }
-  // The memory its entries hold, and the least they could take.
+  // The memory its entries hold.
   size_t Bytes() const;
-  size_t UsedBytes() const;
-  // The entries in one block of just their size.
-  FolderListing CompactCopy() const;
 
  private:
   struct Block {
@@ -75,12 +72,12 @@ class FolderReader {
   // folder opened just now is at its start already and is not rewound.
   MaybeFailure ReadAll(int fd, bool openedNow, const Take& take);
   // The same into `listing`, whose entries it replaces.
-  MaybeFailure Read(int fd, bool openedNow, FolderListing& listing);
+  MaybeFailure Read(int fd, bool openedNow, FolderListing& listing) {
+    listing.Clear();
+    return ReadAll(fd, openedNow, [&listing](std::string_view name, EntryKind kind) { listing.Add(name, kind); });
+  }
 
  private:
-  template <class TakeEach>
-  MaybeFailure ReadEach(int fd, bool openedNow, TakeEach&& take);
-
   // Left uninitialised: only the part a listing fills is ever paged in.
   std::unique_ptr<char[]> buffer_;
 };

@@ -8,10 +8,8 @@
 #include <atomic>
 #include <cerrno>
 
-#ifdef __linux__
 #include <linux/openat2.h>
 #include <sys/syscall.h>
-#endif
 
 #include "search/posix/descriptor.h"
 #include "search/posix/errno_failure.h"
@@ -83,7 +81,6 @@ int OnlyIfSearchable(int fd) {
   return fd;
 }
 
-#ifdef __linux__
 // openat2 refuses to cross a mount (EXDEV), so that an ordinary folder costs
 // no more than one open. It opens "name/.", not "name": looking "." up in the
 // folder needs search permission on it, so a folder the process may list
@@ -117,11 +114,6 @@ int OpenWithoutCrossing(int folderFd, const std::string& name) {
   }
   return OnlyIfSearchable(fd);
 }
-#else
-int OpenWithoutCrossing(int folderFd, const std::string& name) {
-  return OnlyIfSearchable(openat(folderFd, name.c_str(), kSubFolderFlags));
-}
-#endif
 
 }  // namespace
 

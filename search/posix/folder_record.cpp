@@ -16,9 +16,7 @@ namespace dustvane {
 
 namespace {
 
-#ifdef __linux__
 FileTime Nanoseconds(const struct statx_timestamp& t) { return FileTime{t.tv_sec} * 1000000000 + t.tv_nsec; }
-#endif
 FileTime Nanoseconds(const struct timespec& t) { return FileTime{t.tv_sec} * 1000000000 + t.tv_nsec; }
 
 // How long after a change a second change can still carry its time: a few
@@ -28,8 +26,6 @@ constexpr FileTime kFineStep = 50'000'000;
 constexpr FileTime kCoarseStep = 2'100'000'000;
 
 }  // namespace
-
-#ifdef __linux__
 
 // Linux 6.8 and later; older kernels leave the bit unanswered.
 #ifndef STATX_MNT_ID_UNIQUE
@@ -87,33 +83,6 @@ std::optional<KnownFolder> KnownWithoutAsking(int fd) {
   return KnownFolder{IdentityOf(st), (st.stx_mask & STATX_MNT_ID) != 0 ? static_cast<int>(st.stx_mnt_id) : -1};
 }
 
-#else
-
-namespace {
-FolderIdentity IdentityOf(const struct stat& st) { return {st.st_dev, st.st_ino}; }
-}  // namespace
-
-Result<FolderRecord> ReadRecord(int fd) {
-  struct stat st;
-  if (fstat(fd, &st) != 0) return ErrnoFailure(errno);
-  return FolderRecord{IdentityOf(st), {}, {Nanoseconds(st.st_ctim), Nanoseconds(st.st_mtim), 0}};
-}
-
-bool StillShows(int, const char*, const FolderRecord&) { return false; }
-
-std::optional<FolderIdentity> IdentityOfEntry(int folderFd, const char* name) {
-  struct stat st;
-  if (fstatat(folderFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-  return IdentityOf(st);
-}
-
-std::optional<KnownFolder> KnownWithoutAsking(int fd) {
-  struct stat st;
-  if (fstat(fd, &st) != 0 || !S_ISDIR(st.st_mode)) return std::nullopt;
-  return KnownFolder{IdentityOf(st), -1};
-}
-
-#endif
 
 bool MayChangeUnseen(const FolderState& state, FileTime now, bool fineTimes) {
   const FileTime step = fineTimes ? kFineStep : kCoarseStep;
@@ -124,11 +93,7 @@ bool MayChangeUnseen(const FolderState& state, FileTime now, bool fineTimes) {
 
 FileTime FileSystemClockNow() {
   struct timespec now;
-#ifdef CLOCK_REALTIME_COARSE
   clock_gettime(CLOCK_REALTIME_COARSE, &now);
-#else
-  clock_gettime(CLOCK_REALTIME, &now);
-#endif
   return Nanoseconds(now);
 }
 

@@ -49,11 +49,7 @@ const std::string kNoPattern;
 // folder read from the cache sends none.
 uint64_t BlocksReadByThisThread() {
   struct rusage usage;
-#ifdef RUSAGE_THREAD
   if (getrusage(RUSAGE_THREAD, &usage) != 0) return 0;
-#else
-  if (getrusage(RUSAGE_SELF, &usage) != 0) return 0;
-#endif
   return static_cast<uint64_t>(usage.ru_inblock);
 }
 

@@ -181,7 +181,7 @@ class PosixFileSystem final : public FileSystem {
     }
     Result<EntryInFolder> at = OpenHoldingFolder(path);
     if (!at.ok()) return at.failure();
-    if (fstatat(at.value().FolderFd(), at.value().Name().c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (fstatat(at.value().folder.get(), at.value().name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
       return ErrnoFailure(errno);
     }
     return st;

@@ -65,15 +65,6 @@ void GrowDescriptorTable(int anyFd) {
   });
 }
 
-// The processor the calling thread runs on; -1 where the system does not say.
-int ThisProcessor() {
-#ifdef __linux__
-  return sched_getcpu();
-#else
-  return -1;
-#endif
-}
-
 void Pause() {
 #if defined(__x86_64__) || defined(__i386__)
   __builtin_ia32_pause();
@@ -188,16 +179,14 @@ struct ReadAheadQueue::Shared {
   // sleeping one is woken only when none looks, by the walk or by a helper
   // that took an entry with more left.
   void Run(size_t index) {
-#ifdef __linux__
     pthread_setname_np(pthread_self(), kHelperName);
-#endif
     FolderReader reader;
     Clock::time_point idleSince;
     // Turns round the loop since the last entry: from the first, it looks.
     unsigned turns = 0;
     while (!stopped.load(std::memory_order_acquire)) {
       uintptr_t entry;
-      if (beats.fetch_add(1, std::memory_order_relaxed) % 64 == 0) cpu.store(ThisProcessor(), std::memory_order_relaxed);
+      if (beats.fetch_add(1, std::memory_order_relaxed) % 64 == 0) cpu.store(sched_getcpu(), std::memory_order_relaxed);
       if (TryPop(entry)) {
         if (turns > 0) looking.fetch_sub(1, std::memory_order_seq_cst);
         if (!Empty()) WakeOneIfNoneLooks();
@@ -349,7 +338,7 @@ bool ReadAheadQueue::CloseLater(int fd, size_t most) {
 
 bool ReadAheadQueue::HelpersRanBeside() {
   const uint64_t beats = shared_->beats.load(std::memory_order_relaxed);
-  const bool ran = beats != lastBeats_ && shared_->cpu.load(std::memory_order_relaxed) != ThisProcessor();
+  const bool ran = beats != lastBeats_ && shared_->cpu.load(std::memory_order_relaxed) != sched_getcpu();
   lastBeats_ = beats;
   return ran || shared_->sleepers.load(std::memory_order_relaxed) != 0;
 }
