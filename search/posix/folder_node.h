@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "search/posix/descriptor.h"
@@ -50,6 +51,16 @@ struct FolderNode {
   int error = 0;
   FileTime readAt = 0;
   bool whole = false;
+
+  // A node for its sub-folder `childName`, its child number `at`.
+  std::unique_ptr<FolderNode> Child(size_t at, std::string_view childName) {
+    auto child = std::make_unique<FolderNode>();
+    child->parent = this;
+    child->index = at;
+    child->name = childName;
+    child->trusted = trusted;
+    return child;
+  }
 };
 
 }  // namespace dustvane

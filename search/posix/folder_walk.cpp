@@ -114,12 +114,7 @@ FolderNode& FolderWalk::ChildNamed(FolderNode& parent, std::string_view name) {
     if (next->name == name) return *next;
     PassChild(parent);
   }
-  auto node = std::make_unique<FolderNode>();
-  node->parent = &parent;
-  node->index = parent.children.size();
-  node->name = name;
-  node->trusted = parent.trusted;
-  parent.children.push_back(std::move(node));
+  parent.children.push_back(parent.Child(parent.children.size(), name));
   return *parent.children.back();
 }
 
@@ -156,11 +151,7 @@ FolderNode* FolderWalk::ChildAt(FolderNode& parent, size_t index) {
     do {
       if (!parent.listing.Next(parent.nextChild, entry)) return nullptr;
     } while (entry.kind != EntryKind::kFolder || entry.name == "." || entry.name == "..");
-    auto child = std::make_unique<FolderNode>();
-    child->parent = &parent;
-    child->index = parent.children.size();
-    child->name = entry.name;
-    child->trusted = parent.trusted;
+    std::unique_ptr<FolderNode> child = parent.Child(parent.children.size(), entry.name);
     child->walkOnly = parent.holdsMounts && mounts_->At(AbsolutePath(*child)) != MountAt::kNone;
     parent.children.push_back(std::move(child));
   }
@@ -195,12 +186,7 @@ void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
     for (std::unique_ptr<FolderNode>& child : at->children) pending.push_back(std::move(child));
     at->children.clear();
     at->state = State::kDropped;
-    if (at->request != nullptr && queue_->Withdraw(*at->request)) {
-      at->request = nullptr;
-      --at->parent->pins;
-      GiveBack();
-    }
-    if (at->request != nullptr || at->pins > 0) {
+    if ((at->request != nullptr && !Withdraw(*at)) || at->pins > 0) {
       dropped_.push_back(std::move(at));
     } else {
       ForgetAnswer(*at);

@@ -125,6 +125,7 @@ class FolderWalk {
   void Refill(FolderNode& at);
   FolderNode* NextInOrder(FolderNode& node, bool descend);
   bool Ask(FolderNode& node);
+  bool Withdraw(FolderNode& node);
   void Gather(FolderNode& node);
   void TakeAnswer(FolderNode& node, FolderAnswer& answer);
   FolderNode* Settle(FolderNode& node);

@@ -128,12 +128,25 @@ bool FolderWalk::Ask(FolderNode& node) {
   return true;
 }
 
+// Takes back the request of `node` if no helper has begun it: the descriptor
+// counted for its answer is given back, and its parent no longer held.
+bool FolderWalk::Withdraw(FolderNode& node) {
+  if (!queue_->Withdraw(*node.request)) return false;
+  node.request = nullptr;
+  --node.parent->pins;
+  GiveBack();
+  if (node.state == State::kQueued) node.state = State::kUnqueued;
+  return true;
+}
+
 // Takes every answer that has come: the nodes are ready, the folders they
 // were opened from no longer held for them, and a late answer for a node the
 // walk dropped is let go of with it.
 void FolderWalk::GatherAnswers() {
   if (queue_ == nullptr) return;
-  for (size_t at = 0; void* node = queue_->NextAnswered(at);) Gather(*static_cast<FolderNode*>(node));
+  for (size_t at = 0; void* node = queue_->Next(ReadAheadQueue::Progress::kAnswered, at);) {
+    Gather(*static_cast<FolderNode*>(node));
+  }
 }
 
 // Takes the answer of `node`'s request, if it has come.
@@ -168,14 +181,7 @@ void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
 // request to end on its own and does this one itself. Returns the node the
 // walk goes on with.
 FolderNode* FolderWalk::Settle(FolderNode& node) {
-  if (node.state != State::kQueued) return &node;
-  if (queue_->Withdraw(*node.request)) {
-    node.request = nullptr;
-    --node.parent->pins;
-    GiveBack();
-    node.state = State::kUnqueued;
-    return &node;
-  }
+  if (node.state != State::kQueued || Withdraw(node)) return &node;
   Gather(node);
   for (int done = 0; node.state == State::kQueued && done < kMostDoneAhead && DoOneAhead(node); ++done) {
     Gather(node);
@@ -190,10 +196,9 @@ bool FolderWalk::DoOneAhead(FolderNode& from) {
   for (size_t looked = 0; looked < window_; ++looked) {
     node = NextInOrder(*node, node->state == State::kReady && node->whole);
     if (node == nullptr) return false;
-    if (node->state != State::kQueued || !queue_->Withdraw(*node->request)) continue;
-    node->request = nullptr;
+    if (node->state != State::kQueued || !Withdraw(*node)) continue;
+    ++open_;  // for the folder it opens
     AnswerRequest(node->parent->fd.get(), node->name, cold_ ? filePattern_ : kNoPattern, reader_, answer_);
-    --node->parent->pins;
     TakeAnswer(*node, answer_);
     return true;
   }
@@ -205,11 +210,7 @@ bool FolderWalk::DoOneAhead(FolderNode& from) {
 FolderNode* FolderWalk::Replace(FolderNode& node) {
   FolderNode& parent = *node.parent;
   const size_t index = node.index;
-  auto fresh = std::make_unique<FolderNode>();
-  fresh->parent = &parent;
-  fresh->index = index;
-  fresh->name = node.name;
-  fresh->trusted = parent.trusted;
+  std::unique_ptr<FolderNode> fresh = parent.Child(index, node.name);
   fresh->walkOnly = node.walkOnly;
   Discard(std::exchange(parent.children[index], std::move(fresh)));
   return parent.children[index].get();
@@ -268,19 +269,10 @@ void FolderWalk::Stepped(size_t entries) {
 
 void FolderWalk::DescendsNoMore() {
   window_ = 0;
-  if (queue_ == nullptr || root_ == nullptr) return;
   // Requests no helper has begun are taken back.
-  std::vector<FolderNode*> nodes = {root_.get()};
-  while (!nodes.empty()) {
-    FolderNode& node = *nodes.back();
-    nodes.pop_back();
-    for (size_t i = node.firstChild; i < node.children.size(); ++i) nodes.push_back(node.children[i].get());
-    if (node.state == State::kQueued && queue_->Withdraw(*node.request)) {
-      node.request = nullptr;
-      --node.parent->pins;
-      GiveBack();
-      node.state = State::kUnqueued;
-    }
+  if (queue_ == nullptr) return;
+  for (size_t at = 0; void* node = queue_->Next(ReadAheadQueue::Progress::kQueued, at);) {
+    Withdraw(*static_cast<FolderNode*>(node));
   }
 }
 

@@ -6,16 +6,13 @@
 // - Attributes are as entry_attributes.h describes.
 // - Failures carry errno and the system's text for it.
 //
-// The walk's cost is dominated by system calls, so a folder is listed once
-// with getdents; the entry kinds the listing reports answer the enumeration
-// masks and the directory question without a stat per entry, and the file
-// pass of a folder is served from its directory pass's listing, as the
-// search's call pattern (file_system.h) allows. Folders are reached through
-// the walk's nodes (folder_walk.h), which are the one record of where the
-// walk is, and which helper threads read ahead for. The folders it listed
-// matches in, and those above them, stay noted after the walk
-// (walked_folders.h): Delete removes a file only through those very folders
-// (file_removal.h).
+// A folder is listed once, with getdents: the entry kinds the listing reports
+// answer the masks and the directory question without a stat per entry, and
+// the file pass is served from the directory pass's listing, as the search's
+// calls allow (file_system.h). Folders are reached through the walk's nodes
+// (folder_walk.h), which helper threads read ahead for. The folders it listed
+// matches in, and those above them, stay noted (walked_folders.h): Delete
+// removes a file only through those very folders (file_removal.h).
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -5,9 +5,7 @@
 #include <pthread.h>
 #include <sched.h>
 #include <sys/resource.h>
-#ifdef __GLIBC__
 #include <malloc.h>
-#endif
 
 #include <algorithm>
 #include <atomic>
@@ -39,16 +37,14 @@ constexpr auto kMostWaitForHelpers = std::chrono::milliseconds(250);
 
 std::atomic<uint64_t> listedAhead{0};
 
-enum SlotState : uint8_t { kFree, kQueued, kTaken, kAnswered };
+using Progress = ReadAheadQueue::Progress;
 
 // glibc gives every new thread a malloc arena of its own, up to eight per
 // processor, each keeping up to 128 KiB of freed memory resident; two serve
 // helpers that allocate little.
 void ShareMallocArenas() {
-#ifdef __GLIBC__
   static std::once_flag once;
   std::call_once(once, [] { mallopt(M_ARENA_MAX, 2); });
-#endif
 }
 
 // Makes the process's descriptor table as large as its open-files limit
@@ -104,7 +100,7 @@ void AnswerRequest(int parentFd, const std::string& name, const std::string& fil
 uint64_t FoldersListedAheadSoFar() { return listedAhead.load(std::memory_order_relaxed); }
 
 struct ReadAheadQueue::Slot {
-  std::atomic<uint8_t> state{kFree};
+  std::atomic<Progress> state{Progress::kFree};
   void* of = nullptr;  // the walk's own: whose request it is
   // Written by the walk before the request is queued, read by the helper
   // that takes it.
@@ -219,11 +215,11 @@ struct ReadAheadQueue::Shared {
       return;
     }
     Slot& slot = *reinterpret_cast<Slot*>(entry);
-    uint8_t queued = kQueued;
-    if (!slot.state.compare_exchange_strong(queued, kTaken, std::memory_order_acq_rel)) return;
+    Progress queued = Progress::kQueued;
+    if (!slot.state.compare_exchange_strong(queued, Progress::kTaken, std::memory_order_acq_rel)) return;
     AnswerRequest(slot.parentFd, slot.name, slot.filePattern, reader, slot.answer);
     listedAhead.fetch_add(1, std::memory_order_relaxed);
-    slot.state.store(kAnswered, std::memory_order_release);
+    slot.state.store(Progress::kAnswered, std::memory_order_release);
   }
 
   std::unique_ptr<Slot[]> slots;
@@ -282,45 +278,34 @@ ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view nam
   slot->parentFd = parentFd;
   slot->name.assign(name);
   slot->filePattern.assign(filePattern);
-  slot->state.store(kQueued, std::memory_order_release);
+  slot->state.store(Progress::kQueued, std::memory_order_release);
   shared_->Push(reinterpret_cast<uintptr_t>(slot));
   shared_->WakeOneIfNoneLooks();
   return slot;
 }
 
-ReadAheadQueue::Progress ReadAheadQueue::Look(const Slot& slot) const {
-  switch (slot.state.load(std::memory_order_acquire)) {
-    case kAnswered: return Progress::kAnswered;
-    case kTaken: return Progress::kTaken;
-    default: return Progress::kQueued;
-  }
-}
+Progress ReadAheadQueue::Look(const Slot& slot) const { return slot.state.load(std::memory_order_acquire); }
 
-void* ReadAheadQueue::NextAnswered(size_t& from) const {
+void* ReadAheadQueue::Next(Progress progress, size_t& from) const {
   while (from < shared_->slotCount) {
     const Slot& slot = shared_->slots[from++];
-    if (slot.of != nullptr && slot.state.load(std::memory_order_acquire) == kAnswered) return slot.of;
+    if (slot.of != nullptr && Look(slot) == progress) return slot.of;
   }
   return nullptr;
 }
 
 bool ReadAheadQueue::Withdraw(Slot& slot) {
-  uint8_t queued = kQueued;
-  if (!slot.state.compare_exchange_strong(queued, kFree, std::memory_order_acq_rel)) return false;
+  Progress queued = Progress::kQueued;
+  if (!slot.state.compare_exchange_strong(queued, Progress::kFree, std::memory_order_acq_rel)) return false;
   slot.of = nullptr;
   free_.push_back(&slot);
   return true;
 }
 
 void ReadAheadQueue::Collect(Slot& slot, FolderAnswer& answer) {
-  answer.fd = std::move(slot.answer.fd);
-  answer.error = slot.answer.error;
-  answer.record = slot.answer.record;
-  answer.readAt = slot.answer.readAt;
-  answer.whole = slot.answer.whole;
-  std::swap(answer.listing, slot.answer.listing);
+  std::swap(answer, slot.answer);
   slot.of = nullptr;
-  slot.state.store(kFree, std::memory_order_relaxed);
+  slot.state.store(Progress::kFree, std::memory_order_relaxed);
   free_.push_back(&slot);
 }
 

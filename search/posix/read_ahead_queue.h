@@ -58,7 +58,9 @@ uint64_t FoldersListedAheadSoFar();
 class ReadAheadQueue {
  public:
   struct Slot;
-  enum class Progress { kQueued, kTaken, kAnswered };
+  // Where a slot's request stands: only a helper moves it from queued to
+  // taken and on to answered, only the walk from queued or answered to free.
+  enum class Progress : uint8_t { kFree, kQueued, kTaken, kAnswered };
 
   // Room for `requests` requests at once.
   explicit ReadAheadQueue(size_t requests);
@@ -80,9 +82,9 @@ class ReadAheadQueue {
   // Takes back a request no helper has begun: true, and its slot is free
   // again; false when a helper has it.
   bool Withdraw(Slot& slot);
-  // The node of the first answered request in the slots from `from` on,
-  // `from` moved past it; null when there is none.
-  void* NextAnswered(size_t& from) const;
+  // The node of the first request that stands at `progress` in the slots
+  // from `from` on, `from` moved past it; null when there is none.
+  void* Next(Progress progress, size_t& from) const;
   // Moves the answer of an answered request into `answer`; the slot is free again.
   void Collect(Slot& slot, FolderAnswer& answer);
 
