@@ -133,7 +133,7 @@ MaybeFailure FolderReader::ReadAll(int fd, bool openedNow, const Take& take) {
     if (got == 0) return std::nullopt;
     for (long pos = 0; pos < got;) {
       const auto* d = reinterpret_cast<const LinuxDirent64*>(buffer_.get() + pos);
-      take(d->d_name, KindOf(fd, d->d_name, d->d_type));
+      if (!take(d->d_name, KindOf(fd, d->d_name, d->d_type))) return std::nullopt;
       pos += d->d_reclen;
     }
   }

@@ -64,17 +64,22 @@ class FolderListing {
 // Reads folders with getdents into a buffer of its own, allocated once.
 class FolderReader {
  public:
-  using Take = std::function<void(std::string_view name, EntryKind kind)>;
+  // Takes one entry; false when no more are wanted.
+  using Take = std::function<bool(std::string_view name, EntryKind kind)>;
 
   // Hands every entry of the open folder `fd` to `take`, from its start, in
-  // the file system's order. Entries whose kind the listing does not tell
-  // are asked with one lstat each (and stay unknown if they have gone). A
-  // folder opened just now is at its start already and is not rewound.
+  // the file system's order, until it wants no more. Entries whose kind the
+  // listing does not tell are asked with one lstat each (and stay unknown if
+  // they have gone). A folder opened just now is at its start already and is
+  // not rewound.
   MaybeFailure ReadAll(int fd, bool openedNow, const Take& take);
   // The same into `listing`, whose entries it replaces.
   MaybeFailure Read(int fd, bool openedNow, FolderListing& listing) {
     listing.Clear();
-    return ReadAll(fd, openedNow, [&listing](std::string_view name, EntryKind kind) { listing.Add(name, kind); });
+    return ReadAll(fd, openedNow, [&listing](std::string_view name, EntryKind kind) {
+      listing.Add(name, kind);
+      return true;
+    });
   }
 
  private:

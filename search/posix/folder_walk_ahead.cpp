@@ -42,8 +42,6 @@ constexpr unsigned kLongestRestShift = 4;
 
 std::atomic<uint64_t> adoptedSoFar{0};
 
-const std::string kNoPattern;
-
 // Blocks the calling thread has had read from a disk so far. It counts
 // requests the thread itself sent, never those it only waited on, and a
 // folder read from the cache sends none.
@@ -116,9 +114,9 @@ bool FolderWalk::Ask(FolderNode& node) {
   // A quarter of the budget stays the chain's.
   if (readyBytes_ > kMostReadyBytes || !TryTake(limit_ / 4 + 2)) return false;
   if (queue_->Helpers() == 0) queue_->StartHelpers(cold_ ? coldHelpers_ : Partners(), root_->fd.get());
-  // On a cold tree the walk's own lookups of the matches would each wait on
-  // the disk too: the helper looks them up beforehand.
-  node.request = queue_->Request(node.parent->fd.get(), node.name, cold_ ? filePattern_ : kNoPattern, &node);
+  // On a cold tree the walk's own reading and lookups of the matches would
+  // wait on the disk too: the helper brings them into the cache beforehand.
+  node.request = queue_->Request(node.parent->fd.get(), node.name, cold_ ? &filePattern_ : nullptr, &node);
   if (node.request == nullptr) {
     GiveBack();
     return false;
@@ -198,7 +196,7 @@ bool FolderWalk::DoOneAhead(FolderNode& from) {
     if (node == nullptr) return false;
     if (node->state != State::kQueued || !Withdraw(*node)) continue;
     ++open_;  // for the folder it opens
-    AnswerRequest(node->parent->fd.get(), node->name, cold_ ? filePattern_ : kNoPattern, reader_, answer_);
+    AnswerRequest(node->parent->fd.get(), node->name, cold_ ? &filePattern_ : nullptr, reader_, answer_);
     TakeAnswer(*node, answer_);
     return true;
   }

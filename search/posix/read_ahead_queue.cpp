@@ -69,7 +69,7 @@ void Pause() {
 
 }  // namespace
 
-void AnswerRequest(int parentFd, const std::string& name, const std::string& filePattern, FolderReader& reader,
+void AnswerRequest(int parentFd, const std::string& name, const std::string* coldPattern, FolderReader& reader,
                    FolderAnswer& answer) {
   answer.whole = false;
   answer.listing.Clear();
@@ -89,10 +89,11 @@ void AnswerRequest(int parentFd, const std::string& name, const std::string& fil
     if (whole && bytes > kMostAnswerBytes) answer.listing.Clear();
     whole = whole && bytes <= kMostAnswerBytes;
     if (whole) answer.listing.Add(entry, kind);
-    if (kind != EntryKind::kFolder && !filePattern.empty() && MatchesNamePattern(entry, filePattern)) {
+    if (coldPattern != nullptr && kind != EntryKind::kFolder && MatchesNamePattern(entry, *coldPattern)) {
       struct stat st;
       static_cast<void>(fstatat(fd, std::string(entry).c_str(), &st, AT_SYMLINK_NOFOLLOW));
     }
+    return whole || coldPattern != nullptr;
   });
   answer.whole = whole && !failure;
 }
@@ -106,6 +107,7 @@ struct ReadAheadQueue::Slot {
   // that takes it.
   int parentFd = -1;
   std::string name;
+  bool cold = false;
   std::string filePattern;
   // Written by that helper, read by the walk once the state says answered.
   FolderAnswer answer;
@@ -217,7 +219,7 @@ struct ReadAheadQueue::Shared {
     Slot& slot = *reinterpret_cast<Slot*>(entry);
     Progress queued = Progress::kQueued;
     if (!slot.state.compare_exchange_strong(queued, Progress::kTaken, std::memory_order_acq_rel)) return;
-    AnswerRequest(slot.parentFd, slot.name, slot.filePattern, reader, slot.answer);
+    AnswerRequest(slot.parentFd, slot.name, slot.cold ? &slot.filePattern : nullptr, reader, slot.answer);
     listedAhead.fetch_add(1, std::memory_order_relaxed);
     slot.state.store(Progress::kAnswered, std::memory_order_release);
   }
@@ -269,7 +271,7 @@ void ReadAheadQueue::StartHelpers(unsigned count, int anyFd) {
   }
 }
 
-ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view name, const std::string& filePattern,
+ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view name, const std::string* coldPattern,
                                               void* of) {
   if (free_.empty() || threads_.empty() || !shared_->HasRoom()) return nullptr;
   Slot* slot = free_.back();
@@ -277,7 +279,8 @@ ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view nam
   slot->of = of;
   slot->parentFd = parentFd;
   slot->name.assign(name);
-  slot->filePattern.assign(filePattern);
+  slot->cold = coldPattern != nullptr;
+  if (slot->cold) slot->filePattern.assign(*coldPattern);
   slot->state.store(Progress::kQueued, std::memory_order_release);
   shared_->Push(reinterpret_cast<uintptr_t>(slot));
   shared_->WakeOneIfNoneLooks();

@@ -27,10 +27,11 @@ struct FolderAnswer {
 // Opens the sub-folder `name` of the open folder `parentFd` where it lies on
 // the same file system, as the walk opens one (folder_opener.h), reads its
 // record and then its entries: all that a request asks of a helper. Nothing
-// on another file system is asked anything. With a name pattern, the entries
-// that match it are looked up too, so that the walk's own query of their
-// lengths finds them in the cache; what this finds of them is not kept.
-void AnswerRequest(int parentFd, const std::string& name, const std::string& filePattern, FolderReader& reader,
+// on another file system is asked anything. On a cold tree (`coldPattern`)
+// it reads the folder whole, past what an answer keeps, and looks up the
+// entries that match the pattern, so that the walk's own reading and its
+// queries of their lengths find them in the cache.
+void AnswerRequest(int parentFd, const std::string& name, const std::string* coldPattern, FolderReader& reader,
                    FolderAnswer& answer);
 
 // What the helper threads are called, as tools that list threads show them.
@@ -75,9 +76,9 @@ class ReadAheadQueue {
   unsigned Helpers() const { return static_cast<unsigned>(threads_.size()); }
 
   // Queues a request, for the walk's node `of`, for the sub-folder `name` of
-  // the open folder `parentFd` (and its files that match `filePattern`, if
-  // any); null when there is no room or no helper.
-  Slot* Request(int parentFd, std::string_view name, const std::string& filePattern, void* of);
+  // the open folder `parentFd` (on a cold tree, with the pattern of the files
+  // the walk asks for); null when there is no room or no helper.
+  Slot* Request(int parentFd, std::string_view name, const std::string* coldPattern, void* of);
   Progress Look(const Slot& slot) const;
   // Takes back a request no helper has begun: true, and its slot is free
   // again; false when a helper has it.
