@@ -24,8 +24,11 @@
 #   DUSTVANE_BENCH_TREE      folder for the tree: reused if it holds one
 #                            already, kept afterwards (one profile only)
 #   DUSTVANE_BENCH_PROGRAMS  programs to time (default "walk find bfs fd
-#                            fd-j16"; also "walk-off", "walk-always",
-#                            "walk-tN": see below)
+#                            fd-j16"; also "walk-off", "walk-partner",
+#                            "walk-always", "walk-tN", and with floors
+#                            "limitwalk", "parwalk-tN": see below)
+#   DUSTVANE_BENCH_FLOORS    a folder with the floor walkers' sources
+#                            (limitwalk.c, parwalk.c), built here
 #   DUSTVANE_BENCH_OPEN_FILES  open-files limit (ulimit -n) of the timed runs
 #   DUSTVANE_BUILD_DIR       build folder (default build-bench, Release)
 set -euo pipefail
@@ -62,6 +65,10 @@ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j "${DUSTVANE_JOBS:-2}" --target dustvane-walk dustvane-maketree >/dev/null
 walk="$build/bench/dustvane-walk"
 maketree="$build/bench/dustvane-maketree"
+if [ -n "${DUSTVANE_BENCH_FLOORS:-}" ]; then
+  cc -O2 -o "$work/limitwalk" "$DUSTVANE_BENCH_FLOORS/limitwalk.c"
+  cc -O2 -pthread -o "$work/parwalk" "$DUSTVANE_BENCH_FLOORS/parwalk.c"
+fi
 
 failed=0
 
@@ -123,6 +130,26 @@ syscall_counts() {
        }' "$work/strace"
 }
 
+# The system calls of one warm run of the walk, by thread, where perf counts
+# them (it holds the threads up far less than strace, which would leave the
+# helpers little to do): those of the walk's own thread (the process's
+# first), by kind, and futex in all threads, beside the folders the walk
+# adopted from its helpers.
+walk_thread_calls() {
+  command -v perf >/dev/null || return 0
+  perf record -q -e raw_syscalls:sys_enter -o "$work/perf.data" "$@" >/dev/null 2>"$work/perf-stderr" || return 0
+  local adopted
+  adopted=$(sed -n 's/.* adopted=\([0-9]*\).*/\1/p' "$work/perf-stderr" | tail -n 1)
+  perf script -i "$work/perf.data" -F pid,tid,trace 2>/dev/null | awk -v adopted="${adopted:-0}" '
+    { split($1, id, "/"); nr = $3 }
+    id[1] == id[2] { walk++; calls[nr]++ }
+    nr == 202 { futex++ }
+    END {
+      printf "walk thread %d (statx %d, openat2 %d, getdents64 %d, close %d, newfstatat %d), futex %d in all, adopted %d\n",
+             walk, calls[332], calls[437], calls[217], calls[3], calls[262], futex, adopted
+    }'
+}
+
 # Both programs must list the same set of paths: each path exactly once,
 # byte for byte.
 compare_listings() {
@@ -161,20 +188,25 @@ check_counts() {
 # The command line of one program for one root. Each lists the same thing:
 # every entry but folders whose name matches "*.tmp" in any case, hidden ones
 # included, links not followed. "walk-off" is the walk without its read-ahead,
-# "walk-always" the walk with helpers from the start even on a warm tree,
-# "walk-tN" the walk reading ahead on N threads. fd runs on as many threads
-# as there are cores unless told otherwise; "fd-j16" gives it 16.
+# "walk-partner" the walk with its partners only, "walk-always" with many
+# helpers from the start even on a warm tree, "walk-tN" with N helpers on a
+# cold tree. fd runs on as many threads as there are cores unless told
+# otherwise; "fd-j16" gives it 16. "limitwalk" and "parwalk-tN" are the floor
+# walkers (DUSTVANE_BENCH_FLOORS), which list the matching files only.
 program_command() {
   local name=$1 root=$2
   case $name in
     walk) COMMAND=("$walk" --list "$root") ;;
     walk-off) COMMAND=("$walk" --read-ahead off --list "$root") ;;
+    walk-partner) COMMAND=("$walk" --read-ahead partner --list "$root") ;;
     walk-always) COMMAND=("$walk" --read-ahead always --list "$root") ;;
     walk-t*) COMMAND=("$walk" --threads "${name#walk-t}" --list "$root") ;;
     find) COMMAND=(find "$root" -iname '*.tmp' ! -type d) ;;
     bfs) COMMAND=(bfs "$root" -iname '*.tmp' ! -type d) ;;
     fd) COMMAND=(fdfind -u -i -g '*.tmp' -t f -t l -t p -t s "$root") ;;
     fd-j16) COMMAND=(fdfind -j16 -u -i -g '*.tmp' -t f -t l -t p -t s "$root") ;;
+    limitwalk) COMMAND=("$work/limitwalk" "$root") ;;
+    parwalk-t*) COMMAND=("$work/parwalk" -t "${name#parwalk-t}" "$root") ;;
     *) echo "unknown program: $name" >&2; exit 2 ;;
   esac
 }
@@ -234,6 +266,7 @@ compare_root() {
   if command -v strace >/dev/null; then
     program_command walk "$root"
     echo "  system calls, dustvane-walk: $(syscall_counts "${COMMAND[@]}")"
+    echo "  by thread, dustvane-walk:    $(walk_thread_calls "${COMMAND[@]}")"
     program_command find "$root"
     echo "  system calls, find:          $(syscall_counts "${COMMAND[@]}")"
   fi

@@ -27,9 +27,9 @@ constexpr size_t kMostReadyBytes = 2 << 20;
 // Folders the walk does itself further on, at most, when a helper is still
 // reading the one it has come to.
 constexpr int kMostDoneAhead = 2;
-// How often the walk looks whether its own reads went to a disk, in folders
-// (a folder of many entries counting as more): often enough to start the
-// helpers within a few folders, rarely enough to cost nothing.
+// How often the walk looks whether its own reads went to a disk, in folders:
+// often enough to start the helpers within a few folders, rarely enough to
+// cost nothing. A folder counts as one more for each so many entries.
 constexpr unsigned kLookEvery = 16;
 constexpr size_t kEntriesLikeAFolder = 256;
 // A partner that has not run beside the walk over this many of its folders,
@@ -238,12 +238,14 @@ void FolderWalk::ForgetAnswer(FolderNode& node) {
   node.whole = false;
 }
 
-// After each folder the walk lists: whether the tree has turned out cold,
-// and whether a partner is running beside the walk at all.
+// After each folder the walk lists (a folder of many entries counting as
+// more): whether the tree has turned out cold, and whether a partner is
+// running beside the walk at all.
 void FolderWalk::Stepped(size_t entries) {
   if (queue_ == nullptr) return;
-  if (resting_ > 0) --resting_;
-  if (mode_ == ReadAheadMode::kWhenCold && !cold_ && (sinceLooked_ += 1 + entries / kEntriesLikeAFolder) >= kLookEvery) {
+  const unsigned weight = 1 + static_cast<unsigned>(entries / kEntriesLikeAFolder);
+  resting_ -= std::min(resting_, weight);
+  if (mode_ == ReadAheadMode::kWhenCold && !cold_ && (sinceLooked_ += weight) >= kLookEvery) {
     sinceLooked_ = 0;
     const uint64_t blocks = BlocksReadByThisThread();
     // Twice in a row: a cold tree reads from the disk all the time, while a
@@ -257,7 +259,7 @@ void FolderWalk::Stepped(size_t entries) {
       if (queue_->Helpers() > 0) queue_->StartHelpers(coldHelpers_, root_->fd.get());
     }
   }
-  if (!cold_ && resting_ == 0 && queue_->Helpers() > 0 && ++sinceLookedAtHelpers_ >= kFoldersPerLook) {
+  if (!cold_ && resting_ == 0 && queue_->Helpers() > 0 && (sinceLookedAtHelpers_ += weight) >= kFoldersPerLook) {
     const bool ran = queue_->HelpersRanBeside();
     resting_ = ran ? 0 : kRestFolders << restShift_;
     restShift_ = ran ? 0 : std::min(restShift_ + 1, kLongestRestShift);
