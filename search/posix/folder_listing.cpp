@@ -3,13 +3,12 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-
-#include <sys/syscall.h>
 
 #include "search/posix/errno_failure.h"
 
@@ -24,25 +23,18 @@ constexpr size_t kEntryHead = 3;
 constexpr size_t kFirstBlock = 4 << 10;
 constexpr size_t kLargestBlock = 1 << 20;
 
-EntryKind KindOfDirentType(unsigned char type) {
+// Some file systems do not tell the kind; the entry itself is asked. If it
+// has gone, it stays unknown and a later query of it reports the failure.
+EntryKind KindOf(int fd, const char* name, unsigned char type) {
   switch (type) {
     case DT_REG: return EntryKind::kFile;
     case DT_DIR: return EntryKind::kFolder;
     case DT_LNK: return EntryKind::kLink;
-    case DT_UNKNOWN: return EntryKind::kUnknown;
+    case DT_UNKNOWN: break;
     default: return EntryKind::kSpecial;
   }
-}
-
-// Some file systems do not tell the kind; the entry itself is asked. If it
-// has gone, it stays unknown and a later query of it reports the failure.
-EntryKind KindOf(int fd, const char* name, unsigned char type) {
-  EntryKind kind = KindOfDirentType(type);
-  if (kind == EntryKind::kUnknown) {
-    struct stat st;
-    if (fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0) kind = KindOfMode(st.st_mode);
-  }
-  return kind;
+  struct stat st;
+  return fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) == 0 ? KindOfMode(st.st_mode) : EntryKind::kUnknown;
 }
 
 }  // namespace
@@ -76,8 +68,6 @@ void FolderListing::Add(std::string_view name, EntryKind kind) {
 }
 
 void FolderListing::Clear() {
-  // A block smaller than a first one (a compact copy's) is no use to keep.
-  if (!blocks_.empty() && blocks_[0].capacity < kFirstBlock) blocks_.clear();
   if (blocks_.size() > 1) blocks_.resize(1);
   if (!blocks_.empty()) blocks_[0].used = 0;
   count_ = 0;
@@ -90,18 +80,11 @@ FolderListing::Entry FolderListing::At(Place place) const {
 }
 
 bool FolderListing::Next(Place& place, Entry& entry) const {
-  SkipSpentBlocks(place);
+  while (place.block < blocks_.size() && place.offset >= blocks_[place.block].used) place = {place.block + 1, 0};
   if (place.block >= blocks_.size()) return false;
   entry = At(place);
   place.offset += static_cast<uint32_t>(kEntryHead + entry.name.size());
   return true;
-}
-
-void FolderListing::SkipSpentBlocks(Place& place) const {
-  while (place.block < blocks_.size() && place.offset >= blocks_[place.block].used) {
-    ++place.block;
-    place.offset = 0;
-  }
 }
 
 size_t FolderListing::Bytes() const {

@@ -55,7 +55,6 @@ class FolderListing {
     size_t used = 0;
   };
   void AddBlock(size_t atLeast);
-  void SkipSpentBlocks(Place& place) const;
 
   std::vector<Block> blocks_;
   size_t count_ = 0;

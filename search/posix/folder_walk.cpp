@@ -35,8 +35,7 @@ FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
     : mode_(mode), coldHelpers_(coldHelpers), isInside_([this](const FolderIdentity& id) { return Holds(id); }) {}
 
 Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
-  GatherAnswers();
-  SweepDropped();
+  TakeAnswers();
   const bool inside = IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0;
   if (!inside) {
     Close();
@@ -195,8 +194,14 @@ void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
   }
 }
 
-// Lets go of the dropped nodes nothing uses any more.
-void FolderWalk::SweepDropped() {
+// Takes every answer that has come (the nodes are ready, the folders they
+// were opened from no longer held for them), and lets go of the dropped nodes
+// nothing uses any more, late answers with them.
+void FolderWalk::TakeAnswers() {
+  if (queue_ == nullptr) return;
+  for (size_t at = 0; void* node = queue_->Next(ReadAheadQueue::Progress::kAnswered, at);) {
+    Gather(*static_cast<FolderNode*>(node));
+  }
   for (size_t i = dropped_.size(); i-- > 0;) {
     FolderNode& node = *dropped_[i];
     if (node.request != nullptr || node.pins > 0) continue;
@@ -228,7 +233,9 @@ void FolderWalk::Close() {
     }
   }
   all.clear();  // closes every descriptor left
-  EndAhead();
+  queue_.reset();
+  window_ = 0;
+  readyBytes_ = 0;
   chain_.clear();
   ends_.clear();
   path_.clear();

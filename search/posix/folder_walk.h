@@ -23,33 +23,28 @@ namespace dustvane {
 uint64_t FoldersAdoptedSoFar();
 
 // A walk over a tree of folders: its nodes (folder_node.h), from the root to
-// where the walk is (the chain) and ahead of it, and the descriptors they hold.
-// The one place that learns where the walk is from a path is List.
+// where the walk is (the chain) and ahead of it, and the descriptors they
+// hold. List is the one place that learns where the walk is from a path.
 //
-// Descriptors. The root is opened by its path, every folder below it by its
-// name inside its parent, by the walk's rules (folder_opener.h). The nodes
-// hold at most a budget of descriptors, sized from the open-files limit:
-// past it the chain gives back the outermost ones (the root stays open), each
-// node's record read just before. Coming back up to a folder given back, it
-// opens ".." of the open folder below and checks that it is the very folder
-// it left; where that fails (a folder on the way was moved meanwhile), it
-// reopens the folder name by name from the nearest open one above, and the
-// folder found must be the one it left too, or it is reported as gone. So
-// going back up costs one open a level, whatever the depth
-// (folder_walk_descriptors.cpp).
+// Descriptors (folder_walk_descriptors.cpp). The root is opened by its path,
+// every folder below it by its name inside its parent, by the walk's rules
+// (folder_opener.h). Past a budget sized from the open-files limit, the chain
+// gives back its outermost descriptors (the root's stays), each node's
+// record read just before. Coming back up to a folder given back, it opens
+// ".." of the open one below and checks that it is the very folder it left;
+// where that fails (a folder on the way was moved), it reopens the folder
+// name by name from the nearest open one above, and that must be the one it
+// left too, or it is reported as gone: one open a level, whatever the depth.
 //
 // Reading ahead (folder_walk_ahead.cpp). Helpers open and list the folders
-// the walk comes to next, from the requests the walk queues
-// (read_ahead_queue.h). The walk adopts what a helper opened, instead of
-// opening it again, only when the folder's name, looked up now from the
-// walk's own descriptor of its parent, still shows the very folder the helper
-// read, unchanged (folder_record.h: identity, mount and state), where that
-// proves the listing current: the file system's records are the kernel's own
-// (not FUSE's or a network client's cached copies), and the folder's last
-// change lay further back than the steps its times are kept in. Otherwise it
-// opens and lists the folder itself. Helpers open folders only by the walk's
-// own opener, from the walk's own descriptors, on the same file system: a
-// mount, and whatever the walk's rules decide of it, is always the walk's.
+// the walk comes to next, on requests the walk queues (read_ahead_queue.h),
+// with the walk's own opener, from its own descriptors, never across a
+// mount. The walk adopts what a helper opened only when the name, looked up
+// now from its own descriptor of the parent, still shows that very folder
+// unchanged (folder_record.h: identity, mount and state), on a file system
+// whose records prove the listing current: the kernel's own (not FUSE's or a
+// network client's copies), the last change further back than the steps its
+// times are kept in. Otherwise it opens and lists the folder itself.
 class FolderWalk {
  public:
   FolderWalk(ReadAheadMode mode, unsigned coldHelpers);
@@ -98,8 +93,7 @@ class FolderWalk {
   void PassChild(FolderNode& parent);
   void DropChildren(FolderNode& node);
   void Discard(std::unique_ptr<FolderNode> node);
-  void GatherAnswers();
-  void SweepDropped();
+  void TakeAnswers();
   const FolderRecord* Record(FolderNode& node);
   bool Holds(const FolderIdentity& identity);
   std::string AbsolutePath(const FolderNode& node) const;
@@ -134,7 +128,6 @@ class FolderWalk {
   bool Adopt(FolderNode& parent, FolderNode& child);
   void ForgetAnswer(FolderNode& node);
   void Stepped(size_t entries);
-  void EndAhead();
 
   const ReadAheadMode mode_;
   const unsigned coldHelpers_;

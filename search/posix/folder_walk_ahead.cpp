@@ -13,11 +13,10 @@ namespace dustvane {
 
 namespace {
 
-// Folders asked for ahead of the walk, for each partner on a warm tree:
-// enough that one is always ready or being read when the walk comes to it.
+// Requests waiting or in hand ahead of the walk, for each helper: enough
+// that one is ready or being read when the walk comes to it on a warm tree,
+// and that every helper is at a disk request on a cold one.
 constexpr size_t kWarmWindowPerHelper = 8;
-// The same for each helper on a cold tree: enough to keep every helper at a
-// disk request while the walk catches up.
 constexpr size_t kColdWindowPerHelper = 8;
 // How many folders ready ahead of the walk it looks past to find more to ask
 // for, each time it moves.
@@ -68,12 +67,6 @@ void FolderWalk::StartAhead() {
   walkBlocks_ = BlocksReadByThisThread();
   sinceLooked_ = coldLooks_ = sinceLookedAtHelpers_ = resting_ = restShift_ = 0;
   if (mode_ != ReadAheadMode::kOff) queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
-}
-
-void FolderWalk::EndAhead() {
-  queue_.reset();
-  window_ = 0;
-  readyBytes_ = 0;
 }
 
 // The walk has listed `at`: the folders it comes to next, as far as they are
@@ -137,16 +130,6 @@ bool FolderWalk::Withdraw(FolderNode& node) {
   return true;
 }
 
-// Takes every answer that has come: the nodes are ready, the folders they
-// were opened from no longer held for them, and a late answer for a node the
-// walk dropped is let go of with it.
-void FolderWalk::GatherAnswers() {
-  if (queue_ == nullptr) return;
-  for (size_t at = 0; void* node = queue_->Next(ReadAheadQueue::Progress::kAnswered, at);) {
-    Gather(*static_cast<FolderNode*>(node));
-  }
-}
-
 // Takes the answer of `node`'s request, if it has come.
 void FolderWalk::Gather(FolderNode& node) {
   if (queue_->Look(*node.request) != ReadAheadQueue::Progress::kAnswered) return;
@@ -172,11 +155,10 @@ void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
   NoteMounts(node);
 }
 
-// The walk comes to `node`. What a helper has done of it is taken; a request
-// no helper has begun is taken back, for the walk to do itself. Where a helper
-// is still at it, the walk does not wait: it does one or two further on
-// itself meanwhile, and if the helper is not done by then, it leaves the
-// request to end on its own and does this one itself. Returns the node the
+// The walk comes to `node`: it takes what a helper did of it, or takes back
+// a request no helper began, to do it itself. Where a helper is still at it,
+// the walk does not wait: it does one or two further on meanwhile, and if the
+// helper is not done by then, does this one itself too. Returns the node the
 // walk goes on with.
 FolderNode* FolderWalk::Settle(FolderNode& node) {
   if (node.state != State::kQueued || Withdraw(node)) return &node;

@@ -3,7 +3,12 @@
 // How the program's notions map onto POSIX:
 // - "/" separates folders; folder paths end in "/"; the local disk is "/".
 // - Names are bytes, passed on as the file system gave them.
-// - Attributes are as entry_attributes.h describes.
+// - Attributes: directory for a directory (a link is never one, whatever it
+//   points to); hidden when the name begins with "."; read-only when the
+//   owner's write permission bit is clear; system for what is neither a
+//   regular file, a directory nor a link (devices, FIFOs, sockets), and for a
+//   folder the walk never enters (a system file system shows there, or it is
+//   one the walk is already inside).
 // - Failures carry errno and the system's text for it.
 //
 // A folder is listed once, with getdents: the entry kinds the listing reports
@@ -21,10 +26,10 @@
 #include <string_view>
 
 #include "search/name_pattern.h"
-#include "search/posix/entry_attributes.h"
-#include "search/posix/entry_path.h"
 #include "search/posix/errno_failure.h"
+#include "search/posix/descriptor.h"
 #include "search/posix/file_removal.h"
+#include "search/posix/folder_opener.h"
 #include "search/posix/folder_walk.h"
 #include "search/posix/posix_file_system.h"
 
@@ -34,6 +39,44 @@ namespace {
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// The attribute bits but read-only, which only the entry's own mode tells.
+Attributes KindAttributes(EntryKind kind, std::string_view name, bool closedFolder) {
+  Attributes bits = 0;
+  if (!name.empty() && name[0] == '.') bits |= AttrHidden;
+  if (kind == EntryKind::kSpecial) bits |= AttrSystem;
+  if (kind == EntryKind::kFolder) bits |= AttrDirectory | (closedFolder ? AttrSystem : 0);
+  return bits;
+}
+
+// All four, from the entry's mode as lstat reports it.
+Attributes ModeAttributes(mode_t mode, std::string_view name, bool closedFolder) {
+  return KindAttributes(KindOfMode(mode), name, closedFolder) | ((mode & S_IWUSR) == 0 ? AttrReadOnly : 0);
+}
+
+// The entry at `path`, asked without following any link on the way: it is
+// reached one component at a time from "/" (or from the working folder for a
+// relative path), which works for paths of any length.
+Result<struct stat> StatWithoutLinks(const std::string& path) {
+  std::string trimmed = path;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  const size_t slash = trimmed.rfind('/');
+  const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+  if (name.empty() || name == "." || name == "..") return ErrnoFailure(EISDIR);
+  Result<int> opened = OpenFolderAtPath(!trimmed.empty() && trimmed[0] == '/' ? "/" : "");
+  if (!opened.ok()) return opened.failure();
+  Descriptor folder(opened.value());
+  for (size_t pos = 0, end; slash != std::string::npos && pos < slash; pos = end + 1) {
+    end = trimmed.find('/', pos);
+    if (end == pos) continue;
+    Result<int> inner = OpenSubFolder(folder.get(), trimmed.substr(pos, end - pos));
+    if (!inner.ok()) return inner.failure();
+    folder.reset(inner.value());
+  }
+  struct stat st;
+  if (fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoFailure(errno);
+  return st;
 }
 
 // The two passes the search makes over each folder (file_system.h).
@@ -176,12 +219,7 @@ class PosixFileSystem final : public FileSystem {
         return st;
       }
     }
-    Result<EntryInFolder> at = OpenHoldingFolder(path);
-    if (!at.ok()) return at.failure();
-    if (fstatat(at.value().folder.get(), at.value().name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-      return ErrnoFailure(errno);
-    }
-    return st;
+    return StatWithoutLinks(path);
   }
 
   FolderWalk walk_;

@@ -113,16 +113,14 @@ struct ReadAheadQueue::Slot {
   FolderAnswer answer;
 };
 
-// What the walk shares with its helpers. The helpers hold it too, so that
-// one kept by a file system that never answers can outlive the walk and the
-// layer: when its call returns, it finds the queue stopped, ends, and the
-// last to let go of this lets go of every descriptor left in it.
+// What the walk shares with its helpers, who hold it too: one kept by a file
+// system that never answers outlives the walk and, when its call returns,
+// ends; the last to let go of this closes every descriptor left in it.
 //
 // The ring: the walk alone adds entries (at `tail`); anyone takes the entry
-// at `head` by moving `head` on past it. An entry is a slot, or a descriptor
-// to close (odd: its number shifted left by one). A slot's state is what
-// decides who does a request: a helper moves it from queued to taken, the
-// walk from queued to free; an entry whose slot is no longer queued is left.
+// at `head` by moving `head` past it. An entry is a slot, or a descriptor to
+// close (odd: its number shifted left by one). A slot's state decides who
+// does a request: an entry whose slot is no longer queued is passed over.
 struct ReadAheadQueue::Shared {
   explicit Shared(size_t requests)
       : slots(new Slot[requests]), slotCount(requests), ringSize(2 * requests), ring(new std::atomic<uintptr_t>[2 * requests]) {}
@@ -338,10 +336,7 @@ void ReadAheadQueue::Stop() {
     std::unique_lock<std::mutex> lock(shared_->mutex);
     shared_->wake.notify_all();
     shared_->done.wait_for(lock, kMostWaitForHelpers, [this] {
-      for (size_t i = 0; i < threads_.size(); ++i) {
-        if (!shared_->finished[i]) return false;
-      }
-      return true;
+      return std::find(shared_->finished.begin(), shared_->finished.end(), false) == shared_->finished.end();
     });
     finished = shared_->finished;
   }

@@ -42,20 +42,13 @@ inline constexpr const char* kHelperName = "read-ahead";
 uint64_t FoldersListedAheadSoFar();
 
 // A plain request queue from a walk's thread to helper threads that only
-// make system calls. A request is an open parent folder, a name, and a slot
-// for the answer; the walk keeps the parent open until the request is
-// answered or taken back. A helper takes the oldest request no one has taken,
-// answers it (AnswerRequest) and takes the next; the walk looks at a
-// request's slot when it needs the answer, and may take a request back that
-// no helper has begun, to do it itself or not at all. Helpers also close
-// descriptors the walk hands them.
-//
-// The walk's thread makes every call. Nothing waits on the way: requests go
-// round a ring of atomic entries, and a helper sleeps only when the ring is
-// empty, after looking a while, and is woken only when asleep. Stop waits a
-// quarter of a second at most: a helper kept by a file system that never
-// answers is left to end on its own, and what it holds is let go of when it
-// does. The whole protocol is in read_ahead_queue.cpp.
+// make system calls. A request is an open parent folder, which the walk keeps
+// open until it is answered or taken back, a name, and a slot for the
+// answer. A helper takes the oldest request no one has taken and answers it
+// (AnswerRequest); the walk looks at the slot when it needs the answer, and
+// may take back a request no helper has begun. Helpers also close
+// descriptors the walk hands them. The walk's thread makes every call, and
+// nothing on the way waits: read_ahead_queue.cpp holds the whole protocol.
 class ReadAheadQueue {
  public:
   struct Slot;
@@ -98,9 +91,9 @@ class ReadAheadQueue {
   // `most` are still waiting to be closed.
   bool CloseLater(int fd, size_t most);
 
-  // The helpers stop; those that do not within a quarter of a second are
-  // left to end on their own. Requests still queued stay in their slots, to
-  // be taken back.
+  // The helpers stop; one that does not within a quarter of a second (a file
+  // system keeps it) is left to end on its own. Requests still queued stay in
+  // their slots, to be taken back.
   void Stop();
   // Keeps `fd` open until the last helper has ended: the parent folder of a
   // request a helper still works on after Stop.
