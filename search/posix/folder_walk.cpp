@@ -24,11 +24,6 @@ std::string KernelPath(int fd) {
   return target;
 }
 
-bool KernelRecords(int fd) {
-  struct statfs fs;
-  return fstatfs(fd, &fs) == 0 && !RecordsMayBeCached(static_cast<long>(fs.f_type));
-}
-
 }  // namespace
 
 FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
@@ -93,7 +88,8 @@ MaybeFailure FolderWalk::Begin(const std::string& folder) {
   root_->name = folder;
   root_->fd.reset(fd.value());
   root_->state = State::kTaken;
-  root_->trusted = KernelRecords(fd.value());
+  struct statfs fs;
+  root_->trusted = fstatfs(fd.value(), &fs) == 0 && !RecordsMayBeCached(static_cast<long>(fs.f_type));
   chain_ = {root_.get()};
   path_ = folder;
   ends_ = {folder.size()};

@@ -28,10 +28,8 @@ constexpr size_t kFewest = 3;
 
 void FolderWalk::SizeBudget() {
   struct rlimit limit;
-  size_t open = kMostUseful * 2 + kKeptForTheProgram;
-  if (getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < open) {
-    open = static_cast<size_t>(limit.rlim_cur);
-  }
+  const bool known = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY;
+  const size_t open = std::min(kMostUseful * 2 + kKeptForTheProgram, known ? limit.rlim_cur : SIZE_MAX);
   // Half of what is left, so that the program can still open files itself;
   // descriptors handed to helpers to close may briefly take as many again.
   limit_ = std::clamp(open > kKeptForTheProgram ? (open - kKeptForTheProgram) / 2 : 0, kFewest, kMostUseful);
