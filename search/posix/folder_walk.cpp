@@ -12,6 +12,8 @@ namespace dustvane {
 
 namespace {
 
+constexpr size_t kSpareListings = 64;  // kept for helpers' answers
+
 // The path the kernel gives for an open folder, from the system's root,
 // ending in "/"; the empty string where it cannot tell.
 std::string KernelPath(int fd) {
@@ -184,9 +186,19 @@ void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
     if ((at->request != nullptr && !Withdraw(*at)) || at->pins > 0) {
       dropped_.push_back(std::move(at));
     } else {
-      ForgetAnswer(*at);
-      Release(*at);
+      LetGoOf(*at);
     }
+  }
+}
+
+// Lets go of what the node holds; its listing goes to a helper's next answer,
+// since freeing memory a helper allocated would wait on the helper's lock.
+void FolderWalk::LetGoOf(FolderNode& node) {
+  ForgetAnswer(node);
+  Release(node);
+  if (spareListings_.size() < kSpareListings) {
+    node.listing.Clear();
+    spareListings_.push_back(std::move(node.listing));
   }
 }
 
@@ -201,8 +213,7 @@ void FolderWalk::TakeAnswers() {
   for (size_t i = dropped_.size(); i-- > 0;) {
     FolderNode& node = *dropped_[i];
     if (node.request != nullptr || node.pins > 0) continue;
-    ForgetAnswer(node);
-    Release(node);
+    LetGoOf(node);
     dropped_.erase(dropped_.begin() + static_cast<ptrdiff_t>(i));
   }
 }

@@ -93,6 +93,7 @@ class FolderWalk {
   void PassChild(FolderNode& parent);
   void DropChildren(FolderNode& node);
   void Discard(std::unique_ptr<FolderNode> node);
+  void LetGoOf(FolderNode& node);
   void TakeAnswers();
   const FolderRecord* Record(FolderNode& node);
   bool Holds(const FolderIdentity& identity);
@@ -159,7 +160,8 @@ class FolderWalk {
   size_t window_ = 0;  // most folders queued or ready ahead of the walk; 0: none
   bool cold_ = false;
   size_t readyBytes_ = 0;  // what ready listings hold
-  FolderAnswer answer_;    // the walk's own reading ahead
+  FolderAnswer answer_;    // the walk's own reading ahead, and answers on their way to nodes
+  std::vector<FolderListing> spareListings_;
   std::string filePattern_;
   unsigned sinceLooked_ = 0;
   uint64_t walkBlocks_ = 0;

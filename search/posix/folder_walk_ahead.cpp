@@ -51,10 +51,7 @@ uint64_t BlocksReadByThisThread() {
 }
 
 // One for each other processor.
-unsigned Partners() {
-  const unsigned processors = std::thread::hardware_concurrency();
-  return processors > 1 ? processors - 1 : 0;
-}
+unsigned Partners() { return std::max(std::thread::hardware_concurrency(), 1u) - 1; }
 
 }  // namespace
 
@@ -133,6 +130,10 @@ bool FolderWalk::Withdraw(FolderNode& node) {
 // Takes the answer of `node`'s request, if it has come.
 void FolderWalk::Gather(FolderNode& node) {
   if (queue_->Look(*node.request) != ReadAheadQueue::Progress::kAnswered) return;
+  if (!spareListings_.empty()) {  // the slot's next answer fills it
+    answer_.listing = std::move(spareListings_.back());
+    spareListings_.pop_back();
+  }
   queue_->Collect(*node.request, answer_);
   node.request = nullptr;
   --node.parent->pins;

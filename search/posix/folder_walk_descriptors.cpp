@@ -1,6 +1,5 @@
-// The descriptors a walk's nodes hold: how many at most, which the chain
-// gives back when it needs room, and how it comes back up to a folder it
-// gave back.
+// The descriptors a walk's nodes hold: how many, which the chain gives back
+// for room, and how it comes back up to a folder it gave back.
 
 #include <sys/resource.h>
 #include <unistd.h>

@@ -37,10 +37,6 @@ namespace dustvane {
 
 namespace {
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
-
 // The attribute bits but read-only, which only the entry's own mode tells.
 Attributes KindAttributes(EntryKind kind, std::string_view name, bool closedFolder) {
   Attributes bits = 0;
@@ -202,7 +198,7 @@ class PosixFileSystem final : public FileSystem {
   bool IsLastHanded(const std::string& path) const {
     if (listing_ == nullptr || !lastHanded_) return false;
     const std::string_view name = listing_->At(*lastHanded_).name;
-    return path.size() == listedPath_.size() + name.size() && StartsWith(path, listedPath_) &&
+    return path.size() == listedPath_.size() + name.size() && path.starts_with(listedPath_) &&
            std::string_view(path).substr(listedPath_.size()) == name;
   }
 
@@ -212,7 +208,7 @@ class PosixFileSystem final : public FileSystem {
     struct stat st;
     if (walk_.IsOpen()) {
       const std::string& inner = walk_.Path();
-      if (path.size() > inner.size() && StartsWith(path, inner) && path.find('/', inner.size()) == std::string::npos) {
+      if (path.size() > inner.size() && path.starts_with(inner) && path.find('/', inner.size()) == std::string::npos) {
         if (fstatat(walk_.InnermostFd(), path.c_str() + inner.size(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
           return ErrnoFailure(errno);
         }

@@ -1,16 +1,6 @@
 #include "search/posix/walked_folders.h"
 
-#include <algorithm>
-
 namespace dustvane {
-
-namespace {
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && text.compare(0, prefix.size(), prefix) == 0;
-}
-
-}  // namespace
 
 void WalkedFolders::Begin(const std::string& root) {
   root_ = root;
@@ -27,7 +17,7 @@ uint32_t WalkedFolders::Add(uint32_t parent, std::string_view name, const Folder
 }
 
 std::optional<std::vector<WalkedFolders::Step>> WalkedFolders::WayTo(std::string_view folder) const {
-  if (folders_.empty() || !StartsWith(folder, root_)) return std::nullopt;
+  if (folders_.empty() || !folder.starts_with(root_)) return std::nullopt;
   std::vector<std::string_view> names;
   for (size_t at = root_.size(); at < folder.size();) {
     const size_t slash = folder.find('/', at);
