@@ -167,6 +167,7 @@ class FolderWalk {
   uint64_t walkBlocks_ = 0;
   unsigned coldLooks_ = 0;
   unsigned sinceLookedAtHelpers_ = 0;
+  unsigned answers_ = 0;  // helpers' answers taken since the walk last looked
   unsigned resting_ = 0;  // folders left before the helpers are asked again
   unsigned restShift_ = 0;
 };

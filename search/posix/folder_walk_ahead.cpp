@@ -31,11 +31,11 @@ constexpr int kMostDoneAhead = 2;
 // cost nothing. A folder counts as one more for each so many entries.
 constexpr unsigned kLookEvery = 16;
 constexpr size_t kEntriesLikeAFolder = 256;
-// A partner that has not run beside the walk over this many of its folders,
-// nor rests for want of work, cannot help it (the machine is busy): the walk
-// asks it nothing for a while, twice as long each time in a row, up to 16
-// times as long.
-constexpr unsigned kFoldersPerLook = 64;
+// A partner that answers fewer than one in four of the walk's folders, over
+// this many, does not run beside it (the machine is busy), and only takes
+// the processor from it in turns: the walk asks it nothing for a while,
+// twice as long each time in a row, up to 16 times as long.
+constexpr unsigned kFoldersPerLook = 256;
 constexpr unsigned kRestFolders = 1024;
 constexpr unsigned kLongestRestShift = 4;
 
@@ -62,7 +62,7 @@ void FolderWalk::StartAhead() {
   window_ = cold_ ? kColdWindowPerHelper * coldHelpers_ : 0;
   if (mode_ == ReadAheadMode::kPartner || mode_ == ReadAheadMode::kWhenCold) window_ = kWarmWindowPerHelper * Partners();
   walkBlocks_ = BlocksReadByThisThread();
-  sinceLooked_ = coldLooks_ = sinceLookedAtHelpers_ = resting_ = restShift_ = 0;
+  sinceLooked_ = coldLooks_ = sinceLookedAtHelpers_ = answers_ = resting_ = restShift_ = 0;
   if (mode_ != ReadAheadMode::kOff) queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
 }
 
@@ -138,6 +138,7 @@ void FolderWalk::Gather(FolderNode& node) {
   node.request = nullptr;
   --node.parent->pins;
   TakeAnswer(node, answer_);
+  ++answers_;
 }
 
 void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
@@ -243,10 +244,10 @@ void FolderWalk::Stepped(size_t entries) {
     }
   }
   if (!cold_ && resting_ == 0 && queue_->Helpers() > 0 && (sinceLookedAtHelpers_ += weight) >= kFoldersPerLook) {
-    const bool ran = queue_->HelpersRanBeside();
-    resting_ = ran ? 0 : kRestFolders << restShift_;
-    restShift_ = ran ? 0 : std::min(restShift_ + 1, kLongestRestShift);
-    sinceLookedAtHelpers_ = 0;
+    const bool helps = answers_ * 4 >= sinceLookedAtHelpers_;
+    resting_ = helps ? 0 : kRestFolders << restShift_;
+    restShift_ = helps ? 0 : std::min(restShift_ + 1, kLongestRestShift);
+    sinceLookedAtHelpers_ = answers_ = 0;
   }
 }
 

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <pthread.h>
-#include <sched.h>
 #include <sys/resource.h>
 #include <malloc.h>
 
@@ -182,7 +181,6 @@ struct ReadAheadQueue::Shared {
     unsigned turns = 0;
     while (!stopped.load(std::memory_order_acquire)) {
       uintptr_t entry;
-      if (beats.fetch_add(1, std::memory_order_relaxed) % 64 == 0) cpu.store(sched_getcpu(), std::memory_order_relaxed);
       if (TryPop(entry)) {
         if (turns > 0) looking.fetch_sub(1, std::memory_order_seq_cst);
         if (!Empty()) WakeOneIfNoneLooks();
@@ -231,8 +229,6 @@ struct ReadAheadQueue::Shared {
   std::atomic<unsigned> sleepers{0};
   std::atomic<unsigned> looking{0};  // idle helpers that look for work
   std::atomic<size_t> closing{0};  // descriptors in the ring to close
-  std::atomic<uint64_t> beats{0};  // helpers' turns round their loop: they run
-  std::atomic<int> cpu{-1};        // and on which processor, lately
   std::atomic<bool> stopped{false};
 
   std::mutex mutex;
@@ -320,13 +316,6 @@ bool ReadAheadQueue::CloseLater(int fd, size_t most) {
   shared_->closing.fetch_add(1, std::memory_order_relaxed);
   shared_->Push((static_cast<uintptr_t>(fd) << 1) | 1);
   return true;
-}
-
-bool ReadAheadQueue::HelpersRanBeside() {
-  const uint64_t beats = shared_->beats.load(std::memory_order_relaxed);
-  const bool ran = beats != lastBeats_ && shared_->cpu.load(std::memory_order_relaxed) != sched_getcpu();
-  lastBeats_ = beats;
-  return ran || shared_->sleepers.load(std::memory_order_relaxed) != 0;
 }
 
 void ReadAheadQueue::Stop() {

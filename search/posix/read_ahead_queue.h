@@ -82,11 +82,6 @@ class ReadAheadQueue {
   // Moves the answer of an answered request into `answer`; the slot is free again.
   void Collect(Slot& slot, FolderAnswer& answer);
 
-  // Whether the helpers ran since this was last asked, on another processor
-  // than the caller's, or rest for want of work: on a busy machine they may
-  // not run beside the walk at all, or only in turns with it.
-  bool HelpersRanBeside();
-
   // Hands `fd` to a helper to close; false when none can take it, or
   // `most` are still waiting to be closed.
   bool CloseLater(int fd, size_t most);
@@ -104,7 +99,6 @@ class ReadAheadQueue {
   std::shared_ptr<Shared> shared_;
   std::vector<std::thread> threads_;
   std::vector<Slot*> free_;  // the walk's own list of free slots
-  uint64_t lastBeats_ = 0;
 };
 
 }  // namespace dustvane
