@@ -157,7 +157,7 @@ class FolderWalk {
 
   // Reading ahead.
   std::unique_ptr<ReadAheadQueue> queue_;
-  size_t window_ = 0;  // most folders queued or ready ahead of the walk; 0: none
+  size_t window_ = 0;  // most requests waiting or in hand ahead of the walk; 0: none
   bool cold_ = false;
   size_t readyBytes_ = 0;  // what ready listings hold
   FolderAnswer answer_;    // the walk's own reading ahead, and answers on their way to nodes

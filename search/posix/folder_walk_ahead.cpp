@@ -67,11 +67,11 @@ void FolderWalk::StartAhead() {
 }
 
 // The walk has listed `at`: the folders it comes to next, as far as they are
-// known, are asked for until the window of requests waiting or in a helper's
-// hands is full. Answers are taken on the way, and the sub-folders of those
-// are known in turn. Folders ready ahead count against the descriptors and
-// the memory they hold, not against the window, so that a helper never waits
-// for the walk to take what it has done.
+// known (the sub-folders of those ready ahead of it too), are asked for until
+// the window of requests waiting or in a helper's hands is full. Folders
+// ready ahead count against the descriptors and the memory they hold, not
+// against the window, so that a helper never waits for the walk to take
+// what it has done.
 void FolderWalk::Refill(FolderNode& at) {
   if (window_ == 0 || resting_ > 0) return;
   size_t asked = 0;
