@@ -20,7 +20,7 @@ namespace {
 // longer than 255 bytes) and the name.
 constexpr size_t kEntryHead = 3;
 // Blocks start small, for the many small folders, and grow to this.
-constexpr size_t kFirstBlock = 4 << 10;
+constexpr size_t kFirstBlock = 1 << 10;
 constexpr size_t kLargestBlock = 1 << 20;
 
 // Some file systems do not tell the kind; the entry itself is asked. If it

@@ -12,7 +12,7 @@ namespace dustvane {
 
 namespace {
 
-constexpr size_t kSpareListings = 64;  // kept for helpers' answers
+constexpr size_t kSpareListings = 16;  // kept for helpers' answers
 
 // The path the kernel gives for an open folder, from the system's root,
 // ending in "/"; the empty string where it cannot tell.

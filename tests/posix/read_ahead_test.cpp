@@ -295,7 +295,11 @@ TEST_F(ReadAheadTest, ALowOpenFilesLimitNeverRunsOutAndLeavesNothingOpen) {
       for (const ReadAheadMode mode : kReadingAhead) {
         const Outcome helped = Search(mode, root);
         for (const std::string& message : helped.messages) std::fprintf(stderr, "%s\n", message.c_str());
-        if (!(helped == alone) || !helped.messages.empty() || !LetGoOf(0, descriptors)) return 1;
+        if (!(helped == alone) || !helped.messages.empty() || !LetGoOf(0, descriptors)) {
+          std::fprintf(stderr, "mode %d, limit %d: %zu helpers and %zu descriptors left, of %zu\n", static_cast<int>(mode),
+                       static_cast<int>(limit), Threads(), OpenDescriptors(), descriptors);
+          return 1;
+        }
       }
     }
     return 0;
