@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -168,6 +169,8 @@ class FolderWalk {
   unsigned coldLooks_ = 0;
   unsigned sinceLookedAtHelpers_ = 0;
   unsigned answers_ = 0;  // helpers' answers taken since the walk last looked
+  std::chrono::steady_clock::time_point lookedAt_;
+  std::chrono::steady_clock::duration lookWorked_{};  // the walk thread's time on a processor then
   unsigned resting_ = 0;  // folders left before the helpers are asked again
   unsigned restShift_ = 0;
 };

@@ -2,9 +2,11 @@
 // in the walk's own order, and what it takes of their answers.
 
 #include <sys/resource.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 
 #include "search/posix/folder_walk.h"
@@ -12,6 +14,8 @@
 namespace dustvane {
 
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 // Requests waiting or in hand ahead of the walk, for each helper: enough
 // that one is ready or being read when the walk comes to it on a warm tree,
@@ -31,23 +35,28 @@ constexpr int kMostDoneAhead = 2;
 // cost nothing. A folder counts as one more for each so many entries.
 constexpr unsigned kLookEvery = 16;
 constexpr size_t kEntriesLikeAFolder = 256;
-// A partner that answers fewer than one in four of the walk's folders, over
-// this many, does not run beside it (the machine is busy), and only takes
-// the processor from it in turns: the walk asks it nothing for a while,
-// twice as long each time in a row, up to 16 times as long.
+// Where, over this many folders, the walk's thread had less than four fifths
+// of the time on a processor (other programs keep them busy: a partner would
+// take from its share), or a partner answered fewer than one in four, the
+// walk asks it nothing for a while, twice as long each time in a row.
 constexpr unsigned kFoldersPerLook = 256;
 constexpr unsigned kRestFolders = 1024;
 constexpr unsigned kLongestRestShift = 4;
 
 std::atomic<uint64_t> adoptedSoFar{0};
 
-// Blocks the calling thread has had read from a disk so far. It counts
-// requests the thread itself sent, never those it only waited on, and a
-// folder read from the cache sends none.
+// Blocks the calling thread has had read from a disk (none from the cache).
 uint64_t BlocksReadByThisThread() {
   struct rusage usage;
   if (getrusage(RUSAGE_THREAD, &usage) != 0) return 0;
   return static_cast<uint64_t>(usage.ru_inblock);
+}
+
+// The time the calling thread has had on a processor so far.
+Clock::duration ThisThreadsTime() {
+  struct timespec used;
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+  return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
 }
 
 // One for each other processor.
@@ -63,15 +72,15 @@ void FolderWalk::StartAhead() {
   if (mode_ == ReadAheadMode::kPartner || mode_ == ReadAheadMode::kWhenCold) window_ = kWarmWindowPerHelper * Partners();
   walkBlocks_ = BlocksReadByThisThread();
   sinceLooked_ = coldLooks_ = sinceLookedAtHelpers_ = answers_ = resting_ = restShift_ = 0;
+  lookedAt_ = Clock::now();
+  lookWorked_ = ThisThreadsTime();
   if (mode_ != ReadAheadMode::kOff) queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
 }
 
 // The walk has listed `at`: the folders it comes to next, as far as they are
-// known (the sub-folders of those ready ahead of it too), are asked for until
-// the window of requests waiting or in a helper's hands is full. Folders
-// ready ahead count against the descriptors and the memory they hold, not
-// against the window, so that a helper never waits for the walk to take
-// what it has done.
+// known, are asked for until the window of requests waiting or in hand is
+// full. Those ready ahead count against descriptors and memory, not against
+// the window, so that a helper never waits for the walk to take its answers.
 void FolderWalk::Refill(FolderNode& at) {
   if (window_ == 0 || resting_ > 0) return;
   size_t asked = 0;
@@ -244,7 +253,11 @@ void FolderWalk::Stepped(size_t entries) {
     }
   }
   if (!cold_ && resting_ == 0 && queue_->Helpers() > 0 && (sinceLookedAtHelpers_ += weight) >= kFoldersPerLook) {
-    const bool helps = answers_ * 4 >= sinceLookedAtHelpers_;
+    const Clock::time_point now = Clock::now();
+    const Clock::duration worked = ThisThreadsTime();
+    const bool helps = (worked - lookWorked_) * 5 >= (now - lookedAt_) * 4 && answers_ * 4 >= sinceLookedAtHelpers_;
+    lookedAt_ = now;
+    lookWorked_ = worked;
     resting_ = helps ? 0 : kRestFolders << restShift_;
     restShift_ = helps ? 0 : std::min(restShift_ + 1, kLongestRestShift);
     sinceLookedAtHelpers_ = answers_ = 0;
