@@ -46,6 +46,19 @@ EntryKind KindOfMode(mode_t mode) {
   return EntryKind::kSpecial;
 }
 
+FolderListing FolderListing::SubFoldersFrom(Place place) const {
+  const auto isSubFolder = [](const Entry& e) { return e.kind == EntryKind::kFolder && e.name != "." && e.name != ".."; };
+  size_t bytes = 0;
+  Entry entry;
+  for (Place at = place; Next(at, entry);) bytes += isSubFolder(entry) ? kEntryHead + entry.name.size() : 0;
+  FolderListing kept;
+  if (bytes > 0) kept.blocks_.push_back({std::unique_ptr<char[]>(new char[bytes]), bytes, 0});
+  while (Next(place, entry)) {
+    if (isSubFolder(entry)) kept.Add(entry.name, entry.kind);
+  }
+  return kept;
+}
+
 void FolderListing::AddBlock(size_t atLeast) {
   const size_t grown = blocks_.empty() ? kFirstBlock : std::min(blocks_.back().capacity * 2, kLargestBlock);
   Block block;

@@ -47,6 +47,9 @@ class FolderListing {
   bool empty() const { return count_ == 0; }
   // The memory its entries hold.
   size_t Bytes() const;
+  // The sub-folders from `place` on ("." and ".." left out), in one block of
+  // just their size.
+  FolderListing SubFoldersFrom(Place place) const;
 
  private:
   struct Block {

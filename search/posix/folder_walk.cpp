@@ -104,8 +104,7 @@ MaybeFailure FolderWalk::Begin(const std::string& folder) {
   return std::nullopt;
 }
 
-// The sub-folder `name` of `parent`: the next the listing gave, the ones
-// before it passed over; a node of its own where the listing has none.
+// The sub-folder `name` of `parent`, those before it passed over.
 FolderNode& FolderWalk::ChildNamed(FolderNode& parent, std::string_view name) {
   while (FolderNode* next = ChildAt(parent, parent.firstChild)) {
     if (next->name == name) return *next;
@@ -137,11 +136,14 @@ Result<FolderNode*> FolderWalk::Enter(FolderNode& node, bool& adopted) {
   }
   child->state = State::kTaken;
   chain_.push_back(child);
+  // Below it the walk needs no more of the parent's listing than the
+  // sub-folders still to come: a deep chain holds little more than names.
+  parent.listing = parent.listing.SubFoldersFrom(parent.nextChild);
+  parent.nextChild = FolderListing::Place();
   return child;
 }
 
-// The sub-folder `index` of `parent`, made a node from its listing when it
-// is not one yet; null past the last.
+// The sub-folder `index` of `parent`, made a node from its listing if need be.
 FolderNode* FolderWalk::ChildAt(FolderNode& parent, size_t index) {
   while (parent.children.size() <= index) {
     FolderListing::Entry entry;

@@ -19,33 +19,28 @@
 
 namespace dustvane {
 
-// Folders the walk took from helpers (descriptor, record and listing) without
-// opening them itself, so far in this process: what tests and benchmarks count.
+// Folders the walk took from helpers without opening them itself, so far in
+// this process (tests and benchmarks).
 uint64_t FoldersAdoptedSoFar();
 
 // A walk over a tree of folders: its nodes (folder_node.h), from the root to
 // where the walk is (the chain) and ahead of it, and the descriptors they
 // hold. List is the one place that learns where the walk is from a path.
 //
-// Descriptors (folder_walk_descriptors.cpp). The root is opened by its path,
-// every folder below it by its name inside its parent, by the walk's rules
+// Descriptors (folder_walk_descriptors.cpp): the root is opened by its path,
+// every folder below by its name inside its parent, by the walk's rules
 // (folder_opener.h). Past a budget sized from the open-files limit, the chain
-// gives back its outermost descriptors (the root's stays), each node's
-// record read just before. Coming back up to a folder given back, it opens
-// ".." of the open one below and checks that it is the very folder it left;
-// where that fails (a folder on the way was moved), it reopens the folder
-// name by name from the nearest open one above, and that must be the one it
-// left too, or it is reported as gone: one open a level, whatever the depth.
+// gives back its outermost descriptors but the root's, records read first.
+// Coming back up to one, it opens ".." of the open folder below and checks it
+// is the very folder it left; where not (a folder was moved), it reopens it
+// name by name from the nearest open one above, or reports it gone.
 //
-// Reading ahead (folder_walk_ahead.cpp). Helpers open and list the folders
-// the walk comes to next, on requests the walk queues (read_ahead_queue.h),
-// with the walk's own opener, from its own descriptors, never across a
-// mount. The walk adopts what a helper opened only when the name, looked up
-// now from its own descriptor of the parent, still shows that very folder
-// unchanged (folder_record.h: identity, mount and state), on a file system
-// whose records prove the listing current: the kernel's own (not FUSE's or a
-// network client's copies), the last change further back than the steps its
-// times are kept in. Otherwise it opens and lists the folder itself.
+// Reading ahead (folder_walk_ahead.cpp): helpers open and list the folders the
+// walk comes to next, on its requests (read_ahead_queue.h), with its opener,
+// from its descriptors, never across a mount. The walk adopts what a helper
+// opened only when the name, looked up now from its own descriptor of the
+// parent, still shows that very folder unchanged (folder_record.h), on a file
+// system whose records prove the listing current; else it lists it itself.
 class FolderWalk {
  public:
   FolderWalk(ReadAheadMode mode, unsigned coldHelpers);
@@ -106,6 +101,8 @@ class FolderWalk {
   bool TryTake(size_t spare = 0);
   void TakeDescriptor(size_t keep);
   void GiveBack() { --open_; }
+  // What of the budget stays the chain's: a quarter, and the fewest it needs.
+  size_t ChainsShare() const { return limit_ / 4 + 2; }
   bool GiveBackOutermost(size_t keep);
   void Evict(size_t level);
   void Release(FolderNode& node);

@@ -82,7 +82,7 @@ void FolderWalk::StartAhead() {
 // full. Those ready ahead count against descriptors and memory, not against
 // the window, so that a helper never waits for the walk to take its answers.
 void FolderWalk::Refill(FolderNode& at) {
-  if (window_ == 0 || resting_ > 0) return;
+  if (window_ == 0 || resting_ > 0 || open_ + ChainsShare() >= limit_) return;
   size_t asked = 0;
   FolderNode* node = &at;
   bool descend = true;
@@ -107,11 +107,10 @@ FolderNode* FolderWalk::NextInOrder(FolderNode& node, bool descend) {
   return nullptr;
 }
 
-// Queues a request for `node`, its parent held open for it; false when the
-// budget, the memory for listings or the queue has no room.
+// Queues a request for `node`, its parent held open for it; false when
+// there is no room for it.
 bool FolderWalk::Ask(FolderNode& node) {
-  // A quarter of the budget stays the chain's.
-  if (readyBytes_ > kMostReadyBytes || !TryTake(limit_ / 4 + 2)) return false;
+  if (readyBytes_ > kMostReadyBytes || !TryTake(ChainsShare())) return false;
   if (queue_->Helpers() == 0) queue_->StartHelpers(cold_ ? coldHelpers_ : Partners(), root_->fd.get());
   // On a cold tree the walk's own reading and lookups of the matches would
   // wait on the disk too: the helper brings them into the cache beforehand.
@@ -125,8 +124,7 @@ bool FolderWalk::Ask(FolderNode& node) {
   return true;
 }
 
-// Takes back the request of `node` if no helper has begun it: the descriptor
-// counted for its answer is given back, and its parent no longer held.
+// Takes back the request of `node` if no helper has begun it.
 bool FolderWalk::Withdraw(FolderNode& node) {
   if (!queue_->Withdraw(*node.request)) return false;
   node.request = nullptr;
@@ -180,8 +178,7 @@ FolderNode* FolderWalk::Settle(FolderNode& node) {
   return node.state == State::kQueued ? Replace(node) : &node;
 }
 
-// Does the first request after `from` that no helper has begun, on the
-// walk's thread, as a helper would.
+// Does the first request after `from` no helper has begun, as a helper would.
 bool FolderWalk::DoOneAhead(FolderNode& from) {
   FolderNode* node = &from;
   for (size_t looked = 0; looked < window_; ++looked) {
@@ -196,8 +193,8 @@ bool FolderWalk::DoOneAhead(FolderNode& from) {
   return false;
 }
 
-// A node of its own in the place of `node`, which is let go of: its answer
-// refused, or its request left to a helper that is not done with it.
+// A fresh node in the place of `node`, whose answer the walk refused or
+// whose request it leaves to a helper that is not done with it.
 FolderNode* FolderWalk::Replace(FolderNode& node) {
   FolderNode& parent = *node.parent;
   const size_t index = node.index;

@@ -108,11 +108,9 @@ MaybeFailure FolderWalk::ReturnTo(size_t target) {
   return std::nullopt;
 }
 
-// Opens the given-back `target` through ".." of the open levels below it,
-// each checked to be the folder that was there. The levels from firstOpen_
-// to the innermost are all open, so the climb starts there, the levels below
-// it let go of first; above it, a level kept open for its requests is
-// passed through as it is.
+// Opens the given-back `target` through ".." of the levels below it, each
+// checked to be the folder that was there: from firstOpen_ (all below it are
+// open), through levels kept open for their requests.
 bool FolderWalk::ClimbTo(size_t target) {
   PopTo(firstOpen_);
   while (chain_.size() - 1 > target) {

@@ -1,23 +1,18 @@
-// The file-system queries on POSIX systems.
+// The file-system queries on POSIX systems. "/" separates folders, folder
+// paths end in it, and the local disk is "/"; names are the file system's
+// bytes; failures carry errno and the system's text. Attributes: directory
+// for a directory (a link never is one); hidden when the name begins with
+// "."; read-only when the owner's write bit is clear; system for what is
+// neither a regular file, a directory nor a link, and for a folder the walk
+// never enters (a system file system shows there, or it is one the walk is
+// already inside).
 //
-// How the program's notions map onto POSIX:
-// - "/" separates folders; folder paths end in "/"; the local disk is "/".
-// - Names are bytes, passed on as the file system gave them.
-// - Attributes: directory for a directory (a link is never one, whatever it
-//   points to); hidden when the name begins with "."; read-only when the
-//   owner's write permission bit is clear; system for what is neither a
-//   regular file, a directory nor a link (devices, FIFOs, sockets), and for a
-//   folder the walk never enters (a system file system shows there, or it is
-//   one the walk is already inside).
-// - Failures carry errno and the system's text for it.
-//
-// A folder is listed once, with getdents: the entry kinds the listing reports
-// answer the masks and the directory question without a stat per entry, and
-// the file pass is served from the directory pass's listing, as the search's
-// calls allow (file_system.h). Folders are reached through the walk's nodes
-// (folder_walk.h), which helper threads read ahead for. The folders it listed
-// matches in, and those above them, stay noted (walked_folders.h): Delete
-// removes a file only through those very folders (file_removal.h).
+// A folder is listed once, with getdents: the entry kinds answer the masks and
+// the directory question without a stat per entry, and the file pass is served
+// from the directory pass's listing, as the search's calls allow
+// (file_system.h). Folders are reached through the walk's nodes (folder_walk.h),
+// which helpers read ahead for; Delete removes a file only through the very
+// folders the walk noted on its way (walked_folders.h, file_removal.h).
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -24,21 +24,18 @@ struct FolderAnswer {
   bool whole = false;     // false past the most one answer keeps: the walk lists such a folder itself
 };
 
-// Opens the sub-folder `name` of the open folder `parentFd` where it lies on
-// the same file system, as the walk opens one (folder_opener.h), reads its
-// record and then its entries: all that a request asks of a helper. Nothing
-// on another file system is asked anything. On a cold tree (`coldPattern`)
-// it reads the folder whole, past what an answer keeps, and looks up the
-// entries that match the pattern, so that the walk's own reading and its
-// queries of their lengths find them in the cache.
+// All a request asks of a helper: opens the sub-folder `name` of the open
+// folder `parentFd` on the same file system, with the walk's opener, reads
+// its record and then its entries. On a cold tree (`coldPattern`) it reads
+// the folder whole and looks up the entries that match, to bring them into
+// the cache for the walk.
 void AnswerRequest(int parentFd, const std::string& name, const std::string* coldPattern, FolderReader& reader,
                    FolderAnswer& answer);
 
 // What the helper threads are called, as tools that list threads show them.
 inline constexpr const char* kHelperName = "read-ahead";
 
-// Folders helpers have opened and listed so far in this process: what tests
-// and benchmarks count, beside what the walk adopted of them.
+// Folders helpers have listed so far in this process (tests and benchmarks).
 uint64_t FoldersListedAheadSoFar();
 
 // A plain request queue from a walk's thread to helper threads that only
