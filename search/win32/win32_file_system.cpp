@@ -1,14 +1,19 @@
-// The file-system queries over the Windows wide-character API. Names and paths
-// stay UTF-16 code units from the API to the results list and back, so a name
-// that is not valid UTF-16 is still found, listed and deleted exactly. Every
-// path reaches the API in its exact form (ApiPath): the search's root, made
-// full once, followed by the names as the enumeration gave them.
+// The file-system queries over the Windows API. Names and paths stay UTF-16
+// code units from the API to the results list and back, so a name that is
+// not valid UTF-16 is still found, listed and deleted exactly. Every path
+// reaches the API in its exact form (ApiPath): the search's root, made full
+// once, followed by the names as the enumeration gave them.
+//
+// A walk lists each folder through a handle of its own, opened by its name
+// inside its parent's (FolderChain).
 
 #include <windows.h>
 
 #include "search/file_system.h"
 #include "search/name_pattern.h"
 #include "search/win32/api_path.h"
+#include "search/win32/folder_chain.h"
+#include "search/win32/folder_listing.h"
 #include "search/win32/win32_failure.h"
 
 namespace dustvane {
@@ -42,38 +47,47 @@ size_t FolderPartLength(const PathString& pattern) {
   return separator == PathString::npos ? 0 : separator + 1;
 }
 
+// The root folder of a drive holds no "." or ".." on Windows. Wine's
+// listing shows them there too, and its pattern search drops them, as this
+// layer does.
+bool IsDriveRoot(const PathString& folder) {
+  PathView rest(folder);
+  if (rest.rfind(L"\\\\?\\", 0) == 0) rest.remove_prefix(4);
+  return rest.size() == 3 && rest[1] == L':' && rest[2] == L'\\';
+}
+
+bool IsDotOrDotDot(PathView name) { return name == L"." || name == L".."; }
+
 class Win32FileSystem final : public FileSystem {
  public:
-  Win32FileSystem() = default;
-  Win32FileSystem(const Win32FileSystem&) = delete;
-  Win32FileSystem& operator=(const Win32FileSystem&) = delete;
-  ~Win32FileSystem() override { CloseFolders(); }
-
   // Lists the whole folder and filters the names with the program's own
-  // matcher: the API would also match a name pattern against the 8.3 short
-  // names, so "*.tmp" would find "notes.tmpl" through "NOTES~1.TMP".
+  // matcher: the system's pattern search would also match a name pattern
+  // against the 8.3 short names, so "*.tmp" would find "notes.tmpl" through
+  // "NOTES~1.TMP".
   Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override {
-    CloseFind();
+    listing_.Stop();
+    handedOut_ = false;
     started_ = false;
     const size_t folderLength = FolderPartLength(pattern);
     folder_ = pattern.substr(0, folderLength);
     namePattern_ = pattern.substr(folderLength);
     mask_ = mask;
+    atDriveRoot_ = IsDriveRoot(folder_);
 
     const Result<PathString> everything = ApiPath(folder_ + L"*");
     if (!everything.ok()) return everything.failure();
-    find_ = FindFirstFileExW(everything.value().c_str(), FindExInfoBasic, &found_, FindExSearchNameMatch, nullptr,
-                             FIND_FIRST_EX_LARGE_FETCH);
-    if (find_ == INVALID_HANDLE_VALUE) {
-      const DWORD error = GetLastError();
-      // Nothing there, or a folder we may not read: both are empty folders.
-      // A whole-disk search meets many protected folders, none worth a message.
-      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES && error != ERROR_ACCESS_DENIED) {
-        return Win32Failure(error);
-      }
+    const Result<HANDLE> folder = chain_.Reach(folder_);
+    if (folder.ok()) {
+      listing_.Start(folder.value());
+    } else {
+      const int32_t error = folder.failure().number;
+      // A folder not there is a path not found, as for a pattern search; a
+      // folder we may not read is an empty one: a whole-disk search meets
+      // many protected folders, none worth a message.
+      if (error == ERROR_FILE_NOT_FOUND) return Win32Failure(ERROR_PATH_NOT_FOUND);
+      if (error != ERROR_ACCESS_DENIED) return folder.failure();
     }
     started_ = true;
-    unread_ = find_ != INVALID_HANDLE_VALUE;
     return Advance();
   }
 
@@ -83,7 +97,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   Result<Attributes> FileAttributes(const PathString& path, Attributes wanted) override {
-    if (IsLastHanded(path)) return QueryAttributes(found_.dwFileAttributes) & wanted;
+    if (IsLastHanded(path)) return QueryAttributes(handed_.attributes) & wanted;
     const Result<PathString> exact = ApiPath(path);
     if (!exact.ok()) return exact.failure();
     const DWORD bits = GetFileAttributesW(exact.value().c_str());
@@ -118,53 +132,48 @@ class Win32FileSystem final : public FileSystem {
 
   Result<PathString> SearchRoot(const PathString& folder) override { return FullRoot(folder); }
 
-  void CloseFolders() override { CloseFind(); }
+  void CloseFolders() override {
+    listing_.Stop();
+    handedOut_ = false;
+    chain_.Close();
+  }
 
  private:
-  // The next entry that passes the mask and the name pattern. `found_` keeps
-  // the entry handed out last, whose attributes the directory pass asks next.
+  // The next entry that passes the mask and the name pattern. `handed_`
+  // keeps the entry handed out last, whose attributes the directory pass
+  // asks next.
   Result<PathString> Advance() {
     handedOut_ = false;
-    while (find_ != INVALID_HANDLE_VALUE) {
-      if (!unread_ && !FindNextFileW(find_, &found_)) {
-        const DWORD error = GetLastError();
-        CloseFind();
-        if (error == ERROR_NO_MORE_FILES) return PathString();
-        return Win32Failure(error);
-      }
-      unread_ = false;
-      if (!PassesMask(found_.dwFileAttributes & kKnownBits, mask_)) continue;
-      const PathView name(found_.cFileName);
-      if (!namePattern_.empty() && !MatchesNamePattern(name, namePattern_)) continue;
+    while (true) {
+      Result<FolderListing::Entry> entry = listing_.Next();
+      if (!entry.ok()) return entry.failure();
+      const FolderListing::Entry& found = entry.value();
+      if (found.name.empty()) return PathString();
+      if (atDriveRoot_ && IsDotOrDotDot(found.name)) continue;
+      if (!PassesMask(found.attributes & kKnownBits, mask_)) continue;
+      if (!namePattern_.empty() && !MatchesNamePattern(found.name, namePattern_)) continue;
+      handed_ = found;
       handedOut_ = true;
-      return PathString(name);
+      return PathString(found.name);
     }
-    return PathString();
   }
 
   bool IsLastHanded(const PathString& path) const {
     if (!handedOut_) return false;
-    const PathView name(found_.cFileName);
-    return path.size() == folder_.size() + name.size() && path.compare(0, folder_.size(), folder_) == 0 &&
-           PathView(path).substr(folder_.size()) == name;
-  }
-
-  void CloseFind() {
-    if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
-    find_ = INVALID_HANDLE_VALUE;
-    unread_ = false;
-    handedOut_ = false;
+    return path.size() == folder_.size() + handed_.name.size() && path.compare(0, folder_.size(), folder_) == 0 &&
+           PathView(path).substr(folder_.size()) == handed_.name;
   }
 
   // The enumeration cursor.
   bool started_ = false;
-  HANDLE find_ = INVALID_HANDLE_VALUE;
-  WIN32_FIND_DATAW found_{};
-  bool unread_ = false;     // found_ holds an entry not yet looked at
-  bool handedOut_ = false;  // found_ holds the entry handed out last
+  FolderChain chain_;
+  FolderListing listing_;
+  FolderListing::Entry handed_;  // the entry handed out last, while `handedOut_`
+  bool handedOut_ = false;
   PathString folder_;
   PathString namePattern_;
   Attributes mask_ = 0;
+  bool atDriveRoot_ = false;
 };
 
 }  // namespace
