@@ -9,7 +9,7 @@
 
 namespace dustvane {
 
-// How the layer opens the folders it lists. Every
+// How the layer opens the folders it lists and the files it removes. Every
 // open shares reading, writing and deletion with others, so a folder held
 // open by a walk never stops another program from renaming or deleting it.
 
@@ -21,5 +21,9 @@ Result<OwnedHandle> OpenFolderAt(const PathString& exactPath);
 // itself, never what a reparse point on it (a junction, a link) leads to.
 // `name` is one entry name, as the listing gave it.
 Result<OwnedHandle> OpenFolderIn(HANDLE folder, PathView name);
+
+// The entry `name` inside the open folder `folder`, to be removed through
+// the handle: the entry itself, never what a reparse point on it leads to.
+Result<OwnedHandle> OpenForRemovalIn(HANDLE folder, PathView name);
 
 }  // namespace dustvane

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "search/failure.h"
@@ -18,6 +19,8 @@ namespace dustvane {
 // through folders it has itself listed, whatever happens to their paths.
 class FolderChain {
  public:
+  static constexpr uint32_t kNotRecorded = UINT32_MAX;
+
   // Makes `folder` (a folder path ending in "\") the innermost level and
   // gives its handle. The levels that lead to it are kept; the folders
   // between the deepest of them and `folder` are opened name by name; a
@@ -32,11 +35,15 @@ class FolderChain {
   PathView Path(size_t level) const { return PathView(path_).substr(0, levels_[level].end); }
   // The level's name inside the level above it; empty for the base.
   PathView Name(size_t level) const;
+  // Where the owner keeps the level in its own records; kNotRecorded until
+  // the owner sets it. A level reopened starts unrecorded.
+  uint32_t& RecordIndex(size_t level) { return levels_[level].recordIndex; }
 
  private:
   struct Level {
     size_t end;  // the length of the level's path in `path_`
     OwnedHandle handle;
+    uint32_t recordIndex = kNotRecorded;
   };
 
   size_t LevelsLeadingTo(const PathString& folder) const;

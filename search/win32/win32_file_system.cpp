@@ -5,15 +5,20 @@
 // once, followed by the names as the enumeration gave them.
 //
 // A walk lists each folder through a handle of its own, opened by its name
-// inside its parent's (FolderChain).
+// inside its parent's (FolderChain). The folders that hold a match, and
+// those above them, are recorded with their identities (WalkedFolders), and
+// a delete removes a line's file only through those very folders.
 
 #include <windows.h>
 
 #include "search/file_system.h"
 #include "search/name_pattern.h"
 #include "search/win32/api_path.h"
+#include "search/win32/file_removal.h"
 #include "search/win32/folder_chain.h"
+#include "search/win32/folder_identity.h"
 #include "search/win32/folder_listing.h"
+#include "search/win32/walked_folders.h"
 #include "search/win32/win32_failure.h"
 
 namespace dustvane {
@@ -116,21 +121,20 @@ class Win32FileSystem final : public FileSystem {
     return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   }
 
-  // DeleteFileW refuses read-only files itself. Folders, and links to folders,
-  // are refused before it is called: removing a junction is a folder operation,
-  // and this one only ever removes files.
   MaybeFailure RemoveFile(const PathString& path) override {
     handedOut_ = false;
     const Result<PathString> exact = ApiPath(path);
     if (!exact.ok()) return exact.failure();
-    const DWORD bits = GetFileAttributesW(exact.value().c_str());
-    if (bits == INVALID_FILE_ATTRIBUTES) return Win32Failure(GetLastError());
-    if ((bits & FILE_ATTRIBUTE_DIRECTORY) != 0) return Win32Failure(ERROR_ACCESS_DENIED);
-    if (!DeleteFileW(exact.value().c_str())) return Win32Failure(GetLastError());
-    return std::nullopt;
+    return RemoveWalkedFile(walked_, path);
   }
 
-  Result<PathString> SearchRoot(const PathString& folder) override { return FullRoot(folder); }
+  // A new search: what the last one walked is forgotten.
+  Result<PathString> SearchRoot(const PathString& folder) override {
+    chain_.Close();
+    Result<PathString> root = FullRoot(folder);
+    walked_.Begin(root.ok() ? root.value() : PathString());
+    return root;
+  }
 
   void CloseFolders() override {
     listing_.Stop();
@@ -154,7 +158,34 @@ class Win32FileSystem final : public FileSystem {
       if (!namePattern_.empty() && !MatchesNamePattern(found.name, namePattern_)) continue;
       handed_ = found;
       handedOut_ = true;
+      // A file pass hands out matches: a delete of one goes through the
+      // folders that lead to it, so they are recorded now.
+      if ((mask_ & AttrDirectory) == 0) RecordInnermost();
       return PathString(found.name);
+    }
+  }
+
+  // Records the chain's folders, from the search's root down to the one
+  // being listed, unless they are recorded already. A chain that does not
+  // start at the search's root is not recorded: no delete could be proven
+  // through it.
+  void RecordInnermost() {
+    if (chain_.Depth() == 0 || chain_.RecordIndex(chain_.Depth() - 1) != FolderChain::kNotRecorded) return;
+    if (chain_.Path(0) != walked_.Root()) return;
+    if (chain_.RecordIndex(0) == FolderChain::kNotRecorded) {
+      const std::optional<uint32_t> volume = VolumeSerialOf(chain_.Handle(0));
+      if (!volume) return;
+      walked_.SetVolume(*volume);
+    }
+    uint32_t parent = WalkedFolders::kNone;
+    for (size_t level = 0; level < chain_.Depth(); ++level) {
+      uint32_t& recorded = chain_.RecordIndex(level);
+      if (recorded == FolderChain::kNotRecorded) {
+        const std::optional<uint64_t> id = FileIdOf(chain_.Handle(level));
+        if (!id) return;
+        recorded = walked_.Add(parent, chain_.Name(level), *id);
+      }
+      parent = recorded;
     }
   }
 
@@ -174,6 +205,9 @@ class Win32FileSystem final : public FileSystem {
   PathString namePattern_;
   Attributes mask_ = 0;
   bool atDriveRoot_ = false;
+
+  // What the last search walked, for deletes of its lines.
+  WalkedFolders walked_;
 };
 
 }  // namespace
