@@ -39,20 +39,24 @@ struct ChangedPath {
   const wchar_t* line;     // below the drive's root
   const char* change;      // a shell command, run in the tree's folder after the search
   const wchar_t* leadsTo;  // below the tree's folder: another file the line's path leads to now; null for none
+  const wchar_t* link;     // below the tree's folder: a link the change made, shown as a junction; null for none
 };
 constexpr ChangedPath kChangedPaths[] = {
     {"a folder of the path becomes a link", L"c1\\a\\b\\x.tmp",
-     "mv drive/c1/a drive/c1/a.moved && ln -s ../../outside/c1 drive/c1/a", L"outside\\c1\\b\\x.tmp"},
+     "mv drive/c1/a drive/c1/a.moved && ln -s ../../outside/c1 drive/c1/a", L"outside\\c1\\b\\x.tmp",
+     L"drive\\c1\\a"},
     {"the file's own folder becomes a link", L"c2\\a\\b\\x.tmp",
-     "mv drive/c2/a/b drive/c2/a/b.moved && ln -s ../../../outside/c2 drive/c2/a/b", L"outside\\c2\\x.tmp"},
+     "mv drive/c2/a/b drive/c2/a/b.moved && ln -s ../../../outside/c2 drive/c2/a/b", L"outside\\c2\\x.tmp",
+     L"drive\\c2\\a\\b"},
     {"a folder of the path is made anew", L"c3\\a\\b\\x.tmp",
-     "mv drive/c3/a drive/c3/a.moved && mkdir -p drive/c3/a/b && : >drive/c3/a/b/x.tmp", L"drive\\c3\\a\\b\\x.tmp"},
-    {"nothing changed", L"c4\\a\\b\\x.tmp", nullptr, nullptr},
-    {"the file is made anew in its folder", L"c5\\a\\b\\x.tmp", "rm drive/c5/a/b/x.tmp && : >drive/c5/a/b/x.tmp",
+     "mv drive/c3/a drive/c3/a.moved && mkdir -p drive/c3/a/b && : >drive/c3/a/b/x.tmp", L"drive\\c3\\a\\b\\x.tmp",
      nullptr},
+    {"nothing changed", L"c4\\a\\b\\x.tmp", nullptr, nullptr, nullptr},
+    {"the file is made anew in its folder", L"c5\\a\\b\\x.tmp", "rm drive/c5/a/b/x.tmp && : >drive/c5/a/b/x.tmp",
+     nullptr, nullptr},
     // Last: the others are on the drive it moves away.
     {"the drive names another folder", L"c6\\a\\b\\x.tmp", "ln -sfn \"$PWD/other\" \"$DUSTVANE_WALKED_MAPPING\"",
-     L"other\\c6\\a\\b\\x.tmp"},
+     L"other\\c6\\a\\b\\x.tmp", nullptr},
 };
 
 bool Exists(const PathString& path) { return GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -121,6 +125,10 @@ TEST(WalkedDeleteTest, ALineIsRemovedOnlyThroughTheFoldersTheSearchWalked) {
     }
     if (row.leadsTo != nullptr) {
       ASSERT_EQ(FileIdOf(line), FileIdOf(tree + row.leadsTo)) << "the line's path leads elsewhere now";
+    }
+    if (row.link != nullptr) {
+      const DWORD junction = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+      ASSERT_EQ(GetFileAttributesW(Extended(tree + row.link).c_str()) & junction, junction);
     }
 
     const MaybeFailure failure = fs->RemoveFile(line);
