@@ -13,6 +13,13 @@ namespace {
 
 Failure Gone() { return Win32Failure(ERROR_FILE_NOT_FOUND); }
 
+// FileDispositionInfoEx and its flags, which the compiler's headers offer
+// only to programs that require Windows 10.
+static_assert(FileIdExtdDirectoryRestartInfo == 20, "FileDispositionInfoEx comes next");
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr DWORD kDispositionDelete = 0x1;
+constexpr DWORD kDispositionPosixSemantics = 0x2;
+
 bool IsRecorded(const WalkedFolders& walked, uint32_t folder, HANDLE handle) {
   const std::optional<uint64_t> id = FileIdOf(handle);
   return id.has_value() && *id == walked.FileId(folder);
@@ -54,6 +61,12 @@ MaybeFailure DeleteThrough(HANDLE file) {
   // A read-only file is kept, as the system's own deletion keeps it. (A
   // folder, or a junction to one, was refused when opened as a file.)
   if ((basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return Win32Failure(ERROR_ACCESS_DENIED);
+  // As the system's own deletion does since Windows 10: the name goes at
+  // once, even while another program holds the file open. Where the system
+  // or the file system cannot (Wine 8 among them), it goes when the last
+  // handle closes.
+  DWORD posixDelete = kDispositionDelete | kDispositionPosixSemantics;  // FILE_DISPOSITION_INFO_EX
+  if (SetFileInformationByHandle(file, kFileDispositionInfoEx, &posixDelete, sizeof posixDelete)) return std::nullopt;
   FILE_DISPOSITION_INFO disposition{TRUE};
   if (!SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) {
     return Win32Failure(GetLastError());
