@@ -1,10 +1,14 @@
-// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] ROOT
+// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] [--remove N] ROOT
 //
 // Runs the search over ROOT with the real file system, as the search button
 // does, and reports what it found: with --list every line the search appends
 // to the results list, in order, as raw bytes (each ended by a newline, or by
 // a NUL byte with -0); on standard error every message the search would show,
 // and last a line with the counts, the exact total and the wall time.
+//
+// With --remove N it then deletes the files of the first N lines, one at a
+// time through the same file system, as Delete does, and reports on a line
+// before the last how long one took (mean and longest) and how many failed.
 //
 // On POSIX systems --read-ahead chooses when helper threads read the folders
 // ahead of the walk: never, when the walk's reads wait on the disk (the
@@ -19,6 +23,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +38,7 @@
 #endif
 
 #include "search/find_files.h"
+#include "tests/support/search_run.h"
 #ifndef _WIN32
 #include "search/posix/posix_file_system.h"
 #endif
@@ -44,19 +51,40 @@ using dustvane::PathString;
 
 class StreamResults final : public dustvane::ResultsList {
  public:
-  StreamResults(bool list, PathChar terminator) : list_(list), terminator_(terminator) {}
+  StreamResults(bool list, PathChar terminator, size_t keep) : list_(list), terminator_(terminator), keep_(keep) {}
   MaybeFailure AddItem(const PathString& line) override {
     if (list_) {
       std::fwrite(line.data(), sizeof(line[0]), line.size(), stdout);
       std::fwrite(&terminator_, sizeof(terminator_), 1, stdout);
     }
+    if (kept.size() < keep_) kept.push_back(line);
     return std::nullopt;
   }
+  std::vector<PathString> kept;  // the first lines, for --remove
 
  private:
   bool list_;
   PathChar terminator_;
+  size_t keep_;
 };
+
+// Deletes the files of `lines` one by one and reports what one took.
+void RemoveEach(dustvane::FileSystem& fileSystem, const std::vector<PathString>& lines) {
+  double total = 0;
+  double longest = 0;
+  int failed = 0;
+  for (const PathString& line : lines) {
+    const auto start = std::chrono::steady_clock::now();
+    if (fileSystem.RemoveFile(line)) ++failed;
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    total += seconds;
+    longest = seconds > longest ? seconds : longest;
+  }
+  const int removed = static_cast<int>(lines.size()) - failed;
+  const double mean = lines.empty() ? 0.0 : total / static_cast<double>(lines.size());
+  std::fprintf(stderr, "removed=%d failed=%d mean-us=%.1f longest-us=%.1f\n", removed, failed, mean * 1e6,
+               longest * 1e6);
+}
 
 // The user closes every message at once.
 class StderrMessages final : public dustvane::MessageDialog {
@@ -68,7 +96,9 @@ class StderrMessages final : public dustvane::MessageDialog {
 };
 
 int Usage() {
-  std::fprintf(stderr, "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] ROOT\n");
+  std::fprintf(stderr,
+               "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] "
+               "[--remove N] ROOT\n");
   return 2;
 }
 
@@ -90,78 +120,100 @@ std::vector<PathString> Arguments(int argc, char** argv) {
 #endif
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<PathString> args = Arguments(argc, argv);
-  const int count = static_cast<int>(args.size());
+// What the command line asks for.
+struct Options {
   bool list = false;
   PathChar terminator = DV_PATH('\n');
   PathString pattern = DV_PATH("*.tmp");
   PathString root;
-  bool haveRoot = false;
   PathString readAhead = DV_PATH("cold");
-  unsigned threads = 0;
-  for (int i = 1; i < count; ++i) {
-    const PathString& arg = args[static_cast<size_t>(i)];
+  unsigned threads = 0;  // the layer's own number
+  unsigned removals = 0;
+};
+
+// A count from 1 to `most` (999 helpers, 99,999 lines to remove); anything
+// else is a usage error, not a crash.
+bool ParseCount(const PathString& value, unsigned most, unsigned& count) {
+  count = 0;
+  for (const auto digit : value) {
+    if (digit < '0' || digit > '9' || count > most / 10) return false;
+    count = count * 10 + static_cast<unsigned>(digit - '0');
+  }
+  return count != 0 && count <= most;
+}
+
+// The options, or nothing when the command line is not one this takes.
+std::optional<Options> ParseOptions(const std::vector<PathString>& args) {
+  Options options;
+  bool haveRoot = false;
+  for (size_t i = 1; i < args.size(); ++i) {
+    const PathString& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
     if (arg == DV_PATH("--list")) {
-      list = true;
+      options.list = true;
     } else if (arg == DV_PATH("-0")) {
-      terminator = DV_PATH('\0');
-    } else if (arg == DV_PATH("--pattern") && i + 1 < count) {
-      pattern = args[static_cast<size_t>(++i)];
-    } else if (arg == DV_PATH("--read-ahead") && i + 1 < count) {
-      readAhead = args[static_cast<size_t>(++i)];
-    } else if (arg == DV_PATH("--threads") && i + 1 < count) {
-      // 1 to 999 helpers; anything else is a usage error, not a crash.
-      const PathString& value = args[static_cast<size_t>(++i)];
-      threads = 0;
-      for (const auto digit : value) {
-        if (digit < '0' || digit > '9' || threads >= 100) return Usage();
-        threads = threads * 10 + static_cast<unsigned>(digit - '0');
-      }
-      if (threads == 0) return Usage();
+      options.terminator = DV_PATH('\0');
+    } else if (arg == DV_PATH("--pattern") && hasValue) {
+      options.pattern = args[++i];
+    } else if (arg == DV_PATH("--read-ahead") && hasValue) {
+      options.readAhead = args[++i];
+    } else if (arg == DV_PATH("--threads") && hasValue) {
+      if (!ParseCount(args[++i], 999, options.threads)) return std::nullopt;
+    } else if (arg == DV_PATH("--remove") && hasValue) {
+      if (!ParseCount(args[++i], 99999, options.removals)) return std::nullopt;
     } else if (!haveRoot && (arg.empty() || arg[0] != '-' || arg == DV_PATH("-"))) {
-      root = arg;
+      options.root = arg;
       haveRoot = true;
     } else {
-      return Usage();
+      return std::nullopt;
     }
   }
-  if (!haveRoot) return Usage();
+  if (!haveRoot) return std::nullopt;
+  return options;
+}
 
+// The file system the options ask for; null when they ask for what this
+// platform does not have.
+std::unique_ptr<dustvane::FileSystem> FileSystemFor(const Options& options) {
 #ifdef _WIN32
-  if (readAhead != DV_PATH("cold") || threads != 0) return Usage();
-  std::unique_ptr<dustvane::FileSystem> fileSystem = dustvane::MakeNativeFileSystem();
+  if (options.readAhead != DV_PATH("cold") || options.threads != 0) return nullptr;
+  return dustvane::MakeNativeFileSystem();
 #else
   dustvane::ReadAheadMode mode = dustvane::ReadAheadMode::kWhenCold;
-  if (readAhead == "off") {
+  if (options.readAhead == "off") {
     mode = dustvane::ReadAheadMode::kOff;
-  } else if (readAhead == "always") {
+  } else if (options.readAhead == "always") {
     mode = dustvane::ReadAheadMode::kAlways;
-  } else if (readAhead != "cold") {
-    return Usage();
+  } else if (options.readAhead != "cold") {
+    return nullptr;
   }
-  std::unique_ptr<dustvane::FileSystem> fileSystem =
-      dustvane::MakePosixFileSystem(mode, threads != 0 ? threads : dustvane::FolderReadAhead::kThreads);
+  return dustvane::MakePosixFileSystem(
+      mode, options.threads != 0 ? options.threads : dustvane::FolderReadAhead::kThreads);
 #endif
-  StreamResults results(list, terminator);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::optional<Options> options = ParseOptions(Arguments(argc, argv));
+  if (!options) return Usage();
+  std::unique_ptr<dustvane::FileSystem> fileSystem = FileSystemFor(*options);
+  if (!fileSystem) return Usage();
+  StreamResults results(options->list, options->terminator, options->removals);
   StderrMessages messages;
-  dustvane::SearchContext context{*fileSystem, results, messages};
-  int16_t fileCount = 0;
-  int16_t dirCount = 0;
 
   const auto start = std::chrono::steady_clock::now();
-  dustvane::Result<dustvane::ByteTotal> total = dustvane::FindFiles(context, root, pattern, fileCount, dirCount);
-  fileSystem->CloseFolders();
+  const dustvane::testing::SearchRun run =
+      dustvane::testing::RunSearch(*fileSystem, results, messages, options->root, options->pattern);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   std::fflush(stdout);
 
-  if (!total.ok()) {
-    std::fprintf(stderr, "%s\n", dustvane::ErrorMessageText(total.failure()).c_str());
+  if (!run.total.ok()) {
+    std::fprintf(stderr, "%s\n", dustvane::ErrorMessageText(run.total.failure()).c_str());
     return 1;
   }
-  std::fprintf(stderr, "files=%d folders=%d bytes=%s seconds=%.6f\n", fileCount, dirCount,
-               dustvane::DecimalDigits(total.value()).c_str(), seconds);
+  if (options->removals > 0) RemoveEach(*fileSystem, results.kept);
+  std::fprintf(stderr, "files=%d folders=%d bytes=%s seconds=%.6f\n", run.files, run.folders,
+               dustvane::DecimalDigits(run.total.value()).c_str(), seconds);
   return 0;
 }

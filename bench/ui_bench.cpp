@@ -19,7 +19,7 @@
 #include "ui/app_context.h"
 #include "ui/qt/found_window.h"
 #include "ui/qt/main_window.h"
-#include "ui/qt/results_list_view.h"
+#include "ui/qt/results_list.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ double TimeSearch(QtMainWindow& main) {
   QElapsedTimer clock;
   clock.start();
   QTest::mouseClick(main.findChild<QPushButton*>("cmdSearch"), Qt::LeftButton);
-  ShowAndPaint(main.Found());
+  ShowAndPaint(*main.Found());
   return clock.nsecsElapsed() / 1e9;
 }
 
@@ -54,10 +54,10 @@ double TimeList(QtFoundWindow& window, int lines) {
   const PathString folder = "/home/someone/projects/dustvane/build/cache/folder-";
   QElapsedTimer clock;
   clock.start();
-  found.Lines().Clear();
+  found.List1().Clear();
   for (int i = 0; i < lines; ++i) {
     const PathString line = folder + std::to_string(i / 100) + "/file-" + std::to_string(i) + ".tmp";
-    if (const MaybeFailure failure = found.Lines().AddItem(line)) {
+    if (const MaybeFailure failure = found.List1().AddItem(line)) {
       // A list cut short would time less than it claims to.
       std::fprintf(stderr, "line %d not added: %s\n", i, failure->description.c_str());
       std::exit(1);
@@ -85,10 +85,10 @@ int main(int argc, char** argv) {
   if (!QTest::qWaitForWindowExposed(&main)) std::fprintf(stderr, "window not shown\n");
 
   const double search = TimeSearch(main);
-  std::printf("search seconds=%.6f files=%d messages=%d\n", search, main.Found().List().Lines().rowCount(),
+  std::printf("search seconds=%.6f files=%d messages=%d\n", search, main.Found()->List().Model().rowCount(),
               messages.count);
   constexpr int kMostLines = 32767;
-  const double list = TimeList(main.Found(), kMostLines);
-  std::printf("list seconds=%.6f lines=%d\n", list, main.Found().List().Lines().rowCount());
+  const double list = TimeList(*main.Found(), kMostLines);
+  std::printf("list seconds=%.6f lines=%d\n", list, main.Found()->List().Model().rowCount());
   return 0;
 }

@@ -12,24 +12,18 @@
 # 1.3 x the walk's own time plus 1 s. BUILD_DIR is a Windows build
 # (default build-win64, from scripts/build-windows.sh). Needs what the
 # Windows stage installs (scripts/test-windows.sh); no root.
-set -euo pipefail
-
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-top=$(cd "$here/.." && pwd)
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
 build=$(cd "${1:-$top/build-win64}" && pwd)
 runs=${2:-3}
 program="$build/app/win32/dustvane.exe"
 walk="$build/bench/dustvane-walk.exe"
-window_text="$build/tests/win32/window-text.exe"
-[ -f "$program" ] && [ -f "$walk" ] && [ -f "$window_text" ] ||
+[ -f "$program" ] && [ -f "$walk" ] && [ -f "$build/tests/win32/window-text.exe" ] ||
   { echo "build first: scripts/build-windows.sh" >&2; exit 1; }
 case "$build" in *win32) arch=win32 ;; *) arch=win64 ;; esac
-
-# shellcheck source=scripts/windows/wine.sh
-source "$top/scripts/windows/wine.sh"
-# shellcheck source=scripts/windows/windows-input.sh
-source "$top/scripts/windows/windows-input.sh"
 fail() { echo "windows-fill: $*" >&2; exit 1; }
+# shellcheck source=scripts/windows/windows-input.sh
+source "$scripts/windows/windows-input.sh" "$build"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/dustvane-fill.XXXXXX")
 start_virtual_display 1024x768x24
@@ -82,7 +76,7 @@ xdotool windowfocus --sync "$main"
 pick_drive "$main" r
 
 # The search button's middle, found before anything is timed.
-search_button=$(peek Dustvane | awk '$1 == "control" && $3 == 106 { print int($6 + $8 / 2), int($7 + $9 / 2) }')
+search_button=$(peek Dustvane | awk '$1 == "control" && $2 == "cmdSearch" { print int($7 + $9 / 2), int($8 + $10 / 2) }')
 shown=()
 for _ in $(seq "$runs"); do
   xdotool windowfocus --sync "$main"
@@ -105,8 +99,8 @@ for _ in $(seq "$runs"); do
   done
   [ "$lines" = 30000 ] || fail "the results window shows $lines lines, not 30000"
   # Back to idle, then the results window closed for the next run.
-  wait_enabled Dustvane 106 || fail "the search did not end"
-  click_control "$(find_window '^Found$')" Found 205
+  wait_enabled Dustvane cmdSearch || fail "the search did not end"
+  click_control "$(find_window '^Found$')" Found cmdClose
   for _ in $(seq 200); do
     xdotool search --onlyvisible --name '^Found$' >/dev/null 2>&1 || break
     sleep 0.05

@@ -9,16 +9,11 @@
 # DUSTVANE_WIN_OUT picks another parent folder for the three. Installs what
 # scripts/packages-windows-build.txt lists when it is missing (as root;
 # otherwise it prints the command to run).
-set -euo pipefail
-
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-top=$(cd "$here/.." && pwd)
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 out="${DUSTVANE_WIN_OUT:-$top}"
 jobs="${DUSTVANE_JOBS:-2}"
-
-# shellcheck source=scripts/lib.sh
-source "$here/lib.sh"
-install_packages "$here/packages-windows-build.txt"
+install_packages "$scripts/packages-windows-build.txt"
 
 # Release: without debug information the cross build takes half the time.
 for arch in 64:x86_64 32:i686; do

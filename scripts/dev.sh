@@ -9,55 +9,21 @@
 # test and check exit 0 when everything ran and passed, 1 when something
 # failed, and 77 when something could not run on this machine and was
 # skipped (in CI, CI=true, that fails instead: see cannot_run_here).
-set -euo pipefail
-
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-top=$(cd "$here/.." && pwd)
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 build="${DUSTVANE_BUILD_DIR:-$top/build}"
 jobs="${DUSTVANE_JOBS:-2}"
-
-# shellcheck source=scripts/lib.sh
-source "$here/lib.sh"
 
 build_all() {
   cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   cmake --build "$build" -j "$jobs"
 }
 
-cmd_setup() { install_packages "$here/packages.txt"; }
+cmd_setup() { install_packages "$scripts/packages.txt"; }
 
 cmd_check() {
   build_all
   QT_QPA_PLATFORM=offscreen ctest_stage ctest "$build" -j "$jobs"
-}
-
-# The stages of the test command, by how they ended, and how long each took.
-stages_passed=() stages_failed=() stages_skipped=() stage_times=()
-
-# Runs one stage; a failed one ends the test command.
-run_stage() {
-  local name=$1 began=$SECONDS
-  shift
-  echo "== $name"
-  run_step "$@"
-  stage_times+=("$name $((SECONDS - began)) s")
-  case $step_status in
-    0) stages_passed+=("$name") ;;
-    "$skipped_status") stages_skipped+=("$name") ;;
-    *) stages_failed+=("$name"); echo "test: the stage $name FAILED"; summarize_stages; exit 1 ;;
-  esac
-}
-
-# The closing summary: every stage that skipped something, with why, then the
-# count of stages.
-summarize_stages() {
-  echo "== Summary"
-  echo "Stage times: $(printf '%s, ' "${stage_times[@]}" | sed 's/, $//')"
-  if [ ${#stages_skipped[@]} -gt 0 ]; then
-    echo "Skipped here, in part or whole (CI runs them): ${stages_skipped[*]}"
-    sed 's/^/  /' "$DUSTVANE_SKIPPED_LOG"
-  fi
-  echo "test: ${#stages_passed[@]} passed, ${#stages_failed[@]} failed, ${#stages_skipped[@]} skipped"
 }
 
 cmd_test() {
@@ -65,22 +31,27 @@ cmd_test() {
   DUSTVANE_SKIPPED_LOG=$(mktemp)
   export DUSTVANE_SKIPPED_LOG
   trap 'rm -f "$DUSTVANE_SKIPPED_LOG"' EXIT
+  run_name="test"
   run_stage ctest cmd_check
   # Further suites (they install their own tools) run after the main one.
   local extra name
-  for extra in "$here"/test-*.sh; do
+  for extra in "$scripts"/test-*.sh; do
     name=$(basename "$extra" .sh)
     run_stage "${name#test-}" bash "$extra"
   done
-  summarize_stages
-  [ ${#stages_skipped[@]} -eq 0 ] || exit "$skipped_status"
+  echo "== Summary"
+  if [ ${#stages_skipped[@]} -gt 0 ]; then
+    echo "Skipped here, in part or whole (CI runs them): ${stages_skipped[*]}"
+    sed 's/^/  /' "$DUSTVANE_SKIPPED_LOG"
+  fi
+  end_run
 }
 
 cmd_run() {
   cmd_setup
   build_all
-  if [ -x "$here/run-program.sh" ]; then
-    exec bash "$here/run-program.sh" "$build"
+  if [ -x "$scripts/run-program.sh" ]; then
+    exec bash "$scripts/run-program.sh" "$build"
   fi
   echo "The windows are not built yet; running the search over /usr instead:"
   "$build/bench/dustvane-walk" /usr

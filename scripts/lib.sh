@@ -1,4 +1,12 @@
-# Shared by the scripts in this folder: source it, do not run it.
+# The prologue of every script here: source it, do not run it. It puts the
+# script into strict mode, sets `scripts` (this folder) and `top` (the
+# checkout), and brings the helpers below.
+set -euo pipefail
+scripts=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+top=$(cd "$scripts/.." && pwd)
+# Sourced again (through scripts/windows/wine.sh), it keeps what it set.
+[ -z "${dustvane_lib_loaded:-}" ] || return 0
+dustvane_lib_loaded=1
 
 # Installs the Debian packages listed in the files given, when they are missing.
 # As root it installs them; otherwise it prints the exact command to run and fails.
@@ -153,6 +161,24 @@ start_virtual_display() {
 find_window() { timeout "${2:-30}" xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1; }
 # Presses keys as a user would (xdotool key names), then lets the program react.
 press() { xdotool key --clearmodifiers "$@"; sleep 0.3; }
+# Puts the pointer in the middle of the window with X id $1 (under a window
+# manager whose focus follows the pointer, that gives it the keyboard).
+point_at_window() {
+  local WIDTH HEIGHT
+  eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=')"
+  xdotool mousemove --window "$1" $((WIDTH / 2)) $((HEIGHT / 2))
+}
+# Clicks the middle of a control of the Linux program's window with X id $2,
+# found by the names of its window and control ($3 and $4: frmMain optDrive)
+# in the windows' descriptions, as control-places of the build $1 tells.
+click_named() {
+  local at
+  at=$("$1/tests/control-places" "$3" "$4" | awk '{ print int($1 + $3 / 2), int($2 + $4 / 2) }') ||
+    { echo "no control $4 in $3" >&2; return 1; }
+  # shellcheck disable=SC2086
+  xdotool mousemove --window "$2" $at click 1
+  sleep 0.3
+}
 
 # Copies the program at $1 into the folder $2 and prints the copy's path. A
 # build folder may lie where other users cannot reach it (a checkout inside a
@@ -205,25 +231,59 @@ run_step() {
   set -e
 }
 
+# A run of stages (the test command's stages, the Windows stage's steps).
+# Each stage is counted as it ends, by how it ended; the first that fails
+# ends the run.
+stages_passed=() stages_failed=() stages_skipped=() stage_times=()
+run_name="run"
+
+# run_stage NAME COMMAND...: one stage of the run.
+run_stage() {
+  local name=$1 began=$SECONDS
+  shift
+  echo "== $name"
+  run_step "$@"
+  stage_times+=("$name $((SECONDS - began)) s")
+  case $step_status in
+    0) stages_passed+=("$name") ;;
+    "$skipped_status") stages_skipped+=("$name") ;;
+    *) stages_failed+=("$name"); echo "$run_name: $name FAILED"; end_run ;;
+  esac
+}
+
+# skip_stage NAME WHY: a stage this machine cannot run, counted as skipped
+# (in CI that fails the run: see cannot_run_here).
+skip_stage() {
+  cannot_run_here "$1" "$2"
+  stages_skipped+=("$1")
+}
+
+# Ends the run with its closing line, from the stages that ran.
+end_run() {
+  [ ${#stage_times[@]} -eq 0 ] || echo "Stage times: $(printf '%s, ' "${stage_times[@]}" | sed 's/, $//')"
+  end_stage "$run_name" ${#stages_passed[@]} ${#stages_failed[@]} ${#stages_skipped[@]}
+}
+
 # The CTest suite of the build folder $2 as the stage $1 (further arguments go
-# to ctest). A test that did not run here (it has no mount namespace, no
-# /dev/fuse...) is skipped and counted; in CI it fails the run.
+# to ctest), counted from CTest's JUnit report: a test that did not run here
+# (it has no mount namespace, no /dev/fuse...) is skipped and counted; in CI
+# it fails the run.
 ctest_stage() {
-  local name=$1 build=$2 log status=0 total failed skipped=()
+  local name=$1 build=$2 report status=0 passed failed skipped=()
   shift 2
-  log=$(mktemp)
-  (cd "$build" && ctest --output-on-failure "$@") 2>&1 | tee "$log" || status=$?
-  total=$(sed -n 's/.* tests failed out of \([0-9]*\)$/\1/p' "$log")
-  failed=$(sed -n 's/.* tests passed, \([0-9]*\) tests failed out of .*/\1/p' "$log")
-  mapfile -t skipped < <(sed -n 's/^[[:space:]]*[0-9]* - \(.*\) (Skipped)$/\1/p' "$log")
-  rm -f "$log"
-  if [ -z "$total" ]; then
-    echo "$name: ctest ended without its summary (status $status)"
+  report=$(mktemp --suffix=.xml)
+  (cd "$build" && ctest --output-on-failure --output-junit "$report" "$@") || status=$?
+  passed=$(grep -c '<testcase .* status="run"' "$report" || true)
+  failed=$(grep -c '<testcase .* status="fail"' "$report" || true)
+  mapfile -t skipped < <(sed -n 's/.*<testcase name="\([^"]*\)".* status="\(notrun\|disabled\)".*/\1/p' "$report")
+  rm -f "$report"
+  if [ $((passed + failed + ${#skipped[@]})) -eq 0 ]; then
+    echo "$name: ctest reported no test (status $status)"
     end_stage "$name" 0 1 0
   fi
   [ "$status" -eq 0 ] || [ "$failed" -gt 0 ] || failed=1
   if [ ${#skipped[@]} -gt 0 ]; then
     cannot_run_here "$name" "${#skipped[@]} of its tests did not run: ${skipped[*]}"
   fi
-  end_stage "$name" $((total - failed - ${#skipped[@]})) "$failed" ${#skipped[@]}
+  end_stage "$name" "$passed" "$failed" ${#skipped[@]}
 }

@@ -2,11 +2,8 @@
 # Starts Dustvane from the build folder given ($1). With no display it says
 # so, starts the program on a virtual display instead, saves a screenshot of
 # it to a path it prints, and ends it: proof that the program runs.
-set -euo pipefail
-
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=scripts/lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 build="${1:?usage: run-program.sh BUILD_DIR}"
 program="$build/app/dustvane"

@@ -12,21 +12,15 @@
 # here, as Windows would, in a Wine prefix of the script's own for each DPI,
 # whose C: drive holds a few files to find. Needs what the Windows stage
 # installs (scripts/test-windows.sh).
-set -euo pipefail
-
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-top=$(cd "$here/.." && pwd)
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 build="${DUSTVANE_WIN_OUT:-$top}/build-win64"
 out=$(mkdir -p "${1:-$top/shots}" && cd "${1:-$top/shots}" && pwd)
 program="$build/app/win32/dustvane.exe"
-window_text="$build/tests/win32/window-text.exe"
-[ -f "$program" ] && [ -f "$window_text" ] || { echo "build first: scripts/build-windows.sh" >&2; exit 1; }
-
-# shellcheck source=scripts/windows/wine.sh
-source "$here/windows/wine.sh"
-# shellcheck source=scripts/windows/windows-input.sh
-source "$here/windows/windows-input.sh"
+[ -f "$program" ] && [ -f "$build/tests/win32/window-text.exe" ] || { echo "build first: scripts/build-windows.sh" >&2; exit 1; }
 fail() { echo "screenshots: $*" >&2; exit 1; }
+# shellcheck source=scripts/windows/windows-input.sh
+source "$scripts/windows/windows-input.sh" "$build"
 
 # The whole screen, into NAME-PICTURE (NAME as photograph has it).
 shot() {
@@ -60,15 +54,16 @@ photograph() {
   [ -n "$main" ] || fail "the main window did not appear"
   shot 1-main.png
 
-  click_control "$main" Dustvane 106
+  click_control "$main" Dustvane cmdSearch
   found=$(find_window '^Found$') || true
   [ -n "$found" ] || fail "the results window did not appear"
-  click_control "$found" Found "$(peek Found | awk '$1 == "control" && $2 == "ListBox" { print $3 }')" 20 8
+  click_control "$found" Found List1
+  press Home
   shot 2-results.png
 
   # The file goes behind the program's back: its delete then fails.
   rm -f "$drive/a.tmp"
-  click_control "$found" Found 204
+  click_control "$found" Found cmdDelete
   sleep 1
   shot 3-error.png
   stop_all_wine

@@ -6,14 +6,11 @@
 # to this test alone and vanishes with it; the program runs as "nobody", and
 # the tree belongs to "nobody", so that nothing outside the tree could be
 # deleted even if the test went wrong.
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-top=$(cd "$here/.." && pwd)
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 build="${DUSTVANE_BUILD_DIR:-$top/build}"
 program="$build/app/dustvane"
 walk="$build/bench/dustvane-walk"
-# shellcheck source=scripts/lib.sh
-source "$here/lib.sh"
 
 if [ -z "${DUSTVANE_E2E_INSIDE:-}" ]; then
   if [ "$(id -u)" -ne 0 ]; then
@@ -76,8 +73,7 @@ main=$(find_window '^Dustvane$') || true
 [ -n "$main" ] || fail "the main window did not appear: $(cat "$work/program.log")"
 xdotool windowfocus --sync "$main"
 # "Drive:" (optDrive), then Drive1: the newest mount, our volume, is listed last.
-xdotool mousemove --window "$main" 60 136 click 1
-sleep 0.3
+click_named "$build" "$main" frmMain optDrive || fail "cannot click optDrive"
 press Tab
 press End
 press alt+s

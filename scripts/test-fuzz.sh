@@ -1,11 +1,9 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time.
 # DUSTVANE_FUZZ_SECONDS sets the time per target (default 60).
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-top=$(cd "$here/.." && pwd)
-source "$here/lib.sh"
-install_packages "$here/packages-fuzz.txt"
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+install_packages "$scripts/packages-fuzz.txt"
 
 build="$top/build-fuzz"
 seconds="${DUSTVANE_FUZZ_SECONDS:-60}"

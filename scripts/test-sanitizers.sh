@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and
 # runs the whole CTest suite on that build.
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-top=$(cd "$here/.." && pwd)
-build="$top/build-asan"
 # shellcheck source=scripts/lib.sh
-source "$here/lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+build="$top/build-asan"
 flags="-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer"
 
 cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Debug \
@@ -15,7 +12,7 @@ cmake --build "$build" -j "${DUSTVANE_JOBS:-2}"
 
 # Leaks inside the system's own libraries (fontconfig, Qt's plugins) are not
 # ours to mend; they are suppressed by library, never by our own functions.
-export LSAN_OPTIONS="suppressions=$here/lsan-suppressions.txt:print_suppressions=0"
+export LSAN_OPTIONS="suppressions=$scripts/lsan-suppressions.txt:print_suppressions=0"
 export ASAN_OPTIONS="detect_stack_use_after_return=1:strict_string_checks=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 QT_QPA_PLATFORM=offscreen ctest_stage sanitizers "$build" -j "${DUSTVANE_JOBS:-2}"

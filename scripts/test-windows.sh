@@ -21,21 +21,17 @@
 #
 # Installs what it needs when missing (as root; otherwise it prints the
 # command to run), including the i386 architecture that wine32 needs.
-set -euo pipefail
-
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-top=$(cd "$here/.." && pwd)
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# shellcheck source=scripts/windows/wine.sh
+source "$scripts/windows/wine.sh"
+# shellcheck source=scripts/windows/i386.sh
+source "$scripts/windows/i386.sh"
+# shellcheck source=scripts/windows/message-font.sh
+source "$scripts/windows/message-font.sh"
 out="${DUSTVANE_WIN_OUT:-$top}"
 jobs="${DUSTVANE_JOBS:-2}"
-
-# shellcheck source=scripts/lib.sh
-source "$here/lib.sh"
-# shellcheck source=scripts/windows/wine.sh
-source "$here/windows/wine.sh"
-# shellcheck source=scripts/windows/i386.sh
-source "$here/windows/i386.sh"
-# shellcheck source=scripts/windows/message-font.sh
-source "$here/windows/message-font.sh"
+run_name="windows"
 started=$SECONDS
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   if [ "$(id -u)" -ne 0 ]; then
@@ -46,10 +42,10 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   dpkg --add-architecture i386
   apt-get update -qq
 fi
-install_packages "$here/packages-windows-build.txt" "$here/packages-windows.txt"
+install_packages "$scripts/packages-windows-build.txt" "$scripts/packages-windows.txt"
 installed=$SECONDS
 
-bash "$here/build-windows.sh"
+bash "$scripts/build-windows.sh"
 built=$SECONDS
 
 VIRTUAL_DISPLAY_PID=""
@@ -63,12 +59,13 @@ trap 'exit 129' HUP
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-runs_32bit=true
-if ! prepare_32bit "$out/build-win32"; then
-  cannot_run_here "windows 32-bit" "32-bit programs do not run here (see above)"
-  runs_32bit=false
+# Why the 32-bit steps cannot run here; empty when they can.
+no_32bit=""
+if prepare_32bit "$out/build-win32"; then
+  echo "32-bit programs run $i386_how"
+else
+  no_32bit="32-bit programs do not run here (see above)"
 fi
-[ "$runs_32bit" = false ] || echo "32-bit programs run $i386_how"
 prepared=$SECONDS
 start_virtual_display 1024x768x24
 
@@ -175,19 +172,6 @@ LINES
   echo "dustvane-walk under Wine: $summary"
 }
 
-passed=0 skipped=0 times=()
-# Runs one step of the stage ($1 names it); the first that fails ends the stage.
-step() {
-  local name=$1
-  shift
-  run_step "$@"
-  case $step_status in
-    0) passed=$((passed + 1)) ;;
-    "$skipped_status") skipped=$((skipped + 1)) ;;
-    *) echo "windows: $name FAILED"; end_stage windows "$passed" 1 "$skipped" ;;
-  esac
-}
-
 # The CTest suite of the $1-bit build, in the current prefix.
 # The trees it needs are made here, from the Linux side, and what the
 # exact-name test must leave is checked here too.
@@ -208,42 +192,40 @@ check_tests() {
 # Segoe UI, and DejaVu Sans at 9 points is no narrower. The captions must still
 # fit, since the windows use the dialog font they were laid out for.
 check_captions_under_9_points() {
-  with_message_font 9 "DejaVu Sans" wine "$1/tests/win32/win32_ui_tests.exe" \
+  with_message_font 9 "DejaVu Sans" wine "$1/tests/ui/win32/win32_ui_tests.exe" \
     --gtest_filter='WindowLayoutTest.EveryCaption*' | tr -d '\r' | grep -E '^\[  PASSED  \] [1-9]|^\[  FAILED  \]|Failure|actual|dpi'
 }
 
-for bits in 64 32; do
-  build="$out/build-win$bits"
-  if [ "$bits" = 32 ] && [ "$runs_32bit" = false ]; then
-    skipped=$((skipped + 5))
-    continue
+# step NAME COMMAND...: one step of the stage, or, when `skip_why` says why
+# it cannot run here, a step skipped.
+skip_why=""
+step() {
+  if [ -n "$skip_why" ]; then
+    skip_stage "$1" "$skip_why"
+  else
+    run_stage "$@"
   fi
-  phase=$SECONDS
-  use_wine_prefix "$build/wine-prefix" "win$bits"
-  echo "== Windows $bits-bit: tests under Wine"
-  step "$bits-bit tests" check_tests "$bits"
-  echo "== Windows $bits-bit: captions under a 9-point message font"
-  step "$bits-bit captions under a 9-point font" check_captions_under_9_points "$build"
-  step "$bits-bit dustvane-walk" check_walk "$build"
-  echo "== Windows $bits-bit: end to end"
-  step "$bits-bit end to end" bash "$here/windows/e2e.sh" "$build"
-  echo "== Windows $bits-bit: start-up beside a drive that never answers"
-  step "$bits-bit start beside a drive that never answers" bash "$here/windows/unanswering-drive.sh" "$build"
-  times+=("$bits-bit $((SECONDS - phase)) s")
-done
+}
 
+# The steps of the $1-bit Windows, in its own Wine prefix.
+architecture_steps() {
+  local bits=$1 build="$out/build-win$1"
+  [ -n "$skip_why" ] || use_wine_prefix "$build/wine-prefix" "win$bits"
+  step "$bits-bit tests under Wine" check_tests "$bits"
+  step "$bits-bit captions under a 9-point message font" check_captions_under_9_points "$build"
+  step "$bits-bit dustvane-walk" check_walk "$build"
+  step "$bits-bit end to end" bash "$scripts/windows/e2e.sh" "$build"
+  step "$bits-bit start beside a drive that never answers" bash "$scripts/windows/unanswering-drive.sh" "$build"
+}
+
+architecture_steps 64
+skip_why=$no_32bit
+architecture_steps 32
 # The shipped installer is a 32-bit program, on 64-bit Windows too.
-echo "== Windows installer"
 for bits in 64 32; do
-  if [ "$runs_32bit" = false ]; then
-    skipped=$((skipped + 1))
-    continue
-  fi
-  phase=$SECONDS
-  step "installer on $bits-bit Windows" bash "$here/windows/installer-check.sh" "$out" "$bits"
-  times+=("installer win$bits $((SECONDS - phase)) s")
+  step "installer on $bits-bit Windows" bash "$scripts/windows/installer-check.sh" "$out" "$bits"
 done
 
 echo "Windows stage: installs $((installed - started)) s, build $((built - installed)) s," \
-  "32-bit set-up $((prepared - built)) s, ${times[*]}; total $((SECONDS - started)) s"
-end_stage windows "$passed" 0 "$skipped"
+  "32-bit set-up $((prepared - built)) s; total $((SECONDS - started)) s"
+end_run

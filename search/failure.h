@@ -25,6 +25,7 @@ inline bool operator==(const Failure& a, const Failure& b) {
 // shows them as they are.
 inline Failure OverflowFailure() { return {6, "Overflow"}; }
 inline Failure OutOfMemoryFailure() { return {7, "Out of memory"}; }
+inline Failure PathNotFoundFailure() { return {76, "Path not found"}; }
 
 // The outcome of an operation that yields nothing but may fail: empty when it
 // succeeded. It is used as the std::optional it is; being [[nodiscard]], a

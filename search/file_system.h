@@ -64,7 +64,10 @@ class FileSystem {
   // The exact length in bytes of the file (of a link itself, not its target).
   virtual Result<int64_t> FileLength(const PathString& path) = 0;
 
-  // Removes one file, never a folder. A read-only file is refused.
+  // Removes one file, never a folder. A read-only file is refused. The file
+  // is a line the last search listed, and it goes only where its path still
+  // leads through the very folders that search walked; otherwise nothing goes,
+  // and the failure is that of a file that is gone.
   virtual MaybeFailure RemoveFile(const PathString& path) = 0;
 
   // The folder a search starts from, in the form every path of that search
@@ -77,7 +80,8 @@ class FileSystem {
 
   // Lets go of whatever the object holds open between queries (folder handles
   // and the cached listing). Called when a walk is over, so that a finished
-  // search keeps no folder of a removable disk busy.
+  // search keeps no folder of a removable disk busy. What RemoveFile needs of
+  // the search stays, but holds nothing open.
   virtual void CloseFolders() {}
 };
 

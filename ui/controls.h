@@ -7,7 +7,6 @@
 // the file system gave them.
 
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "search/find_files.h"
@@ -51,7 +50,7 @@ class ActivityBarControl {
 
 // List1: the search appends lines to it (ResultsList::AddItem), the search
 // command clears it, and the delete command reads the selected line.
-class ListControl : public ResultsList {
+class ResultsListControl : public ResultsList {
  public:
   // The exact path on the selected line, never its displayed text; empty
   // with no line selected.
@@ -112,25 +111,17 @@ struct MainWindowControls {
 // The controls of the results window that its handlers use.
 struct FoundWindowControls {
   WindowControl& window;
-  ListControl& List1;
+  ResultsListControl& List1;
   TextControl& Text3;
   TextControl& txtSizeSummary;
 };
 
 class frmFound;
 
-// The results window as a toolkit makes it (QtFoundWindow, Win32FoundWindow):
-// its widgets, and the one frmFound working on them, which its buttons and
-// its frame's close control call. The main window has it made the first time
-// anything touches it.
-class FoundWindow {
- public:
-  virtual ~FoundWindow() = default;
-  virtual frmFound& Form() = 0;
-};
-
-// Makes the results window, hidden; or says why the system could not (a
-// session out of window resources).
-using FoundWindowFactory = std::function<Result<std::unique_ptr<FoundWindow>>()>;
+// Makes the results window, hidden, in the toolkit's widgets, and gives its
+// handlers; or says why the system could not (a session out of window
+// resources). The toolkit's main window owns what it makes; its frmMain has
+// it made the first time anything touches the results window.
+using FoundWindowFactory = std::function<Result<frmFound*>()>;
 
 }  // namespace dustvane

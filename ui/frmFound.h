@@ -15,7 +15,7 @@ class frmFound {
  public:
   frmFound(AppContext& context, FoundWindowControls controls);
 
-  ListControl& Lines() { return controls_.List1; }
+  ResultsListControl& List1() { return controls_.List1; }
   void SetCountText(const std::string& text) { controls_.Text3.SetText(text); }
   void SetSizeSummary(const std::string& text) { controls_.txtSizeSummary.SetText(text); }
 

@@ -60,11 +60,11 @@ frmMain::~frmMain() = default;
 
 Result<frmFound*> frmMain::Found() {
   if (!found_) {
-    Result<std::unique_ptr<FoundWindow>> made = makeFound_();
+    Result<frmFound*> made = makeFound_();
     if (!made.ok()) return made.failure();
-    found_ = std::move(made.value());
+    found_ = made.value();
   }
-  return &found_->Form();
+  return found_;
 }
 
 void frmMain::optSearchAll_Click() { controls_.Drive1.SetEnabled(false); }
@@ -73,7 +73,7 @@ void frmMain::optDrive_Click() { controls_.Drive1.SetEnabled(true); }
 
 void frmMain::cmdExit_Click() {
   controls_.tmrAnimation.SetEnabled(false);
-  if (found_) found_->Form().SetVisible(false);
+  if (found_) found_->SetVisible(false);
   controls_.window.SetVisible(false);
   if (context_.endProgram) context_.endProgram();
 }
@@ -103,15 +103,18 @@ void frmMain::cmdSearch_Click() {
 void frmMain::SearchScope(frmFound& found, PathString root, bool withSizeSummary) {
   TimerHold noTicks(controls_.tmrAnimation);
   BusyPointer hourglass(controls_.pointer);
-  found.Lines().Clear();
+  found.List1().Clear();
 
   // The walk handles no events, so the busy state is painted now or never.
   controls_.window.PaintNow();
 
   int16_t fileCount = 0;
   int16_t dirCount = 0;
-  SearchContext search{context_.fileSystem, found.Lines(), context_.messages};
+  SearchContext search{context_.fileSystem, found.List1(), context_.messages};
   Result<ByteTotal> total = [&]() -> Result<ByteTotal> {
+    // Drive1 with no drive chosen (the one chosen proved no drive): an empty
+    // root would become the root of some other drive.
+    if (root.empty()) return PathNotFoundFailure();
     try {
       return FindFiles(search, root, kSearchPattern, fileCount, dirCount);
     } catch (const std::bad_alloc&) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <memory>
-
 #include "ui/app_context.h"
 #include "ui/controls.h"
 #include "ui/frmFound.h"
@@ -9,10 +7,10 @@
 namespace dustvane {
 
 // The main window's handlers: the search scope, the search and exit commands,
-// and the timer that drives the activity bar. It also owns the one results
-// window, which comes into being, hidden, the first time anything touches it;
-// `makeFound` builds it in the toolkit's widgets. A toolkit's main window
-// owns its frmMain and calls these handlers from its own events.
+// and the timer that drives the activity bar. The one results window comes
+// into being, hidden, the first time anything touches it: `makeFound` builds
+// it in the toolkit's widgets. A toolkit's main window owns its frmMain and
+// the results window, and calls these handlers from its own events.
 class frmMain {
  public:
   frmMain(AppContext& context, MainWindowControls controls, FoundWindowFactory makeFound);
@@ -38,7 +36,7 @@ class frmMain {
   AppContext& context_;
   MainWindowControls controls_;
   FoundWindowFactory makeFound_;
-  std::unique_ptr<FoundWindow> found_;
+  frmFound* found_ = nullptr;
 };
 
 }  // namespace dustvane

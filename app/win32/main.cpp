@@ -12,8 +12,8 @@
 #include "ui/drive_list.h"
 #include "ui/win32/main_window.h"
 #include "ui/win32/message_loop.h"
-#include "ui/win32/profile_folder.h"
-#include "ui/win32/user_locale.h"
+#include "ui/windows/profile_folder.h"
+#include "ui/windows/user_locale.h"
 #include "ui/win32/win32_controls.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -21,17 +21,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   if (!InitCommonControlsEx(&controls)) return 1;
 
   std::unique_ptr<dustvane::FileSystem> fileSystem = dustvane::MakeNativeFileSystem();
-  dustvane::win32::Win32MessageDialog messages;
+  dustvane::Win32MessageDialog messages;
   dustvane::AppContext context{*fileSystem,
                                messages,
                                dustvane::LocalDiskRoot(),
                                dustvane::ListDrives(),
-                               dustvane::win32::ProfileFolder(),
+                               dustvane::ProfileFolder(),
                                [] { PostQuitMessage(0); },
-                               dustvane::win32::UserThousandsSeparator()};
+                               dustvane::UserThousandsSeparator()};
 
-  dustvane::win32::Win32MainWindow window(context);
+  dustvane::Win32MainWindow window(context);
   if (!window.Handle()) return 1;
   window.SetVisible(true);
-  return dustvane::win32::RunMessageLoop();
+  return dustvane::RunMessageLoop();
 }

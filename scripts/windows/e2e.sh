@@ -12,16 +12,13 @@
 # program keeps running), delete the line T:\d.\a.tmp (that file goes, not
 # T:\d\a.tmp beside it); then search the local disk, whose total must be
 # what dustvane-walk.exe finds on C:; then Exit ends the program.
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 build=$(cd "$1" && pwd)
-# shellcheck source=scripts/windows/wine.sh
-source "$here/wine.sh"
 # shellcheck source=scripts/windows/windows-input.sh
-source "$here/windows-input.sh"
+source "$scripts/windows/windows-input.sh" "$build"
 program="$build/app/win32/dustvane.exe"
 walk="$build/bench/dustvane-walk.exe"
-window_text="$build/tests/win32/window-text.exe"
 
 if [ -z "${DUSTVANE_E2E_INSIDE:-}" ]; then
   if [ "$(id -u)" -ne 0 ] || ! unshare --mount --propagation private true 2>/dev/null; then
@@ -71,7 +68,7 @@ head -c 567890 /dev/zero >"$fixture/deep/two.TMP"
 # Waits until the main window is idle again after a search.
 wait_idle() {
   for _ in $(seq 100); do
-    [ "$(peek Dustvane | awk '$3 == 106 { print $4 }')" = 1 ] && return 0
+    [ "$(control_enabled Dustvane cmdSearch)" = 1 ] && return 0
     sleep 0.2
   done
   fail "the search button did not come back"
@@ -96,10 +93,11 @@ walked=$(wine "$walk" --list 'T:\' 2>/dev/null | iconv -f UTF-16LE -t UTF-8 | tr
 [ "$listed" = "$walked" ] || fail "the list shows '$listed', dustvane-walk found '$walked'"
 target=$(head -n 1 <<<"$listed")
 
-# The first line, selected by a click, then Delete.
-list=$(peek Found | awk '$1 == "control" && $2 == "ListBox" { print $3 }')
+# The first line, selected with the keyboard in the list, then Delete.
 xdotool windowfocus --sync "$found"
-click_control "$found" Found "$list" 20 8
+click_control "$found" Found List1
+press Home
+[ "$(peek Found | sed -n 's/^selected //p')" = 0 ] || fail "the first line is not selected"
 press alt+d
 after=$(snapshot)
 gone=$(comm -23 <(echo "$before") <(echo "$after"))
@@ -129,7 +127,7 @@ kill -0 "$program_pid" 2>/dev/null || fail "the program ended after the failed d
 index=$(grep -nxF 'T:\d.\a.tmp' <<<"$listed" | cut -d: -f1)
 [ -n "$index" ] || fail "no line T:\\d.\\a.tmp in '$listed'"
 xdotool windowfocus --sync "$found"
-click_control "$found" Found "$list" 20 8
+click_control "$found" Found List1
 # shellcheck disable=SC2046
 press Home $(yes Down | head -n $((index - 1)))
 [ "$(peek Found | sed -n 's/^selected //p')" = $((index - 1)) ] || fail "the line T:\\d.\\a.tmp is not selected"
@@ -138,9 +136,9 @@ gone=$(comm -23 <(echo "$after") <(snapshot))
 [ "$gone" = ./d./a.tmp ] || fail "deleting the line T:\\d.\\a.tmp should remove ./d./a.tmp only, but gone: '$gone'"
 
 # The local disk: the summary's total is dustvane-walk's total for C:.
-click_control "$found" Found 205
-click_control "$main" Dustvane 102
-click_control "$main" Dustvane 106
+click_control "$found" Found cmdClose
+click_control "$main" Dustvane optSearchAll
+click_control "$main" Dustvane cmdSearch
 find_window '^Found$' >/dev/null || fail "the results window did not come back"
 wait_idle
 summary=$(peek Found | grep -o 'Size of files found under C:\\ = [0-9.,  ]* Bytes' || true)
@@ -150,8 +148,8 @@ shown=$(sed 's/ Bytes$//; s/.* = //; s/[^0-9]//g' <<<"$summary")
 [ "$shown" = "$walked_bytes" ] || fail "the summary says '$summary', dustvane-walk found $walked_bytes bytes"
 echo "e2e ($WINEARCH): $summary"
 
-click_control "$found" Found 205
-click_control "$main" Dustvane 108
+click_control "$found" Found cmdClose
+click_control "$main" Dustvane cmdExit
 timeout 20 tail --pid="$program_pid" -f /dev/null || fail "the program did not end on Exit"
 program_pid=""
 end_stage "e2e ($WINEARCH)" 1 0 0

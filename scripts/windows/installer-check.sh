@@ -10,13 +10,10 @@
 # registry key behind that was not there before. Run by
 # scripts/test-windows.sh, which makes the prefixes and the display, and
 # sees to it that 32-bit programs run.
-set -euo pipefail
-
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck source=scripts/windows/wine.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
 out=$(cd "$1" && pwd)
 bits=$2
-# shellcheck source=scripts/windows/wine.sh
-source "$here/wine.sh"
 
 setup=$(ls "$out"/dist/dustvane-*-setup.exe)
 version=$(basename "$setup" | sed 's/^dustvane-\(.*\)-setup\.exe$/\1/')

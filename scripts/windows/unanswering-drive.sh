@@ -20,16 +20,12 @@
 # the drive letters, so it stalls too (Wine's own start takes some 30 s more)
 # and then leaves H:, and every letter after it, out of the drive list. So
 # the test cannot see H: offered in Drive1, as Windows would offer it.
-set -euo pipefail
-here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-top=$(cd "$here/../.." && pwd)
+# shellcheck source=scripts/lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
 build=$(cd "$1" && pwd)
-# shellcheck source=scripts/windows/wine.sh
-source "$here/wine.sh"
 # shellcheck source=scripts/windows/windows-input.sh
-source "$here/windows-input.sh"
+source "$scripts/windows/windows-input.sh" "$build"
 program="$build/app/win32/dustvane.exe"
-window_text="$build/tests/win32/window-text.exe"
 stage="unanswering drive ($WINEARCH)"
 fail() { echo "$stage: FAILED: $*"; end_stage "$stage" 0 1 0; }
 
@@ -83,9 +79,9 @@ echo "$stage: the main window appeared after $(seconds_since "$started") s"
 
 # The window answers the user: the Drive: option enables the drive list.
 xdotool windowfocus --sync "$main"
-click_control "$main" Dustvane 103
-wait_enabled Dustvane 105 || fail "Drive1 was not enabled by the Drive: option"
-click_control "$main" Dustvane 108
+click_control "$main" Dustvane optDrive
+wait_enabled Dustvane Drive1 || fail "Drive1 was not enabled by the Drive: option"
+click_control "$main" Dustvane cmdExit
 timeout 20 tail --pid="$program_pid" -f /dev/null || fail "the program did not end on Exit"
 program_pid=""
 end_stage "$stage" 1 0 0

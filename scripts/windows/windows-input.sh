@@ -1,30 +1,40 @@
 # Driving the program's windows under Wine as a user would, with xdotool,
-# and reading them back with window-text.exe: source it, do not run it.
-# The caller sets window_text to that program and defines fail.
+# and reading them back with window-text.exe of the build given:
+#   source scripts/windows/windows-input.sh BUILD
+# Controls are found by their names in the windows' descriptions. A step
+# that cannot be done ends the script through `fail`, the caller's own when
+# it has one.
 
-# window-text's lines for a window: "control CLASS ID ENABLED VISIBLE X Y W H TEXT".
+# shellcheck source=scripts/windows/wine.sh
+source "$(dirname "${BASH_SOURCE[0]}")/wine.sh"
+window_text="$1/tests/win32/window-text.exe"
+declare -F fail >/dev/null || fail() { echo "FAILED: $*"; exit 1; }
+
+# window-text's lines for the window of title $1:
+# "control NAME CLASS ID ENABLED VISIBLE X Y W H TEXT", "line TEXT", "selected N".
 peek() { wine "$window_text" "$1" | tr -d '\r'; }
-control_text() { peek "$1" | awk -v id="$2" '$1 == "control" && $3 == id { $1 = $2 = $3 = $4 = $5 = $6 = $7 = $8 = $9 = ""; sub(/^ +/, ""); print }'; }
-# Clicks a control, found by its id in the window of that title: in its
-# middle, or as far into it as given (to hit a list's first line). The first
-# argument, the window's X id, only tells the reader which window it is.
+# The text of the control named $2 in the window of title $1.
+control_text() { peek "$1" | awk -v name="$2" '$1 == "control" && $2 == name { $1 = $2 = $3 = $4 = $5 = $6 = $7 = $8 = $9 = $10 = ""; sub(/^ +/, ""); print }'; }
+# Whether the control named $2 in the window of title $1 is enabled (1) or not (0).
+control_enabled() { peek "$1" | awk -v name="$2" '$1 == "control" && $2 == name { print $5 }'; }
+# Clicks the middle of the control named $3 in the window of title $2. The
+# first argument, the window's X id, only tells the reader which window it is.
 click_control() {
-  local box
-  box=$(peek "$2" | awk -v id="$3" -v dx="${4:-}" -v dy="${5:-}" '$1 == "control" && $3 == id {
-    print (dx == "" ? int($6 + $8 / 2) : $6 + dx), (dy == "" ? int($7 + $9 / 2) : $7 + dy) }')
-  [ -n "$box" ] || fail "no control $3 in the window $2"
+  local at
+  at=$(peek "$2" | awk -v name="$3" '$1 == "control" && $2 == name { print int($7 + $9 / 2), int($8 + $10 / 2) }')
+  [ -n "$at" ] || fail "no control $3 in the window $2"
   # shellcheck disable=SC2086
-  xdotool mousemove --sync $box click 1
+  xdotool mousemove --sync $at click 1
   sleep 0.3
 }
 visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
-# Waits up to 10 s for a control, found by its id in the window of that
-# title, to be enabled (a busy machine may take a moment to handle a click);
-# fails when it is not.
+# Waits up to 10 s for the control named $2 in the window of title $1 to be
+# enabled (a busy machine may take a moment to handle a click); fails when
+# it is not.
 wait_enabled() {
   local _
   for _ in $(seq 50); do
-    [ "$(peek "$1" | awk -v id="$2" '$1 == "control" && $3 == id { print $4 }')" = 1 ] && return 0
+    [ "$(control_enabled "$1" "$2")" = 1 ] && return 0
     sleep 0.2
   done
   return 1
@@ -36,12 +46,12 @@ wait_enabled() {
 # come to show that drive.
 pick_drive() {
   local drive= _
-  click_control "$1" Dustvane 103   # optDrive
-  wait_enabled Dustvane 105 || true
+  click_control "$1" Dustvane optDrive
+  wait_enabled Dustvane Drive1 || true
   for _ in 1 2 3; do
-    click_control "$1" Dustvane 105
+    click_control "$1" Dustvane Drive1
     press "$2" Return
-    drive=$(control_text Dustvane 105)
+    drive=$(control_text Dustvane Drive1)
     [ "${drive:0:2}" = "${2^^}:" ] && return 0
   done
   fail "Drive1 shows '$drive', not drive ${2^^}:"

@@ -3,13 +3,20 @@
 #include <string>
 
 #include "search/failure.h"
+#include "search/posix/walked_folders.h"
 
 namespace dustvane {
 
-// Removes the file at `path`, never a folder, and refuses one whose owner
-// may not write it. The folder that holds it is reached without following
-// any link, so a folder on the way that was replaced by a link since the
-// search cannot send the removal somewhere else.
-MaybeFailure RemoveFileWithoutLinks(const std::string& path);
+// Removes the file at `path`, a line of the search `walked` records, never a
+// folder, and refuses one whose owner may not write it. The file is taken by
+// its name inside its folder, and that folder is reached from the search's
+// root name by name, each folder on the way opened without following a link
+// and held against its mark as the search found it: the very folder, on the
+// very mount. Whatever took a folder's place since (another folder, a link,
+// anything mounted over it or the root) leaves the path unproven, and
+// nothing is removed: the failure is that of a file that is gone (ENOENT).
+// The file itself may have been made again or replaced in its folder since:
+// it is what the line names, in the folder the search listed.
+MaybeFailure RemoveWalkedFile(const WalkedFolders& walked, const std::string& path);
 
 }  // namespace dustvane

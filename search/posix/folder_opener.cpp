@@ -46,15 +46,15 @@ class Descriptor {
   int fd_;
 };
 
-// The type the mount table gives the mount `id`: from the walk's table, or
-// where that does not know it (mounted since the walk began), from the
-// table as it is now. Empty where neither knows it.
-std::string MountType(int id, const MountMap& mounts) {
-  if (const std::string* type = mounts.TypeOf(id)) return *type;
+// Whether the mount `id` is one the walk never enters, by the walk's mount
+// table, or where that does not know it (mounted since the walk began), by
+// the table as it is now. False where neither knows it.
+bool IsSystemMountNumbered(int id, const MountMap& mounts) {
+  if (const std::optional<bool> system = mounts.IsSystem(id)) return *system;
   for (const Mount& mount : ReadMountTable()) {
-    if (mount.id == id) return mount.type;
+    if (mount.id == id) return IsSystemMount(mount);
   }
-  return std::string();
+  return false;
 }
 
 // Whether the walk enters the folder on another file system that `at` (a
@@ -62,7 +62,7 @@ std::string MountType(int id, const MountMap& mounts) {
 // `magic` gets its fstatfs number.
 bool EntersCrossing(int at, const WalkRules& rules, long& magic) {
   const std::optional<KnownFolder> known = KnownWithoutAsking(at);
-  if (!known || (known->mountId >= 0 && IsSystemFileSystemType(MountType(known->mountId, rules.mounts)))) {
+  if (!known || (known->mountId >= 0 && IsSystemMountNumbered(known->mountId, rules.mounts))) {
     return false;
   }
   struct statfs fs;
@@ -84,38 +84,66 @@ Result<WalkOpened> OpenCrossing(int folderFd, const std::string& name, const Wal
   return opened;
 }
 
+// The open folder `fd` where the process may search it (look names up in
+// it), as the kernel decides: mode bits, access lists and capabilities alike.
+// Otherwise it is closed, and the open fails as for a folder that may not be
+// read (EACCES).
+int OnlyIfSearchable(int fd) {
+  if (fd >= 0 && faccessat(fd, ".", X_OK, AT_EACCESS) != 0) {
+    close(fd);
+    errno = EACCES;
+    return -1;
+  }
+  return fd;
+}
+
 #ifdef __linux__
 // openat2 refuses to cross a mount (EXDEV), so that an ordinary folder costs
-// no more than one open. Where the kernel has no openat2 (before 5.6, or
-// refused by a sandbox), a crossing is told by the device of what was opened.
+// no more than one open. It opens "name/.", not "name": looking "." up in the
+// folder needs search permission on it, so a folder the process may list
+// but not search fails as one it may not read (EACCES), at no cost of a
+// system call; RESOLVE_NO_SYMLINKS keeps "name" from being a link, as
+// O_NOFOLLOW did. Where the kernel has no openat2 (before 5.6, or refused by
+// a sandbox), a crossing is told by the device of what was opened, and
+// search permission is asked.
 std::atomic<bool> noOpenat2{false};
 
-int OpenWithoutCrossing(int folderFd, const char* name) {
+int OpenWithoutCrossing(int folderFd, const std::string& name) {
   if (!noOpenat2.load(std::memory_order_relaxed)) {
     struct open_how how = {};
     how.flags = static_cast<uint64_t>(kSubFolderFlags);
-    how.resolve = RESOLVE_NO_XDEV;
-    const long fd = syscall(SYS_openat2, folderFd, name, &how, sizeof how);
+    how.resolve = RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS;
+    // One buffer a thread, not an allocation a folder.
+    thread_local std::string searched;
+    searched.assign(name).append("/.");
+    const long fd = syscall(SYS_openat2, folderFd, searched.c_str(), &how, sizeof how);
+    // A link in a folder's place is not a folder, as O_DIRECTORY tells of it.
+    if (fd < 0 && errno == ELOOP) errno = ENOTDIR;
     if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) return static_cast<int>(fd);
     noOpenat2.store(true, std::memory_order_relaxed);
   }
-  const int fd = openat(folderFd, name, kSubFolderFlags);
+  const int fd = openat(folderFd, name.c_str(), kSubFolderFlags);
   struct stat inside, outside;
   if (fd >= 0 && fstat(fd, &inside) == 0 && fstat(folderFd, &outside) == 0 && inside.st_dev != outside.st_dev) {
     close(fd);
     errno = EXDEV;
     return -1;
   }
-  return fd;
+  return OnlyIfSearchable(fd);
 }
 #else
-int OpenWithoutCrossing(int folderFd, const char* name) { return openat(folderFd, name, kSubFolderFlags); }
+int OpenWithoutCrossing(int folderFd, const std::string& name) {
+  return OnlyIfSearchable(openat(folderFd, name.c_str(), kSubFolderFlags));
+}
 #endif
 
 }  // namespace
 
 Result<int> OpenFolderAtPath(const std::string& path) {
-  return Opened(open(path.empty() ? "." : path.c_str(), kFolderFlags));
+  // Through its "." entry, which only a folder the process may search lets
+  // it look up (as OpenWithoutCrossing).
+  const std::string searched = path.empty() ? "." : path + (path.back() == '/' ? "." : "/.");
+  return Opened(open(searched.c_str(), kFolderFlags));
 }
 
 Result<int> OpenSubFolder(int folderFd, const std::string& name) {
@@ -127,7 +155,7 @@ Result<int> OpenParentFolder(int folderFd) { return Opened(openat(folderFd, ".."
 Result<int> OpenFolderAgain(int folderFd) { return Opened(openat(folderFd, ".", kFolderFlags)); }
 
 Result<WalkOpened> OpenSubFolderByWalkRules(int folderFd, const std::string& name, const WalkRules& rules) {
-  const int fd = OpenWithoutCrossing(folderFd, name.c_str());
+  const int fd = OpenWithoutCrossing(folderFd, name);
   if (fd >= 0) {
     opens.fetch_add(1, std::memory_order_relaxed);
     return WalkOpened{fd, false, 0};

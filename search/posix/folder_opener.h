@@ -11,7 +11,11 @@
 namespace dustvane {
 
 // Every folder the layer reads is opened here, with these flags: read-only,
-// a folder or nothing, and kept from any program the process starts.
+// a folder or nothing, and kept from any program the process starts. A walk
+// opens only folders the process may search as well as read: one whose names
+// may be listed but not looked up (read without execute permission) would
+// hand out names whose every query fails, so it fails to open (EACCES) as
+// one that may not be read at all, before anything in it is listed.
 // Below a walk's root, folders are only ever opened by one name inside an
 // open parent and never through a link (O_NOFOLLOW), so nothing a name on
 // the way is turned into can lead outside the tree, and no path is passed to

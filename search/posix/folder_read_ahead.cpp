@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "search/posix/folder_record.h"
+#include "search/posix/mount_table.h"
 
 namespace dustvane {
 
@@ -136,7 +137,7 @@ std::optional<AheadSeed> FolderReadAhead::SeedAt(FolderChain& chain) {
   seed.from = std::make_shared<HeldFolder>(fd, shared_->descriptors);
   seed.path = chain.AbsolutePathOf(from);
   struct statfs fs;
-  seed.fineTimes = fstatfs(fd, &fs) == 0 && KeepsFineTimes(static_cast<long>(fs.f_type));
+  seed.kernelRecords = fstatfs(fd, &fs) == 0 && !RecordsMayBeCached(static_cast<long>(fs.f_type));
   for (size_t level = from + 1; level < chain.Depth(); ++level) seed.names.emplace_back(chain.Name(level));
   for (size_t level = 0; level < from; ++level) {
     if (const FolderRecord* record = chain.Record(level)) seed.above.push_back(record->identity);

@@ -24,10 +24,14 @@ namespace dustvane {
 // walk has just opened, the walk takes that listing only when it is provably
 // the folder's current content: the helper read the folder's record
 // (identity and state) before its entries, the walk reads the record of its
-// own descriptor after opening it, and the two are the same. Otherwise the
-// walk reads the folder itself. So a listing is as fresh as the walk's own
-// would be, however long ago a helper read it. Everything else (attributes,
-// lengths, what is entered) the walk asks through its own descriptors.
+// own descriptor after opening it, and the two are the same. A record proves
+// that only where the file system shows every change in it: the kernel keeps
+// it itself (not FUSE's or a network client's cached copy), and the folder's
+// last change lies further back than the steps its times are kept in, which
+// the record shows too (folder_record.h). Otherwise the walk reads the
+// folder itself. So a listing is as fresh as the walk's own would be,
+// however long ago a helper read it. Everything else (attributes, lengths,
+// what is entered) the walk asks through its own descriptors.
 //
 // The helpers keep the walk's rules: a folder is only opened by its name
 // inside its parent by the walk's own opener (folder_opener.h): never

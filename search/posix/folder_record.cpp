@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 #include <time.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "search/posix/errno_failure.h"
 
@@ -28,6 +31,11 @@ constexpr FileTime kCoarseStep = 2'100'000'000;
 
 #ifdef __linux__
 
+// Linux 6.8 and later; older kernels leave the bit unanswered.
+#ifndef STATX_MNT_ID_UNIQUE
+#define STATX_MNT_ID_UNIQUE 0x00004000U
+#endif
+
 namespace {
 FolderIdentity IdentityOf(const struct statx& st) {
   return {makedev(st.stx_dev_major, st.stx_dev_minor), static_cast<ino_t>(st.stx_ino)};
@@ -36,10 +44,17 @@ FolderIdentity IdentityOf(const struct statx& st) {
 
 Result<FolderRecord> ReadRecord(int fd) {
   struct statx st;
-  if (statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_BASIC_STATS | STATX_BTIME, &st) != 0) {
+  if (statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW,
+            STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID | STATX_MNT_ID_UNIQUE, &st) != 0) {
     return ErrnoFailure(errno);
   }
-  return FolderRecord{IdentityOf(st),
+  MountIdentity mount{(st.stx_mask & (STATX_MNT_ID | STATX_MNT_ID_UNIQUE)) != 0 ? st.stx_mnt_id : 0, 0};
+  if ((st.stx_mask & STATX_MNT_ID_UNIQUE) == 0) {
+    struct statfs fs;
+    if (fstatfs(fd, &fs) != 0) return ErrnoFailure(errno);
+    std::memcpy(&mount.fileSystem, &fs.f_fsid, std::min(sizeof mount.fileSystem, sizeof fs.f_fsid));
+  }
+  return FolderRecord{IdentityOf(st), mount,
                       {Nanoseconds(st.stx_ctime), Nanoseconds(st.stx_mtime),
                        (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0}};
 }
@@ -69,7 +84,7 @@ FolderIdentity IdentityOf(const struct stat& st) { return {st.st_dev, st.st_ino}
 Result<FolderRecord> ReadRecord(int fd) {
   struct stat st;
   if (fstat(fd, &st) != 0) return ErrnoFailure(errno);
-  return FolderRecord{IdentityOf(st), {Nanoseconds(st.st_ctim), Nanoseconds(st.st_mtim), 0}};
+  return FolderRecord{IdentityOf(st), {}, {Nanoseconds(st.st_ctim), Nanoseconds(st.st_mtim), 0}};
 }
 
 std::optional<FolderIdentity> IdentityOfEntry(int folderFd, const char* name) {
@@ -103,15 +118,9 @@ FileTime FileSystemClockNow() {
   return Nanoseconds(now);
 }
 
-bool KeepsFineTimes(long magic) {
-  // ext2/3/4, xfs, btrfs, tmpfs, ramfs, f2fs, bcachefs, zfs, overlayfs,
-  // nilfs, jfs, ocfs2, ntfs3.
-  constexpr long kFine[] = {0xef53,     0x58465342, 0x9123683e, 0x01021994, 0x858458f6, 0xf2f52010, 0xca451a4e,
-                            0x2fc12fc1, 0x794c7630, 0x3434,     0x3153464a, 0x7461636f, 0x7366746e};
-  for (long fine : kFine) {
-    if (magic == fine) return true;
-  }
-  return false;
+bool KeepsFineTimes(const FolderState& state) {
+  constexpr FileTime kSecond = 1'000'000'000;
+  return state.born != 0 && (state.changed % kSecond != 0 || state.modified % kSecond != 0);
 }
 
 }  // namespace dustvane

@@ -30,14 +30,37 @@ struct FolderState {
   friend bool operator==(const FolderState&, const FolderState&) = default;
 };
 
+// Which mount a folder was reached through. From Linux 6.8 the kernel
+// numbers every mount once for good (STATX_MNT_ID_UNIQUE); before, a number
+// is given again once its mount is gone, so the file system's own id
+// (f_fsid, which ext4, xfs and btrfs derive from their UUID) stands beside it.
+struct MountIdentity {
+  uint64_t id = 0;
+  uint64_t fileSystem = 0;  // 0 where `id` is never given again
+  friend bool operator==(const MountIdentity&, const MountIdentity&) = default;
+};
+
 struct FolderRecord {
   FolderIdentity identity;
+  MountIdentity mount;
   FolderState state;
   friend bool operator==(const FolderRecord&, const FolderRecord&) = default;
 };
 
-// The record of the open folder `fd`, as the file system tells it now. This
-// is the one place where a folder's identity and state are read.
+// What stays the same of a folder for as long as it is the very folder,
+// reached through the very mount, unlike its times, which move with every
+// entry made or removed in it.
+struct FolderMark {
+  FolderIdentity identity;
+  MountIdentity mount;
+  FileTime born = 0;
+  friend bool operator==(const FolderMark&, const FolderMark&) = default;
+};
+inline FolderMark MarkOf(const FolderRecord& record) { return {record.identity, record.mount, record.state.born}; }
+
+// The record of the open folder `fd` (a path-only descriptor will do), as the
+// file system tells it now. This is the one place where a folder's identity,
+// mount and state are read.
 Result<FolderRecord> ReadRecord(int fd);
 
 // The identity of the entry `name` of the open folder `folderFd` itself: a
@@ -63,11 +86,14 @@ std::optional<KnownFolder> KnownWithoutAsking(int fd);
 // told from a newer one by its record.
 bool MayChangeUnseen(const FolderState& state, FileTime now, bool fineTimes);
 
+// Whether the folder of `state` lies on a file system that keeps its times
+// finer than a second, as the record itself shows: such a one writes
+// sub-second parts into them, and keeps a birth time beside them. One that
+// keeps whole seconds shows no sub-second part (FAT, ext2/3/4 with 128-byte
+// inodes), and ext's small inodes have no room for a birth time either.
+bool KeepsFineTimes(const FolderState& state);
+
 // The kernel's clock as file systems read it for their change times.
 FileTime FileSystemClockNow();
-
-// Whether the file system of magic number `magic` (fstatfs's f_type) keeps
-// change times finer than a second.
-bool KeepsFineTimes(long magic);
 
 }  // namespace dustvane

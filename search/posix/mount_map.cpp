@@ -17,7 +17,7 @@ std::string ParentFolder(const std::string& folder) {
 }  // namespace
 
 MountMap::MountMap(const std::vector<Mount>& table) {
-  for (const Mount& mount : table) types_.emplace(mount.id, mount.type);
+  for (const Mount& mount : table) systemById_.emplace(mount.id, IsSystemMount(mount));
   std::unordered_map<std::string, std::vector<const Mount*>> byFolder;
   for (const Mount& mount : table) byFolder[FolderOf(mount.point)].push_back(&mount);
   std::vector<std::string> folders;
@@ -60,14 +60,15 @@ MountMap::MountMap(const std::vector<Mount>& table) {
     }
     top[folder] = shown;
     if (folder == "/") continue;
-    shown_[folder] = IsSystemFileSystemType(shown->type) ? MountAt::kSystem : MountAt::kOrdinary;
+    shown_[folder] = systemById_[shown->id] ? MountAt::kSystem : MountAt::kOrdinary;
     holders_.insert(ParentFolder(folder));
   }
 }
 
-const std::string* MountMap::TypeOf(int id) const {
-  const auto found = types_.find(id);
-  return found == types_.end() ? nullptr : &found->second;
+std::optional<bool> MountMap::IsSystem(int id) const {
+  const auto found = systemById_.find(id);
+  if (found == systemById_.end()) return std::nullopt;
+  return found->second;
 }
 
 MountAt MountMap::At(const std::string& folder) const {

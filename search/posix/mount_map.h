@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -36,14 +37,15 @@ class MountMap {
   // Whether a mount shows directly inside `folder` (a path ending in "/"), so
   // that listing an ordinary folder costs one lookup.
   bool HoldsAny(const std::string& folder) const { return holders_.count(folder) != 0; }
-  // The type of the mount numbered `id` (as statx reports a folder's mount),
-  // hidden or not; null for a mount the table did not hold.
-  const std::string* TypeOf(int id) const;
+  // Whether the walk never enters the mount numbered `id` (as statx reports
+  // a folder's mount), hidden or not; nothing for a mount the table did not
+  // hold.
+  std::optional<bool> IsSystem(int id) const;
 
  private:
   std::unordered_map<std::string, MountAt> shown_;  // keyed by "point/"
   std::unordered_set<std::string> holders_;
-  std::unordered_map<int, std::string> types_;
+  std::unordered_map<int, bool> systemById_;
 };
 
 }  // namespace dustvane

@@ -56,7 +56,8 @@ std::vector<Mount> ParseMountInfo(std::string_view text) {
     std::string point = UnescapeOctal(fields[4]);
     while (point.size() > 1 && point.back() == '/') point.pop_back();
     mounts.push_back({std::atoi(std::string(fields[0]).c_str()), std::atoi(std::string(fields[1]).c_str()),
-                      std::move(point), std::string(fields[dash + 1])});
+                      std::move(point), std::string(fields[dash + 1]),
+                      dash + 2 < fields.size() ? UnescapeOctal(fields[dash + 2]) : std::string()});
   }
   return mounts;
 }
@@ -77,36 +78,73 @@ struct SystemFileSystem {
   std::string_view type;
   long magic;
 };
-constexpr SystemFileSystem kSystemFileSystems[] = {
-    // kernel virtual file systems
+// The kernel's virtual file systems.
+constexpr SystemFileSystem kVirtualFileSystems[] = {
     {"proc", 0x9fa0}, {"sysfs", 0x62656572}, {"devtmpfs", 0}, {"devpts", 0x1cd1}, {"cgroup", 0x27e0eb},
     {"cgroup2", 0x63677270}, {"debugfs", 0x64626720}, {"tracefs", 0x74726163}, {"securityfs", 0x73636673},
     {"pstore", 0x6165676c}, {"bpf", 0xcafe4a11}, {"configfs", 0x62656570}, {"fusectl", 0x65735543},
     {"mqueue", 0x19800202}, {"hugetlbfs", 0x958458f6}, {"binfmt_misc", 0x42494e4d}, {"autofs", 0x0187},
     {"efivarfs", 0xde5e81e4}, {"selinuxfs", 0xf97cff8c}, {"rpc_pipefs", 0x67596969}, {"nfsd", 0x6e667364},
     {"nsfs", 0x6e736673}, {"rdt", 0x7655821}, {"resctrl", 0x7655821},
-    // network file systems
+    // FUSE front ends to desktop services
+    {"fuse.gvfsd-fuse", 0}, {"fuse.portal", 0}};
+// Remote file systems: network clients, shares of a virtual machine's host,
+// and FUSE front ends to remote stores.
+constexpr SystemFileSystem kRemoteFileSystems[] = {
     {"nfs", 0x6969}, {"nfs4", 0x6969}, {"cifs", 0xff534d42}, {"smb3", 0xfe534d42}, {"smbfs", 0x517b},
-    {"ncpfs", 0x564c}, {"afs", 0x6b414653}, {"afs", 0x5346414f}, {"ceph", 0x00c36400}, {"9p", 0x01021997},
-    {"glusterfs", 0}, {"lustre", 0x0bd00bd0}, {"davfs", 0},
-    // FUSE front ends to remote stores and desktop services
-    {"fuse.sshfs", 0}, {"fuse.gvfsd-fuse", 0}, {"fuse.rclone", 0}, {"fuse.s3fs", 0}, {"fuse.curlftpfs", 0},
-    {"fuse.davfs", 0}, {"fuse.portal", 0}, {"fuse.glusterfs", 0}};
+    {"ncpfs", 0x564c}, {"ncp", 0x564c}, {"afs", 0x6b414653}, {"afs", 0x5346414f}, {"ceph", 0x00c36400},
+    {"9p", 0x01021997}, {"coda", 0x73757245}, {"orangefs", 0x20030528}, {"pvfs2", 0x20030528},
+    {"glusterfs", 0}, {"lustre", 0x0bd00bd0}, {"gpfs", 0x47504653}, {"beegfs", 0}, {"davfs", 0},
+    {"virtiofs", 0}, {"vboxsf", 0x786f4256}, {"vmhgfs", 0}, {"prl_fs", 0},
+    {"fuse.sshfs", 0}, {"fuse.rclone", 0}, {"fuse.s3fs", 0}, {"fuse.curlftpfs", 0}, {"fuse.davfs", 0},
+    {"fuse.glusterfs", 0}, {"fuse.vmhgfs-fuse", 0}, {"fuse.ceph-fuse", 0}, {"fuse.gcsfuse", 0}};
+// FUSE pools of local folders whose source joins the branches with colons.
+constexpr std::string_view kColonJoinedPools[] = {"fuse.mergerfs", "fuse.unionfs", "fuse.unionfs-fuse",
+                                                  "fuse.mhddfs"};
+constexpr long kFuseMagic = 0x65735546;
 
-}  // namespace
-
-bool IsSystemFileSystemType(std::string_view type) {
-  for (const SystemFileSystem& system : kSystemFileSystems) {
+template <size_t N>
+bool HasType(const SystemFileSystem (&table)[N], std::string_view type) {
+  for (const SystemFileSystem& system : table) {
     if (type == system.type) return true;
   }
   return false;
 }
 
-bool IsSystemFileSystemMagic(long magic) {
-  for (const SystemFileSystem& system : kSystemFileSystems) {
+template <size_t N>
+bool HasMagic(const SystemFileSystem (&table)[N], long magic) {
+  for (const SystemFileSystem& system : table) {
     if (system.magic != 0 && magic == system.magic) return true;
   }
   return false;
 }
+
+// "//host/share", or "host:path" where the part before the colon names no
+// folder (a device path such as /dev/disk/by-path/pci-0000:00:1f.2 does).
+bool IsRemoteSource(std::string_view source) {
+  if (source.size() > 2 && source.substr(0, 2) == "//" && source[2] != '/') return true;
+  const size_t colon = source.find(':');
+  return colon != std::string_view::npos && colon > 0 && source.substr(0, colon).find('/') == std::string_view::npos;
+}
+
+}  // namespace
+
+bool IsSystemFileSystemType(std::string_view type) {
+  return HasType(kVirtualFileSystems, type) || HasType(kRemoteFileSystems, type);
+}
+
+bool IsSystemMount(const Mount& mount) {
+  if (IsSystemFileSystemType(mount.type)) return true;
+  for (std::string_view pool : kColonJoinedPools) {
+    if (mount.type == pool) return false;
+  }
+  return IsRemoteSource(mount.source);
+}
+
+bool IsSystemFileSystemMagic(long magic) {
+  return HasMagic(kVirtualFileSystems, magic) || HasMagic(kRemoteFileSystems, magic);
+}
+
+bool RecordsMayBeCached(long magic) { return magic == kFuseMagic || HasMagic(kRemoteFileSystems, magic); }
 
 }  // namespace dustvane

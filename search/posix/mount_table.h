@@ -12,6 +12,7 @@ struct Mount {
   int parentId = 0;   // the mount it is attached to
   std::string point;  // the mount point, an absolute path without a trailing "/"
   std::string type;   // "ext4", "tmpfs", "proc", "fuse.sshfs", ...
+  std::string source;  // what is mounted: "/dev/sda1", "host:/export", "//host/share", "tmpfs", ...
 };
 
 // The mounts known to this process (from /proc/self/mountinfo), in the
@@ -24,14 +25,29 @@ std::vector<Mount> ParseMountInfo(std::string_view text);
 
 // File systems that a search never enters: the kernel's virtual ones, whose
 // contents are not files on a disk (proc, sysfs, devtmpfs, ...), automount
-// points not yet mounted, and network file systems, whose walk would cross
-// the network.
+// points not yet mounted, and remote ones (network file systems, a virtual
+// machine's share of its host's folders, FUSE front ends to remote stores),
+// whose walk would cross the network.
 bool IsSystemFileSystemType(std::string_view type);
+
+// The same rule for a mount, which also tells a remote one by its source
+// whatever its type, as "df -l" does: "host:path" (nfs, sshfs, rclone, a URL)
+// or "//host/share". Local pools whose source joins their branches' paths
+// with colons ("/a:/b", or "a:b" once mergerfs leaves out what they share)
+// are not remote.
+bool IsSystemMount(const Mount& mount);
 
 // The same rule by the magic number fstatfs reports (f_type) for the file
 // system of an open folder. Those that share another's number (devtmpfs is
-// tmpfs to fstatfs, and every FUSE file system is FUSE) are told apart only
-// by their type in the mount table.
+// tmpfs to fstatfs, and every FUSE file system, virtiofs too, is FUSE) are
+// told apart only by their mount in the mount table.
 bool IsSystemFileSystemMagic(long magic);
+
+// Whether what the kernel tells of a folder on the file system of magic
+// number `magic` may be a copy kept for a while: where a user-space server
+// answers (FUSE: the kernel keeps its answers for the time the server says)
+// or a network client keeps what its server said. A folder's record there
+// may show it unchanged after it changed.
+bool RecordsMayBeCached(long magic);
 
 }  // namespace dustvane

@@ -12,7 +12,9 @@
 // pass of a folder is served from its directory pass's listing, as the
 // search's call pattern (file_system.h) allows. Folders are reached through
 // the walk's chain of open folders (folder_chain.h), which is the one record
-// of where the walk is.
+// of where the walk is. The folders it listed matches in, and those above
+// them, stay noted after the walk (walked_folders.h): Delete removes a file
+// only through those very folders (file_removal.h).
 //
 // When the walk's own reads wait on the disk, helper threads read the folders
 // it will come to next (folder_read_ahead.h); the walk takes a helper's
@@ -38,6 +40,7 @@
 #include "search/posix/mount_map.h"
 #include "search/posix/mount_table.h"
 #include "search/posix/posix_file_system.h"
+#include "search/posix/walked_folders.h"
 
 namespace dustvane {
 
@@ -57,6 +60,7 @@ struct ListedFolder {
   bool valid = false;
   Pass pass = Pass::kFolders;
   bool ranToEnd = false;
+  bool noted = false;  // the folders on its way are in the walk's record
 };
 
 class PosixFileSystem final : public FileSystem {
@@ -126,7 +130,7 @@ class PosixFileSystem final : public FileSystem {
 
   MaybeFailure RemoveFile(const PathString& path) override {
     listed_.valid = false;
-    return RemoveFileWithoutLinks(path);
+    return RemoveWalkedFile(walked_, path);
   }
 
   void CloseFolders() override {
@@ -144,6 +148,7 @@ class PosixFileSystem final : public FileSystem {
     FolderListing& listing = chain_.Listing();
     listing.Clear();
     Result<FolderChain::Step> step = chain_.Open(folder);
+    if (step.ok() ? step.value().startsWalk : !chain_.IsOpen()) walked_.Begin(folder);
     if (step.ok() && step.value().startsWalk) readAhead_.Start(chain_);
     absoluteFolder_ = chain_.AbsolutePath(folder);
     listingHoldsMounts_ = false;
@@ -220,6 +225,7 @@ class PosixFileSystem final : public FileSystem {
       const bool passes = PassesMask(KindAttributes(entry.kind, entry.name, closed), mask_) &&
                           (namePattern_.empty() || MatchesNamePattern(entry.name, namePattern_));
       if (passes) {
+        if (listed_.pass == Pass::kFiles && !listed_.noted) NoteListedFolder();
         lastHanded_ = entry.place;
         return PathString(entry.name);
       }
@@ -227,6 +233,19 @@ class PosixFileSystem final : public FileSystem {
     lastHanded_.reset();
     listed_.ranToEnd = true;
     return PathString();
+  }
+
+  // The file pass hands out its first match, a line Delete may come to: the
+  // folders on its way go into the walk's record, with the marks the chain
+  // read from its own descriptors.
+  void NoteListedFolder() {
+    listed_.noted = true;
+    if (!chain_.IsOpen() || chain_.Path() != listed_.path) return;
+    walked_.Note(listed_.path, [this](size_t level) -> std::optional<FolderMark> {
+      const FolderRecord* record = level < chain_.Depth() ? chain_.Record(level) : nullptr;
+      if (record == nullptr) return std::nullopt;
+      return MarkOf(*record);
+    });
   }
 
   bool IsLastHanded(const std::string& path) const {
@@ -262,6 +281,8 @@ class PosixFileSystem final : public FileSystem {
   // After the chain, so that it stops before the chain goes.
   FolderReadAhead readAhead_;
   FolderReader reader_;
+  // What Delete proves a line's folders against; it outlives the walk.
+  WalkedFolders walked_;
 
   MountMap outsideMounts_;
   ListedFolder listed_;

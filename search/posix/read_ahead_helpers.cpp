@@ -12,6 +12,7 @@
 #include "search/name_pattern.h"
 #include "search/posix/folder_listing.h"
 #include "search/posix/folder_opener.h"
+#include "search/posix/mount_table.h"
 
 namespace dustvane {
 
@@ -148,7 +149,7 @@ class Helper {
     }
     auto open = std::make_shared<HeldFolder>(fd.value(), shared_->descriptors);
     std::string_view along = seed.names.empty() ? std::string_view() : seed.names[0];
-    AheadFolderPtr at = List(std::move(open), AheadTask{}, seed.path, seed.fineTimes, tools, along).folder;
+    AheadFolderPtr at = List(std::move(open), AheadTask{}, seed.path, seed.kernelRecords, tools, along).folder;
     for (size_t i = 0; at != nullptr; ++i) {
       way.push_back(at);
       if (i == seed.names.size() || at->subFolders.empty() || !shared_->descriptors->Take()) break;
@@ -178,23 +179,25 @@ class Helper {
       shared_->descriptors->GiveBack();
       return Listed();
     }
-    const bool fineTimes = opened.value().crossed ? KeepsFineTimes(opened.value().magic) : task.parent->fineTimes;
+    const bool kernelRecords =
+        opened.value().crossed ? !RecordsMayBeCached(opened.value().magic) : task.parent->kernelRecords;
     return List(std::make_shared<HeldFolder>(opened.value().fd, shared_->descriptors), task,
-                PathOf(*task.parent) + task.name + "/", fineTimes, tools, along);
+                PathOf(*task.parent) + task.name + "/", kernelRecords, tools, along);
   }
 
   // Lists the folder held by `open`, the sub-folder of the task. Its record
   // is read before its entries, so that the walk can tell whether they are
   // still the folder's. With `along`, only the sub-folders from that one on
   // are kept.
-  Listed List(std::shared_ptr<HeldFolder> open, const AheadTask& task, const std::string& path, bool fineTimes,
-              const Tools& tools,
-              std::string_view along) {
+  Listed List(std::shared_ptr<HeldFolder> open, const AheadTask& task, const std::string& path, bool kernelRecords,
+              const Tools& tools, std::string_view along) {
     Result<FolderRecord> record = ReadRecord(open->fd());
     if (!record.ok()) return Listed();
-    // Entries read from a folder that may still change within the same
-    // change time prove nothing: they are not kept for the walk.
-    bool entriesWhole = !MayChangeUnseen(record.value().state, FileSystemClockNow(), fineTimes);
+    // Entries read where a record may be a cached copy, or from a folder
+    // that may still change within the same change time, prove nothing:
+    // they are not kept for the walk.
+    const FolderState& state = record.value().state;
+    bool entriesWhole = kernelRecords && !MayChangeUnseen(state, FileSystemClockNow(), KeepsFineTimes(state));
     bool collecting = along.empty();
     // A sub-folder the walk's listing shows as closed by the mount table (a
     // system file system, an automount point, a network mount) is never
@@ -230,7 +233,7 @@ class Helper {
     folder->name = task.name;
     if (task.parent == nullptr) folder->seedPath = path;
     folder->record = record.value();
-    folder->fineTimes = fineTimes;
+    folder->kernelRecords = kernelRecords;
     folder->subFolders = names_.CompactCopy();
     folder->open = std::move(open);
     return Listed{std::move(folder), entriesWhole ? &entries_ : nullptr};

@@ -28,7 +28,7 @@ enum class ReadAheadMode {
 struct AheadSeed {
   std::shared_ptr<HeldFolder> from;
   std::string path;        // `from` from the system's root, ending in "/"
-  bool fineTimes = false;  // its file system keeps change times finer than a second
+  bool kernelRecords = false;  // its file system's records are the kernel's own, no cached copies
   std::vector<std::string> names;
   std::vector<FolderIdentity> above;
 };

@@ -56,7 +56,7 @@ struct AheadFolder {
   std::string name;                     // its name inside the parent
   std::string seedPath;                 // where the helpers began: its path from the system's root
   FolderRecord record;                  // read before its entries were
-  bool fineTimes = false;               // its file system keeps change times finer than a second
+  bool kernelRecords = false;           // its file system's records are the kernel's own, no cached copies
   bool abandoned = false;               // the walk searches nothing below it
   // The sub-folders in the order the listing gave them, the next of them
   // to hand out, and where it lies; the folder stays open while any is left.

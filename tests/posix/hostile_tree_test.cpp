@@ -29,6 +29,7 @@
 #include "tests/support/chain_of_folders.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace dustvane {
@@ -72,14 +73,13 @@ class HostileTreeTest : public ::testing::Test {
   }
   Outcome Search(const std::string& where, testing::RecordingResults& results) {
     testing::RecordingMessages messages;
-    SearchContext context{*fs, results, messages};
+    const testing::SearchRun run = testing::RunSearch(*fs, results, messages, where);
+    EXPECT_TRUE(run.total.ok());
     Outcome out;
-    PathString path = where;
-    Result<ByteTotal> total = FindFiles(context, path, "*.tmp", out.files, out.folders);
-    fs->CloseFolders();
-    EXPECT_TRUE(total.ok());
-    out.ok = total.ok();
-    out.total = total.ok() ? total.value() : ByteTotal(~uint64_t{0});
+    out.ok = run.total.ok();
+    out.files = run.files;
+    out.folders = run.folders;
+    out.total = run.total.ok() ? run.total.value() : ByteTotal(~uint64_t{0});
     out.lines = results.lines;
     out.messages = messages.texts;
     return out;
@@ -255,6 +255,28 @@ TEST_F(HostileTreeTest, AsOrdinaryUserUnreadableFoldersArePassedOverWithoutAMess
   EXPECT_EQ(found.folders, 2);
 }
 
+// What "chmod -R 644" leaves: a folder whose names may be listed but not
+// looked up, so none of them could be queried or removed. It is passed over
+// as one that may not be read, as the search's root too.
+TEST_F(HostileTreeTest, AsOrdinaryUserAFolderThatMayBeListedButNotSearchedIsPassedOver) {
+  if (geteuid() == 0) GTEST_SKIP() << "root searches every folder";
+  Folder("listable");
+  Folder("listable/sub");
+  Make("listable/x.tmp");
+  Make("listable/sub/y.tmp");
+  Folder("open");
+  Make("open/seen.tmp");
+  ASSERT_EQ(chmod((root + "listable").c_str(), 0644), 0);
+  Outcome found = Search(root);
+  EXPECT_THAT(found.messages, IsEmpty());
+  EXPECT_THAT(found.lines, ::testing::ElementsAre(root + "open/seen.tmp"));
+  EXPECT_EQ(found.folders, 2);
+  Outcome fromIt = Search(root + "listable/");
+  EXPECT_THAT(fromIt.messages, IsEmpty());
+  EXPECT_THAT(fromIt.lines, IsEmpty());
+  EXPECT_EQ(fromIt.folders, 0);
+}
+
 TEST_F(HostileTreeTest, AsOrdinaryUserFilesThatMayNotBeRemovedStay) {
   if (geteuid() == 0) GTEST_SKIP() << "root may write into any folder";
   Folder("sealed");
@@ -262,6 +284,7 @@ TEST_F(HostileTreeTest, AsOrdinaryUserFilesThatMayNotBeRemovedStay) {
   Make("ro.tmp");
   ASSERT_EQ(chmod((root + "sealed").c_str(), 0555), 0);
   ASSERT_EQ(chmod((root + "ro.tmp").c_str(), 0444), 0);
+  ASSERT_EQ(Search(root).lines.size(), 2u);
   EXPECT_EQ(fs->RemoveFile(root + "sealed/a.tmp")->number, EACCES);
   EXPECT_EQ(fs->RemoveFile(root + "ro.tmp")->number, EACCES);
   EXPECT_TRUE(Exists("sealed/a.tmp"));

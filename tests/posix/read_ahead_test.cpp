@@ -27,12 +27,14 @@
 #include <gtest/gtest.h>
 
 #include "search/find_files.h"
+#include "search/posix/folder_record.h"
 #include "search/posix/posix_file_system.h"
 #include "tests/support/cannot_run_here.h"
 #include "tests/support/chain_of_folders.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_file_system.h"
 #include "tests/support/scratch_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/unanswering_mount.h"
 
@@ -56,12 +58,11 @@ Outcome Search(ReadAheadMode mode, const std::string& root, const std::string& r
   if (!refuse.empty()) results.refuse = refuse;
   results.whenAdded = std::move(whenAdded);
   testing::RecordingMessages messages;
-  SearchContext context{*fs, results, messages};
+  const testing::SearchRun run = testing::RunSearch(*fs, results, messages, root);
   Outcome out;
-  PathString path = root;
-  Result<ByteTotal> total = FindFiles(context, path, "*.tmp", out.files, out.folders);
-  fs->CloseFolders();
-  out.total = total.ok() ? DecimalDigits(total.value()) : ErrorMessageText(total.failure());
+  out.files = run.files;
+  out.folders = run.folders;
+  out.total = run.total.ok() ? DecimalDigits(run.total.value()) : ErrorMessageText(run.total.failure());
   out.lines = results.lines;
   out.messages = messages.texts;
   return out;
@@ -278,6 +279,47 @@ TEST_F(ReadAheadTest, AFolderThatChangedAfterTheHelpersListedItIsListedAgainByTh
     if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("mounting " << testing::NameOf(kind) << " is not allowed here");
     EXPECT_EQ(code, 0);
   }
+}
+
+// A file system that keeps whole seconds shows it in its records: no
+// sub-second part and, on ext's small inodes, no birth time. A folder that
+// changes twice within one second keeps one record, so a listing the helpers
+// read between the two changes must never be taken on it.
+TEST_F(ReadAheadTest, AListingIsNeverTakenOnTheRecordOfAFileSystemThatKeepsWholeSeconds) {
+  Folder("whole-seconds");
+  const int code = testing::InPrivateMountNamespace([&] {
+    if (!testing::MountScratch(testing::ScratchKind::kExt4SmallInodes, root + "whole-seconds")) {
+      return testing::kNotAllowedHere;
+    }
+    // The race needs the folder's change, the helpers' listing and the
+    // deletion within one second: a machine too busy for that tries again.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      const std::string tree = root + "whole-seconds/" + std::to_string(attempt) + "/";
+      while (FileSystemClockNow() % 1'000'000'000 > 100'000'000) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      }
+      for (const char* folder : {"", "zz", "zz/sub"}) mkdir((tree + folder).c_str(), 0755);
+      for (const char* file : {"first.tmp", "zz/sub/keep.tmp", "zz/x.tmp"}) std::ofstream(tree + file) << "x";
+      // Older than a tick of a fine clock, so that only the whole seconds
+      // keep the helpers' listing of zz from the walk.
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      bool inOneSecond = false;
+      const Outcome out = Search(ReadAheadMode::kAlways, tree, "", [&](const PathString& line) {
+        if (line != tree + "first.tmp") return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the helpers list zz
+        struct stat before, after;
+        inOneSecond = stat((tree + "zz").c_str(), &before) == 0 && unlink((tree + "zz/x.tmp").c_str()) == 0 &&
+                      stat((tree + "zz").c_str(), &after) == 0 && before.st_ctim.tv_sec == after.st_ctim.tv_sec &&
+                      before.st_ctim.tv_nsec == after.st_ctim.tv_nsec;
+      });
+      if (!inOneSecond) continue;
+      return out.messages.empty() && SameLines(out.lines, {tree + "first.tmp", tree + "zz/sub/keep.tmp"}) ? 0 : 1;
+    }
+    std::fprintf(stderr, "never within one second\n");
+    return 1;
+  });
+  if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("no loop device or mount namespace here");
+  EXPECT_EQ(code, 0);
 }
 
 // After the folder count is full, the walk descends no more. A helper that

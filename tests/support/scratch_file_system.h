@@ -8,6 +8,7 @@ namespace dustvane::testing {
 enum class ScratchKind {
   kTmpfs,
   kExt4,  // on a loop device: a folder removed and made again gets its inode number back
+  kExt4SmallInodes,  // the same with 128-byte inodes, which keep whole seconds and no birth time
 };
 
 const char* NameOf(ScratchKind kind);

@@ -1,5 +1,6 @@
-// Drive1's drives: which ones, which one it starts on, and that what their
-// volumes tell comes without anything waiting on a volume.
+// Drive1's drives: which one it starts on, that what their volumes tell
+// comes without anything waiting on a volume, and what a drive that proves
+// no drive does to the choice.
 
 #include <gtest/gtest.h>
 
@@ -10,21 +11,9 @@
 #include <thread>
 
 #include "tests/support/fake_file_system.h"
+#include "ui/drive_choice.h"
 #include "ui/drive_list.h"
 #include "ui/drive_queries.h"
-
-#ifndef _WIN32
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
-#include "tests/support/cannot_run_here.h"
-#include "tests/support/child_process.h"
-#include "tests/support/unanswering_mount.h"
-#include "ui/posix/drive_list.h"
-#endif
 
 namespace dustvane::testing {
 namespace {
@@ -90,51 +79,39 @@ TEST(DriveQueries, AnAnswerAfterTheBoundIsDropped) {
   EXPECT_EQ(wakes, 0);
 }
 
-#ifndef _WIN32
-TEST(DriveList, OnlyFoldersOfUserFileSystemsAreDrivesEachOnce) {
-  // Under /tmp, not in a memory file system below /dev, which is no drive.
-  char made[] = "/tmp/dustvane-drives-XXXXXX";
-  ASSERT_NE(mkdtemp(made), nullptr);
-  const std::string top = made;
-  const std::string data = top + "/data";
-  const std::string file = top + "/hosts";
-  const std::string gone = top + "/gone";
-  ASSERT_EQ(mkdir(data.c_str(), 0755), 0);
-  ASSERT_TRUE(std::ofstream(file).good());
-  std::vector<Mount> mounts;
-  for (auto [point, type] : std::vector<std::pair<std::string, std::string>>{
-           {"/", "ext4"}, {"/proc", "proc"}, {"/run/user/0", "tmpfs"}, {data, "ext4"}, {data, "ext4"},
-           {file, "ext4"}, {top + "/snap", "squashfs"}, {"/sys/fs/cgroup", "cgroup2"}, {gone, "ext4"}}) {
-    Mount mount;
-    mount.point = point;
-    mount.type = type;
-    mounts.push_back(mount);
+// Drive1's lines as texts and a choice. Taking out the chosen line chooses
+// the line that takes its place, as toolkits' lists do of themselves.
+struct FakeDriveLines final : DriveLines {
+  void AddLine(const std::string& text) override { texts.push_back(text); }
+  void SetLineText(size_t line, const std::string& text) override { texts.at(line) = text; }
+  void RemoveLine(size_t line) override {
+    texts.erase(texts.begin() + static_cast<std::ptrdiff_t>(line));
+    if (chosen && *chosen >= texts.size()) chosen = texts.empty() ? std::nullopt : std::optional(texts.size() - 1);
   }
-  // The mount table alone gives the candidates; their volumes say which are folders.
-  EXPECT_EQ(DrivesAmong(mounts), (std::vector<PathString>{"/", data, file, gone}));
-  EXPECT_EQ(DriveTextFromVolume("/"), "/");
-  EXPECT_EQ(DriveTextFromVolume(data), data);
-  EXPECT_EQ(DriveTextFromVolume(file), std::nullopt);
-  EXPECT_EQ(DriveTextFromVolume(gone), std::nullopt);
-  EXPECT_EQ(DrivesAmong({}), std::vector<PathString>{"/"});
-  std::filesystem::remove_all(top);
-}
+  std::optional<size_t> ChosenLine() const override { return chosen; }
+  void Choose(std::optional<size_t> line) override { chosen = line; }
+  std::vector<std::string> texts;
+  std::optional<size_t> chosen;
+};
 
-TEST(DriveList, AMountThatNeverAnswersIsListedWithoutWaitingOnIt) {
-  char made[] = "/tmp/dustvane-hung-XXXXXX";
-  ASSERT_NE(mkdtemp(made), nullptr);
-  const int code = InPrivateMountNamespace([&made] {
-    UnansweringMount hung;
-    if (!hung.Mount(made)) return kNotAllowedHere;
-    alarm(30);  // a list that waited on the mount would never come
-    const std::vector<PathString> drives = ListDrives();
-    return std::find(drives.begin(), drives.end(), PathString(made)) != drives.end() ? 0 : 1;
-  });
-  rmdir(made);
-  if (code == kNotAllowedHere) CANNOT_RUN_HERE("needs root, /dev/fuse and a mount namespace of its own");
-  EXPECT_EQ(code, 0) << "1: the mount is not listed; 128: the list waited on the mount";
+TEST(DriveChoice, ADriveThatIsNoDriveLeavesTheListAndNothingElseIsChosenInItsPlace) {
+  const DriveQueries::Ask ask = [](const PathString& root) -> std::optional<std::string> {
+    if (root == P("/gone")) return std::nullopt;
+    return "volume";
+  };
+  // The drive that goes is the one chosen, or one before it.
+  for (const auto& [home, chosenAfter] : {std::pair{P("/gone/home"), PathString()}, std::pair{P("/c/home"), P("/c")}}) {
+    FakeDriveLines lines;
+    DriveChoice choice(lines, {P("/a"), P("/gone"), P("/c")}, home, [] {}, ask);
+    EXPECT_EQ(lines.texts.size(), 3u);
+    for (int wait = 0; wait < 500 && lines.texts != std::vector<std::string>{"volume", "volume"}; ++wait) {
+      std::this_thread::sleep_for(10ms);
+      choice.TakeAnswers();
+    }
+    ASSERT_EQ(lines.texts, (std::vector<std::string>{"volume", "volume"}));
+    EXPECT_EQ(choice.Drive(), chosenAfter);
+  }
 }
-#endif
 
 }  // namespace
 }  // namespace dustvane::testing

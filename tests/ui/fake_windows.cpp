@@ -2,27 +2,14 @@
 
 namespace dustvane::testing {
 
-namespace {
-
-class FakeFoundWindow final : public FoundWindow {
- public:
-  FakeFoundWindow(AppContext& context, FoundWindowControls controls) : form_(context, controls) {}
-  frmFound& Form() override { return form_; }
-
- private:
-  frmFound form_;
-};
-
-}  // namespace
-
 FakeWindows::FakeWindows()
     : context{fileSystem, messages, P("/disk"), {P("/drive")}, P("/drive/home"), [this] { ++programEnded; }, ","},
       main_(context, MainWindowControls{mainWindow, cmdSearch, optSearchAll, optDrive, Drive1, ProgressBar1,
                                         tmrAnimation, pointer},
-            [this]() -> Result<std::unique_ptr<FoundWindow>> {
+            [this]() -> Result<frmFound*> {
               ++foundWindowsMade;
-              return std::unique_ptr<FoundWindow>(std::make_unique<FakeFoundWindow>(
-                  context, FoundWindowControls{foundWindow, List1, Text3, txtSizeSummary}));
+              found_ = std::make_unique<frmFound>(context, FoundWindowControls{foundWindow, List1, Text3, txtSizeSummary});
+              return found_.get();
             }) {
   fileSystem.AddFolder(P("/disk"));
   fileSystem.AddFolder(P("/drive"));

@@ -48,7 +48,7 @@ struct FakeActivityBar final : ActivityBarControl {
 };
 
 // List1 with its lines and a selection; clearing drops the selection too.
-struct FakeList final : ListControl {
+struct FakeList final : ResultsListControl {
   MaybeFailure AddItem(const PathString& line) override {
     if (outOfMemoryAt && *outOfMemoryAt == line) throw std::bad_alloc();
     lines.push_back(line);
@@ -120,6 +120,7 @@ class FakeWindows {
   FakeText Text3, txtSizeSummary;
 
  private:
+  std::unique_ptr<frmFound> found_;
   frmMain main_;
 };
 

@@ -157,7 +157,7 @@ TEST(MainWindow, TotalBeyondTwoGigabytesIsShownExactlyWithTheUsersSeparator) {
   EXPECT_EQ(w.txtSizeSummary.text, SummaryOf(P("/disk/"), "4.500.000.001"));
 }
 
-TEST(MainWindow, DriveScopeSearchesTheChosenDriveAndEmptiesTheSummary) {
+TEST(MainWindow, DriveScopeSearchesTheChosenDriveOnlyAndEmptiesTheSummary) {
   FakeWindows w;
   w.fileSystem.AddFile(P("/disk/a.tmp"), 7);
   w.fileSystem.AddFile(P("/drive/x.tmp"), 9);
@@ -171,6 +171,18 @@ TEST(MainWindow, DriveScopeSearchesTheChosenDriveAndEmptiesTheSummary) {
   EXPECT_EQ(w.Text3.text, "1");
   EXPECT_EQ(w.txtSizeSummary.text, "");
   EXPECT_EQ(w.pointer.shown.back(), PointerShape::Default);
+
+  // With no drive chosen (the one chosen proved no drive) nothing is
+  // searched, not even the root an empty path would make.
+  Tick(w);
+  w.Drive1.drive.clear();
+  const size_t searchesBefore = w.fileSystem.EnumFirstCalls().size();
+  w.Main().cmdSearch_Click();
+  EXPECT_EQ(w.fileSystem.EnumFirstCalls().size(), searchesBefore);
+  EXPECT_EQ(w.messages.texts, std::vector{ErrorMessageText(PathNotFoundFailure())});
+  EXPECT_TRUE(w.List1.lines.empty());
+  EXPECT_EQ(w.Text3.text, "0");
+  EXPECT_TRUE(w.foundWindow.visible);
 }
 
 TEST(MainWindow, SecondSearchStartsAfresh) {

@@ -16,6 +16,7 @@
 #include "search/win32/win32_failure.h"
 #include "tests/support/cannot_run_here.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/win32/real_tree.h"
 
 namespace dustvane::testing {
@@ -27,16 +28,17 @@ using ::testing::UnorderedElementsAreArray;
 class Win32SearchTest : public ::testing::Test {
  protected:
   ByteTotal Search(PathString root) {
-    Result<ByteTotal> total = FindFiles(context, root, pattern, fileCount, dirCount);
-    EXPECT_TRUE(total.ok());
-    return total.ok() ? total.value() : ByteTotal(~uint64_t{0});
+    const SearchRun run = RunSearch(*fs, results, messages, root, pattern);
+    fileCount = run.files;
+    dirCount = run.folders;
+    EXPECT_TRUE(run.total.ok());
+    return run.total.ok() ? run.total.value() : ByteTotal(~uint64_t{0});
   }
 
   RealTree tree;
   std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
   RecordingResults results;
   RecordingMessages messages;
-  SearchContext context{*fs, results, messages};
   PathString pattern = L"*.tmp";
   int16_t fileCount = 0;
   int16_t dirCount = 0;

@@ -17,8 +17,8 @@ namespace {
 
 // Read-only images of packaged software and the system's run-time areas hold
 // nothing of the user's, however they are mounted.
-bool IsUserFileSystem(const Mount& mount) {
-  if (IsSystemFileSystemType(mount.type) || mount.type == "squashfs") return false;
+bool IsUserFileSystem(const MountedFileSystem& mount) {
+  if (!mount.searched || mount.type == "squashfs") return false;
   const std::string_view point = mount.point;
   for (std::string_view area : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot/efi"}) {
     if (point == area || (point.size() > area.size() && point.substr(0, area.size()) == area &&
@@ -33,11 +33,11 @@ bool IsUserFileSystem(const Mount& mount) {
 
 }  // namespace
 
-std::vector<PathString> ListDrives() { return DrivesAmong(ReadMountTable()); }
+std::vector<PathString> ListDrives() { return DrivesAmong(MountedFileSystems()); }
 
-std::vector<PathString> DrivesAmong(const std::vector<Mount>& mounts) {
+std::vector<PathString> DrivesAmong(const std::vector<MountedFileSystem>& mounts) {
   std::vector<PathString> drives;
-  for (const Mount& mount : mounts) {
+  for (const MountedFileSystem& mount : mounts) {
     if (!IsUserFileSystem(mount)) continue;
     // A folder mounted over more than once is one drive to the user.
     if (std::find(drives.begin(), drives.end(), mount.point) != drives.end()) continue;

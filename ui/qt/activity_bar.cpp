@@ -4,13 +4,13 @@
 
 namespace dustvane {
 
-ActivityBar::ActivityBar(QWidget* parent) : QProgressBar(parent) {
+QtActivityBar::QtActivityBar(QWidget* parent) : QProgressBar(parent) {
   setRange(0, 100);
   setValue(0);
   setTextVisible(false);
 }
 
-void ActivityBar::SetValue(float position) {
+void QtActivityBar::SetValue(float position) {
   position_ = position;
   setValue(static_cast<int>(std::lround(position)));
 }

@@ -8,11 +8,11 @@ namespace dustvane {
 
 // The activity bar: a 0 to 100 progress bar that keeps the float position
 // it was given and shows it rounded.
-class ActivityBar final : public QProgressBar, public ActivityBarControl {
+class QtActivityBar final : public QProgressBar, public ActivityBarControl {
   Q_OBJECT
 
  public:
-  explicit ActivityBar(QWidget* parent);
+  explicit QtActivityBar(QWidget* parent);
 
   bool Visible() const { return !isHidden(); }
   void SetVisible(bool visible) override { setVisible(visible); }

@@ -7,24 +7,23 @@
 #include "ui/controls.h"
 #include "ui/frmFound.h"
 
-class QLabel;
-
 namespace dustvane {
 
 class QtButton;
 class QtTextBox;
-class ResultsListView;
+class QtResultsList;
 
-// The results window in Qt widgets: List1, the count box Text3 with its
-// labels, the delete and close buttons, and the size summary on a line of
-// its own below them, wired to the window's handlers.
-class QtFoundWindow final : public QWidget, public WindowControl, public FoundWindow {
+// The results window in Qt widgets, built from its description: List1, the
+// count box Text3 with its labels, the delete and close buttons, and the
+// size summary on a line of its own below them, wired to the window's
+// handlers.
+class QtFoundWindow final : public QWidget, public WindowControl {
  public:
   explicit QtFoundWindow(AppContext& context);
   ~QtFoundWindow() override;
 
-  frmFound& Form() override { return *form_; }
-  const ResultsListView& List() const { return *List1; }
+  frmFound& Form() { return *form_; }
+  const QtResultsList& List() const { return *List1; }
 
   bool Visible() const override { return isVisible(); }
   void SetVisible(bool visible) override;
@@ -34,16 +33,14 @@ class QtFoundWindow final : public QWidget, public WindowControl, public FoundWi
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void CreateControls();
+  void Wire();
 
   bool shownBefore_ = false;
-  ResultsListView* List1 = nullptr;
-  QLabel* lblFound = nullptr;
+  QtResultsList* List1 = nullptr;
   QtTextBox* Text3 = nullptr;
-  QLabel* lblFiles = nullptr;
+  QtTextBox* txtSizeSummary = nullptr;
   QtButton* cmdDelete = nullptr;
   QtButton* cmdClose = nullptr;
-  QtTextBox* txtSizeSummary = nullptr;
   std::unique_ptr<frmFound> form_;
 };
 

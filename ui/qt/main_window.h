@@ -8,27 +8,25 @@
 #include "ui/frmMain.h"
 #include "ui/qt/qt_controls.h"
 
-class QGroupBox;
-class QLabel;
-
 namespace dustvane {
 
-class ActivityBar;
-class DriveListBox;
+class QtActivityBar;
+class QtDriveList;
 class QtFoundWindow;
 
-// The main window in Qt widgets: the title, the search scope in its frame,
-// the search and exit buttons, the activity bar and its timer, wired to the
-// window's handlers. The results window is made the first time the handlers
-// touch it.
+// The main window in Qt widgets, built from its description: the title, the
+// search scope in its frame, the search and exit buttons, the activity bar
+// and its timer, wired to the window's handlers. It owns the results
+// window, which the handlers have made the first time they touch it.
 class QtMainWindow final : public QWidget, public WindowControl {
  public:
   explicit QtMainWindow(AppContext& context);
   ~QtMainWindow() override;
 
   frmMain& Form() { return *form_; }
-  // The results window, made (hidden) if it was not yet.
-  QtFoundWindow& Found();
+  // The results window, made (hidden) if it was not yet; null when it
+  // cannot be made.
+  QtFoundWindow* Found();
 
   bool Visible() const override { return isVisible(); }
   void SetVisible(bool visible) override { setVisible(visible); }
@@ -38,22 +36,17 @@ class QtMainWindow final : public QWidget, public WindowControl {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void CreateControls(AppContext& context);
   void Wire();
 
   QtScreenPointer pointer_;
-  QtFoundWindow* found_ = nullptr;  // owned by form_
-
-  QtButton* cmdExit = nullptr;
   QtButton* cmdSearch = nullptr;
-  QGroupBox* frmeSearchDrives = nullptr;
-  QtOption* optFolder = nullptr;
-  DriveListBox* Drive1 = nullptr;
-  QtOption* optDrive = nullptr;
+  QtButton* cmdExit = nullptr;
   QtOption* optSearchAll = nullptr;
+  QtOption* optDrive = nullptr;
+  QtDriveList* Drive1 = nullptr;
+  QtActivityBar* ProgressBar1 = nullptr;
   QtTimer* tmrAnimation = nullptr;
-  ActivityBar* ProgressBar1 = nullptr;
-  QLabel* lblTitle = nullptr;
+  std::unique_ptr<QtFoundWindow> found_;
   std::unique_ptr<frmMain> form_;
 };
 

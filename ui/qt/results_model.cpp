@@ -4,24 +4,24 @@
 
 namespace dustvane {
 
-void ResultsModel::Append(const PathString& line) {
+void QtResultsModel::Append(const PathString& line) {
   const int row = static_cast<int>(lines_.size());
   beginInsertRows(QModelIndex(), row, row);
   lines_.push_back(line);
   endInsertRows();
 }
 
-void ResultsModel::Clear() {
+void QtResultsModel::Clear() {
   beginResetModel();
   lines_.clear();
   endResetModel();
 }
 
-int ResultsModel::rowCount(const QModelIndex& parent) const {
+int QtResultsModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : static_cast<int>(lines_.size());
 }
 
-QVariant ResultsModel::data(const QModelIndex& index, int role) const {
+QVariant QtResultsModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= rowCount()) return {};
   switch (role) {
     case Qt::DisplayRole:

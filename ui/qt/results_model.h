@@ -11,7 +11,7 @@ namespace dustvane {
 // search appended them, never sorted. The text shown is computed only for the
 // lines the view draws, so appending tens of thousands of lines costs little
 // more than storing them.
-class ResultsModel final : public QAbstractListModel {
+class QtResultsModel final : public QAbstractListModel {
  public:
   using QAbstractListModel::QAbstractListModel;
 

@@ -2,17 +2,18 @@
 
 #include <QRect>
 
+#include "ui/window_description.h"
+
 class QWidget;
 
 namespace dustvane {
 
-// The windows are laid out in twips; at 96 dots per inch 15 twips make one
-// pixel, and Qt's own high-DPI scaling takes it from there.
-constexpr int kTwipsPerPixel = 15;
-
-constexpr QRect FromTwips(int left, int top, int width, int height) {
-  return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel,
-               height / kTwipsPerPixel);
+// The pixels a place in twips takes at 96 dots per inch; Qt's own high-DPI
+// scaling takes it from there.
+constexpr QRect FromTwips(const TwipsRect& twips) {
+  constexpr int kTwipsPerPixel = kTwipsPerInch / 96;
+  return QRect(twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel, twips.width / kTwipsPerPixel,
+               twips.height / kTwipsPerPixel);
 }
 
 // Places a top-level window's client area in the middle of its screen.

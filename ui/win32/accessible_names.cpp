@@ -4,7 +4,7 @@
 
 #include "search/win32/wide_text.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 namespace {
 
@@ -17,13 +17,13 @@ constexpr GUID kNameProperty = {0x608d3df8, 0x8128, 0x4aa7, {0xa4, 0x28, 0xf5, 0
 
 }  // namespace
 
-AccessibleNames::~AccessibleNames() {
+Win32AccessibleNames::~Win32AccessibleNames() {
   Clear();
   if (services_) services_->Release();
   if (startedCom_) CoUninitialize();
 }
 
-void AccessibleNames::Give(HWND control, const std::string& name) {
+void Win32AccessibleNames::Give(HWND control, const std::string& name) {
   if (!services_) {
     // COM on this thread, for as long as the names are kept.
     if (!startedCom_) startedCom_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -39,11 +39,11 @@ void AccessibleNames::Give(HWND control, const std::string& name) {
   }
 }
 
-void AccessibleNames::Clear() {
+void Win32AccessibleNames::Clear() {
   for (HWND control : named_) {
     services_->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &kNameProperty, 1);
   }
   named_.clear();
 }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -1,6 +1,6 @@
 #include "ui/win32/dpi.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 namespace {
 
@@ -23,6 +23,12 @@ UINT ScreenDpi() {
 }  // namespace
 
 int TwipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), kTwipsPerInch); }
+
+RECT ToPixels(const TwipsRect& twips, UINT dpi) {
+  const int left = TwipsToPixels(twips.left, dpi);
+  const int top = TwipsToPixels(twips.top, dpi);
+  return RECT{left, top, left + TwipsToPixels(twips.width, dpi), top + TwipsToPixels(twips.height, dpi)};
+}
 
 UINT WindowDpi(HWND window) {
   using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -55,4 +61,4 @@ LOGFONTW DialogFont(UINT dpi) {
   return font;
 }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
-namespace dustvane::win32 {
+#include "ui/window_description.h"
 
-// The windows are laid out in twips (1/1440 inch): 15 twips make one pixel
-// at 96 dots per inch.
-constexpr int kTwipsPerInch = 1440;
+namespace dustvane {
 
 int TwipsToPixels(int twips, UINT dpi);
+// The pixels a place in twips takes at `dpi`.
+RECT ToPixels(const TwipsRect& twips, UINT dpi);
 
 // The dots per inch the window is drawn at. The per-monitor functions are
 // looked up at run time, so the program still starts on a Windows that lacks
@@ -25,4 +25,4 @@ SIZE OuterSizeForClient(HWND window, int clientWidth, int clientHeight, UINT dpi
 // a 9-point face that would no longer fit the captions.
 LOGFONTW DialogFont(UINT dpi);
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -1,72 +1,33 @@
 #include "ui/win32/found_window.h"
 
-#include "ui/control_names.h"
+#include "ui/found_window_description.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 namespace {
 
-// None of them IDOK (1) or IDCANCEL (2): see main_window.cpp.
-enum ControlId {
-  kListId = 200,
-  kFoundLabelId,
-  kCountId,
-  kFilesLabelId,
-  kDeleteId,
-  kCloseId,
-  kSummaryId,
-};
-
-// The designed client area is 6720 x 5040 twips; the size summary's line
-// below the bottom row makes it taller by one row.
-constexpr TwipsRect kClientArea{0, 0, 6720, 5490};
+constexpr int kDeleteId = kFoundWindowDescription["cmdDelete"].commandId;
+constexpr int kCloseId = kFoundWindowDescription["cmdClose"].commandId;
 
 }  // namespace
 
 Win32FoundWindow::Win32FoundWindow(AppContext& context) {
-  Create(L"DustvaneFound", L"Found", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, kClientArea);
+  Create(L"DustvaneFound", kFoundWindowDescription);
   if (!Handle()) return;
   form_ = std::make_unique<frmFound>(context, FoundWindowControls{*this, List1, Text3, txtSizeSummary});
 }
 
 Win32FoundWindow::~Win32FoundWindow() = default;
 
-Result<std::unique_ptr<FoundWindow>> Win32FoundWindow::Make(AppContext& context) {
-  auto window = std::make_unique<Win32FoundWindow>(context);
-  if (window->CreationFailure()) return *window->CreationFailure();
-  return std::unique_ptr<FoundWindow>(std::move(window));
-}
-
-void Win32FoundWindow::CreateControls() {
-  List1.Attach(AddControl("List1", L"LISTBOX", L"",
-                          LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_HSCROLL | WS_TABSTOP | WS_GROUP, kListId,
-                          {120, 120, 6495, 4350}, WS_EX_CLIENTEDGE));
-  lblFound =
-      AddControl("lblFound", L"STATIC", L"Found", SS_RIGHT | SS_CENTERIMAGE, kFoundLabelId, {120, 4560, 615, 255});
-  Text3.Attach(AddControl("Text3", L"EDIT", L"", ES_AUTOHSCROLL | WS_TABSTOP | WS_GROUP, kCountId,
-                          {840, 4560, 735, 285}, WS_EX_CLIENTEDGE));
-  lblFiles =
-      AddControl("lblFiles", L"STATIC", L"files", SS_LEFT | SS_CENTERIMAGE, kFilesLabelId, {1680, 4560, 495, 255});
-  cmdDelete = AddControl("cmdDelete", L"BUTTON", L"&Delete", BS_PUSHBUTTON | WS_TABSTOP | WS_GROUP, kDeleteId,
-                         {3360, 4560, 1215, 375});
-  cmdClose =
-      AddControl("cmdClose", L"BUTTON", L"&Close", BS_PUSHBUTTON | WS_TABSTOP, kCloseId, {5640, 4560, 975, 375});
-  // Read-only and frameless: a line of text that can still be selected and
-  // copied, but is not a stop of the Tab key.
-  txtSizeSummary.Attach(AddControl("txtSizeSummary", L"EDIT", L"", ES_AUTOHSCROLL | ES_READONLY, kSummaryId,
-                                   {120, 5040, 6495, 315}));
-  GiveAccessibleName(List1.Handle(), kList1Name);
-  GiveAccessibleName(Text3.Handle(), kText3Name);
-  GiveAccessibleName(txtSizeSummary.Handle(), kSizeSummaryName);
+void Win32FoundWindow::AttachControls() {
+  List1.Attach(Control("List1"));
+  Text3.Attach(Control("Text3"));
+  txtSizeSummary.Attach(Control("txtSizeSummary"));
 }
 
 void Win32FoundWindow::SetVisible(bool visible) {
   if (visible) List1.ShowLines();
-  TopLevelWindow::SetVisible(visible);
-}
-
-std::vector<HWND> Win32FoundWindow::TabOrder() const {
-  return {List1.Handle(), Text3.Handle(), cmdDelete, cmdClose};
+  Win32TopLevelWindow::SetVisible(visible);
 }
 
 void Win32FoundWindow::OnCommand(int id, int code) {
@@ -87,4 +48,4 @@ HBRUSH Win32FoundWindow::OnColorEdit(HWND edit, HDC dc) {
   return GetSysColorBrush(COLOR_WINDOW);
 }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

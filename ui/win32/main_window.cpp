@@ -2,55 +2,35 @@
 
 #include <commctrl.h>
 
-#include "ui/control_names.h"
+#include "ui/main_window_description.h"
 #include "ui/win32/dpi.h"
-#include "ui/win32/found_window.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 namespace {
 
-// Control numbers, none of them IDOK (1) or IDCANCEL (2): Enter and Esc
-// arrive as those and must press nothing.
-enum ControlId {
-  kTitleId = 100,
-  kFrameId,
-  kSearchAllId,
-  kDriveOptionId,
-  kFolderId,
-  kDriveListId,
-  kSearchId,
-  kActivityBarId,
-  kExitId,
-};
-
+constexpr const WindowDescription& kMain = kMainWindowDescription;
+constexpr int kSearchId = kMain["cmdSearch"].commandId;
+constexpr int kExitId = kMain["cmdExit"].commandId;
+constexpr int kSearchAllId = kMain["optSearchAll"].commandId;
+constexpr int kDriveOptionId = kMain["optDrive"].commandId;
+constexpr TwipsRect kDriveList = kMain.InClientArea(kMain["Drive1"]);
 constexpr UINT_PTR kAnimationTimer = 1;
-constexpr UINT kTickMilliseconds = 50;
-
-constexpr TwipsRect kClientArea{0, 0, 5205, 3525};
-constexpr TwipsRect kFrame{360, 1440, 4335, 1095};
-// Inside the frame, measured from its top-left corner.
-constexpr TwipsRect InFrame(int left, int top, int width, int height) {
-  return TwipsRect{kFrame.left + left, kFrame.top + top, width, height};
-}
-constexpr TwipsRect kDriveList = InFrame(1200, 480, 3015, 315);
 // How many drives the open list shows before it scrolls.
 constexpr int kDriveListRows = 8;
-
-constexpr DWORD kPushButton = BS_PUSHBUTTON | WS_TABSTOP;
-constexpr DWORD kOption = BS_AUTORADIOBUTTON | WS_TABSTOP;
 
 }  // namespace
 
 Win32MainWindow::Win32MainWindow(AppContext& context)
-    : context_(context), tmrAnimation(kAnimationTimer, kTickMilliseconds) {
-  Create(L"DustvaneMain", L"Dustvane", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, kClientArea);
+    : context_(context), tmrAnimation(kAnimationTimer, static_cast<UINT>(kAnimationInterval.count())) {
+  Create(L"DustvaneMain", kMainWindowDescription);
   if (!Handle()) return;
   MainWindowControls controls{*this, cmdSearch, optSearchAll, optDrive, Drive1, ProgressBar1, tmrAnimation, pointer_};
-  form_ = std::make_unique<frmMain>(context, controls, [this]() -> Result<std::unique_ptr<FoundWindow>> {
-    Result<std::unique_ptr<FoundWindow>> made = Win32FoundWindow::Make(context_);
-    if (made.ok()) found_ = static_cast<Win32FoundWindow*>(made.value().get());
-    return made;
+  form_ = std::make_unique<frmMain>(context, controls, [this]() -> Result<frmFound*> {
+    auto window = std::make_unique<Win32FoundWindow>(context_);
+    if (window->CreationFailure()) return *window->CreationFailure();
+    found_ = std::move(window);
+    return &found_->Form();
   });
   tmrAnimation.SetEnabled(true);
 }
@@ -59,35 +39,16 @@ Win32MainWindow::~Win32MainWindow() {
   if (titleFont_) DeleteObject(titleFont_);
 }
 
-Win32FoundWindow* Win32MainWindow::Found() {
-  return form_ && form_->Found().ok() ? found_ : nullptr;
-}
+Win32FoundWindow* Win32MainWindow::Found() { return form_ && form_->Found().ok() ? found_.get() : nullptr; }
 
-void Win32MainWindow::CreateControls() {
-  // Created in the order that the dialog keys go by: the three options one
-  // group for the arrow keys (WS_GROUP on the first and on what follows
-  // them); Tab goes by TabOrder() below.
-  lblTitle = AddControl("lblTitle", L"STATIC", L"DUSTVANE", SS_CENTER | SS_CENTERIMAGE | WS_BORDER, kTitleId,
-                        {1080, 120, 3015, 975});
-  frmeSearchDrives =
-      AddControl("frmeSearchDrives", L"BUTTON", L"Search Drives...", BS_GROUPBOX, kFrameId, kFrame);
-  optSearchAll.Attach(AddControl("optSearchAll", L"BUTTON", L"Local Hard Disk", kOption | WS_GROUP, kSearchAllId,
-                                 InFrame(120, 240, 1695, 255)));
-  optDrive.Attach(
-      AddControl("optDrive", L"BUTTON", L"Drive:", kOption, kDriveOptionId, InFrame(120, 480, 1095, 255)));
-  optFolder.Attach(AddControl("optFolder", L"BUTTON", L"Folder", kOption, kFolderId, InFrame(120, 720, 975, 195)));
-  Drive1.Attach(AddControl("Drive1", L"COMBOBOX", L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP | WS_GROUP,
-                           kDriveListId, kDriveList),
-                context_.drives, context_.homeFolder);
-  cmdSearch.Attach(AddControl("cmdSearch", L"BUTTON", L"&Search For Temporary Files", kPushButton | WS_GROUP,
-                              kSearchId, {1320, 2640, 2415, 375}));
-  ProgressBar1.Attach(
-      AddControl("ProgressBar1", PROGRESS_CLASSW, L"", 0, kActivityBarId, {720, 3120, 3615, 255}));
-  cmdExit.Attach(AddControl("cmdExit", L"BUTTON", L"&Exit", kPushButton, kExitId, {4560, 3240, 615, 255}));
+void Win32MainWindow::AttachControls() {
+  optSearchAll.Attach(Control("optSearchAll"));
+  optDrive.Attach(Control("optDrive"));
+  Drive1.Attach(Control("Drive1"), context_.drives, context_.homeFolder);
+  cmdSearch.Attach(Control("cmdSearch"));
+  ProgressBar1.Attach(Control("ProgressBar1"));
+  cmdExit.Attach(Control("cmdExit"));
   tmrAnimation.Attach(Handle());
-
-  GiveAccessibleName(Drive1.Handle(), kDrive1Name);
-  GiveAccessibleName(ProgressBar1.Handle(), kProgressBar1Name);
 
   SendMessageW(optSearchAll.Handle(), BM_SETCHECK, BST_CHECKED, 0);
   Drive1.SetEnabled(false);
@@ -103,7 +64,7 @@ void Win32MainWindow::OnDpiChanged(UINT dpi) {
   title.lfQuality = DEFAULT_QUALITY;
   wcscpy(title.lfFaceName, L"MS Sans Serif");
   titleFont_ = CreateFontIndirectW(&title);
-  SendMessageW(lblTitle, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
+  SendMessageW(Control("lblTitle"), WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
   if (replaced) DeleteObject(replaced);
 
   // A drop-down list is as high as its font makes the closed box; set the
@@ -123,11 +84,6 @@ void Win32MainWindow::OnDpiChanged(UINT dpi) {
     if (itemHeight == CB_ERR) break;
     SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), itemHeight + difference);
   }
-}
-
-std::vector<HWND> Win32MainWindow::TabOrder() const {
-  return {optSearchAll.Handle(), optDrive.Handle(), Drive1.Handle(),
-          cmdSearch.Handle(),    optFolder.Handle(), cmdExit.Handle()};
 }
 
 void Win32MainWindow::OnCommand(int id, int code) {
@@ -163,4 +119,4 @@ void Win32MainWindow::OnClose() {
   if (form_) form_->cmdExit_Click();
 }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -4,7 +4,7 @@
 
 #include "ui/win32/top_level_window.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 int RunMessageLoop() {
   MSG message{};
@@ -13,7 +13,7 @@ int RunMessageLoop() {
     if (got == 0) return static_cast<int>(message.wParam);
     if (got == -1) return 1;
     HWND root = GetAncestor(message.hwnd, GA_ROOT);
-    TopLevelWindow* window = TopLevelWindow::FromHandle(root);
+    Win32TopLevelWindow* window = Win32TopLevelWindow::FromHandle(root);
     if (window && message.message == WM_KEYDOWN && message.wParam == VK_TAB && !(GetKeyState(VK_CONTROL) & 0x8000) &&
         !(GetKeyState(VK_MENU) & 0x8000)) {
       window->MoveFocus((GetKeyState(VK_SHIFT) & 0x8000) != 0);
@@ -27,4 +27,4 @@ int RunMessageLoop() {
   }
 }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 // Runs the program's messages until the program ends, with the keyboard of a
 // dialog in both windows: Tab and Shift+Tab by tab order, the arrow keys
@@ -8,4 +8,4 @@ namespace dustvane::win32 {
 // Returns the exit code the program ended with.
 int RunMessageLoop();
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

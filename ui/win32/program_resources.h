@@ -4,7 +4,7 @@
 #define DUSTVANE_ICON_ID 1
 
 #ifdef __cplusplus
-namespace dustvane::win32 {
+namespace dustvane {
 constexpr int kProgramIconId = DUSTVANE_ICON_ID;
-}  // namespace dustvane::win32
+}  // namespace dustvane
 #endif

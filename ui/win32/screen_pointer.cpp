@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 namespace {
 bool busy = false;
@@ -15,4 +15,4 @@ void ShowBusyPointer(bool show) {
 
 bool BusyPointerShown() { return busy; }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 // The screen-wide pointer: the hourglass while the program is busy, the
 // arrow otherwise. The program's windows keep the hourglass over themselves
@@ -8,4 +8,4 @@ namespace dustvane::win32 {
 void ShowBusyPointer(bool busy);
 bool BusyPointerShown();
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "search/win32/wide_text.h"
 #include "search/win32/win32_failure.h"
+#include "ui/win32/control_classes.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/program_resources.h"
 #include "ui/win32/screen_pointer.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 namespace {
 
@@ -50,12 +52,12 @@ Failure CreationFailureNow() {
 
 }  // namespace
 
-TopLevelWindow::~TopLevelWindow() {
+Win32TopLevelWindow::~Win32TopLevelWindow() {
   Destroy();
   if (dialogFont_) DeleteObject(dialogFont_);
 }
 
-void TopLevelWindow::Destroy() {
+void Win32TopLevelWindow::Destroy() {
   accessibleNames_.Clear();
   if (!window_) return;
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -63,51 +65,70 @@ void TopLevelWindow::Destroy() {
   window_ = nullptr;
 }
 
-TopLevelWindow* TopLevelWindow::FromHandle(HWND window) {
+Win32TopLevelWindow* Win32TopLevelWindow::FromHandle(HWND window) {
   if (!window || GetWindowLongPtrW(window, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(&Procedure)) return nullptr;
-  return reinterpret_cast<TopLevelWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  return reinterpret_cast<Win32TopLevelWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
-HWND TopLevelWindow::AddControl(const char* name, const wchar_t* windowClass, const std::wstring& text, DWORD style,
-                                int id, TwipsRect where, DWORD exStyle) {
-  HWND control = CreateWindowExW(exStyle, windowClass, text.c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (!control) {
-    if (!creationFailure_) creationFailure_ = CreationFailureNow();
-    return nullptr;
+bool Win32TopLevelWindow::MakeControls() {
+  // The dialog's arrow keys move within a group: each control that takes the
+  // focus begins one, unless the one before it is of its kind (the options).
+  const ControlDescription* lastFocusTaker = nullptr;
+  for (const ControlDescription& described : description_->controls) {
+    const Win32ControlClass made = ClassOf(described);
+    DWORD style = WS_CHILD | WS_VISIBLE | made.style;
+    if (TakesTabFocus(described.kind)) {
+      if (!lastFocusTaker || lastFocusTaker->kind != described.kind) style |= WS_GROUP;
+      lastFocusTaker = &described;
+    }
+    HWND control = CreateWindowExW(made.exStyle, made.windowClass, WideFromUtf8(described.caption).c_str(), style, 0, 0,
+                                   0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(described.commandId)),
+                                   GetModuleHandleW(nullptr), nullptr);
+    if (!control) {
+      creationFailure_ = CreationFailureNow();
+      return false;
+    }
+    named_.emplace_back(described.name, control);
+    // Controls with a caption are spoken by it.
+    if (!described.accessibleName.empty()) accessibleNames_.Give(control, std::string(described.accessibleName));
   }
-  named_.emplace_back(name, control);
-  layout_.Place(control, where);
-  return control;
+  return true;
 }
 
-HWND TopLevelWindow::Control(const char* name) const {
+HWND Win32TopLevelWindow::Control(std::string_view name) const {
   for (const auto& [controlName, control] : named_) {
     if (controlName == name) return control;
   }
   return nullptr;
 }
 
-void TopLevelWindow::Create(const wchar_t* className, const std::wstring& caption, DWORD style, TwipsRect clientArea) {
+std::vector<HWND> Win32TopLevelWindow::TabOrder() const {
+  std::vector<HWND> order;
+  for (const ControlDescription* control : description_->TabOrder()) order.push_back(Control(control->name));
+  return order;
+}
+
+void Win32TopLevelWindow::Create(const wchar_t* className, const WindowDescription& description) {
   RegisterClassOnce(className, &Procedure);
-  clientArea_ = clientArea;
-  window_ = CreateWindowExW(0, className, caption.c_str(), style, 0, 0, 100, 100, nullptr, nullptr,
-                            GetModuleHandleW(nullptr), this);
+  description_ = &description;
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | (description.minimizable ? WS_MINIMIZEBOX : 0);
+  window_ = CreateWindowExW(0, className, WideFromUtf8(description.caption).c_str(), style, 0, 0, 100, 100, nullptr,
+                            nullptr, GetModuleHandleW(nullptr), this);
   if (!window_) {
     creationFailure_ = CreationFailureNow();
     return;
   }
-  CreateControls();
-  if (creationFailure_) {
+  if (!MakeControls()) {
     // Half a window would be worse than none: its handlers would work on
     // controls that are not there.
     Destroy();
     return;
   }
+  AttachControls();
   ApplyDpi(WindowDpi(window_));
 }
 
-void TopLevelWindow::ApplyDpi(UINT dpi) {
+void Win32TopLevelWindow::ApplyDpi(UINT dpi) {
   dpi_ = dpi;
   LOGFONTW font = DialogFont(dpi);
   HFONT replaced = dialogFont_;
@@ -116,19 +137,23 @@ void TopLevelWindow::ApplyDpi(UINT dpi) {
     SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont_), FALSE);
   }
   if (replaced) DeleteObject(replaced);
-  layout_.Apply(dpi);
+  for (const ControlDescription& control : description_->controls) {
+    const RECT r = ToPixels(description_->InClientArea(control), dpi);
+    SetWindowPos(Control(control.name), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
   OnDpiChanged(dpi);
   FitClientArea();
   InvalidateRect(window_, nullptr, TRUE);
 }
 
-void TopLevelWindow::FitClientArea() {
-  const SIZE outer = OuterSizeForClient(window_, TwipsToPixels(clientArea_.width, dpi_),
-                                        TwipsToPixels(clientArea_.height, dpi_), dpi_);
+void Win32TopLevelWindow::FitClientArea() {
+  const TwipsRect& area = description_->clientArea;
+  const SIZE outer = OuterSizeForClient(window_, TwipsToPixels(area.width, dpi_), TwipsToPixels(area.height, dpi_), dpi_);
   SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TopLevelWindow::SetVisible(bool visible) {
+void Win32TopLevelWindow::SetVisible(bool visible) {
   if (visible && !shownBefore_) {
     shownBefore_ = true;
     MONITORINFO monitor{};
@@ -147,9 +172,9 @@ void TopLevelWindow::SetVisible(bool visible) {
   ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
 }
 
-void TopLevelWindow::PaintNow() { RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
+void Win32TopLevelWindow::PaintNow() { RedrawWindow(window_, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN); }
 
-void TopLevelWindow::MoveFocus(bool backwards) {
+void Win32TopLevelWindow::MoveFocus(bool backwards) {
   std::vector<HWND> order = TabOrder();
   if (order.empty()) return;
   if (backwards) std::reverse(order.begin(), order.end());
@@ -167,19 +192,19 @@ void TopLevelWindow::MoveFocus(bool backwards) {
   }
 }
 
-LRESULT CALLBACK TopLevelWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Win32TopLevelWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* self = static_cast<TopLevelWindow*>(create->lpCreateParams);
+    auto* self = static_cast<Win32TopLevelWindow*>(create->lpCreateParams);
     self->window_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
   }
-  auto* self = reinterpret_cast<TopLevelWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = reinterpret_cast<Win32TopLevelWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
   return self->Handle(message, wParam, lParam);
 }
 
-LRESULT TopLevelWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Win32TopLevelWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message >= WM_APP && message <= 0xBFFF) {
     OnPosted(message);
     return 0;
@@ -235,4 +260,4 @@ LRESULT TopLevelWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -4,27 +4,29 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "search/failure.h"
 #include "ui/controls.h"
 #include "ui/win32/accessible_names.h"
-#include "ui/win32/window_layout.h"
+#include "ui/window_description.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
-// What the two windows share: a fixed client area given in twips and kept
-// exact at every DPI, the dialog font on every control, centring when first
-// shown, the focus kept across deactivation, keyboard focus moving by tab
-// order, and the hourglass pointer while the program is busy. Each window
-// owns the handlers of its controls and calls them from its own messages.
-class TopLevelWindow : public WindowControl {
+// What the two windows share: built from their descriptions, a fixed client
+// area given in twips and kept exact at every DPI, with every control where
+// its twips put it and in the dialog font; centring when first shown, the
+// focus kept across deactivation, keyboard focus moving by tab order, and
+// the hourglass pointer while the program is busy. Each window owns the
+// handlers of its controls and calls them from its own messages.
+class Win32TopLevelWindow : public WindowControl {
  public:
-  TopLevelWindow() = default;
-  ~TopLevelWindow() override;
-  TopLevelWindow(const TopLevelWindow&) = delete;
-  TopLevelWindow& operator=(const TopLevelWindow&) = delete;
+  Win32TopLevelWindow() = default;
+  ~Win32TopLevelWindow() override;
+  Win32TopLevelWindow(const Win32TopLevelWindow&) = delete;
+  Win32TopLevelWindow& operator=(const Win32TopLevelWindow&) = delete;
 
   // The window; null when it could not be made (see CreationFailure).
   HWND Handle() const { return window_; }
@@ -39,25 +41,27 @@ class TopLevelWindow : public WindowControl {
 
   // Tab and Shift+Tab: the next control in tab order that can take the focus.
   void MoveFocus(bool backwards);
+  // The controls Tab visits, in that order. Only those enabled and visible
+  // take the focus, and of option buttons only the selected one, as in a
+  // dialog.
+  std::vector<HWND> TabOrder() const;
 
-  // The control with the given name ("cmdSearch", "List1"...), for tests
-  // and tools that look at the window from outside; null if there is none.
-  HWND Control(const char* name) const;
+  // The control with the given name ("cmdSearch", "List1"...); null if
+  // there is none.
+  HWND Control(std::string_view name) const;
 
   // The program's window with this handle, or null.
-  static TopLevelWindow* FromHandle(HWND window);
+  static Win32TopLevelWindow* FromHandle(HWND window);
 
  protected:
-  // Makes the window, hidden, with its controls laid out at its DPI. When the
-  // system cannot make the window or any of its controls (a session out of
-  // window resources), none of it is left: Handle() is null.
-  void Create(const wchar_t* className, const std::wstring& caption, DWORD style, TwipsRect clientArea);
+  // Makes the window described, hidden, with its controls laid out at its
+  // DPI. When the system cannot make the window or any of its controls (a
+  // session out of window resources), none of it is left: Handle() is null.
+  void Create(const wchar_t* className, const WindowDescription& description);
 
-  // Makes the controls with AddControl, and attaches the handlers' controls.
-  virtual void CreateControls() = 0;
-  // Controls in tab order. Only those enabled and visible take the focus, and
-  // of option buttons only the selected one, as in a dialog.
-  virtual std::vector<HWND> TabOrder() const = 0;
+  // Attaches the handlers' controls to the controls made, and gives them the
+  // state they start in.
+  virtual void AttachControls() = 0;
   virtual void OnCommand(int /*id*/, int /*code*/) {}
   virtual void OnTimer(UINT_PTR /*id*/) {}
   // A message of the program's own (WM_APP and above) posted to the window.
@@ -70,16 +74,10 @@ class TopLevelWindow : public WindowControl {
   // whenever the DPI changes.
   virtual void OnDpiChanged(UINT /*dpi*/) {}
 
-  // A control of the window, registered under its name (see Control), with
-  // the given window class, text and styles (WS_CHILD and WS_VISIBLE added),
-  // placed where the layout puts it; null when it could not be made.
-  HWND AddControl(const char* name, const wchar_t* windowClass, const std::wstring& text, DWORD style, int id,
-                  TwipsRect where, DWORD exStyle = 0);
-  // What a screen reader says for a control whose text does not say what it
-  // is (controls with a caption are spoken by it).
-  void GiveAccessibleName(HWND control, const char* name) { accessibleNames_.Give(control, name); }
-
  private:
+  // Makes the controls, in the description's order, which stacks them as
+  // designed; false when one of them could not be made.
+  bool MakeControls();
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void ApplyDpi(UINT dpi);
@@ -89,9 +87,8 @@ class TopLevelWindow : public WindowControl {
 
   HWND window_ = nullptr;
   std::optional<Failure> creationFailure_;
-  TwipsRect clientArea_;
-  WindowLayout layout_;
-  AccessibleNames accessibleNames_;
+  const WindowDescription* description_ = nullptr;
+  Win32AccessibleNames accessibleNames_;
   UINT dpi_ = USER_DEFAULT_SCREEN_DPI;
   HFONT dialogFont_ = nullptr;
   HWND lastFocus_ = nullptr;
@@ -99,4 +96,4 @@ class TopLevelWindow : public WindowControl {
   std::vector<std::pair<std::string, HWND>> named_;
 };
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -6,11 +6,10 @@
 
 #include "search/win32/wide_text.h"
 #include "search/win32/win32_failure.h"
-#include "ui/drive_list.h"
 #include "ui/path_text.h"
 #include "ui/win32/screen_pointer.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 namespace {
 
@@ -37,7 +36,7 @@ void Win32ActivityBar::SetValue(float position) {
   SendMessageW(handle_, PBM_SETPOS, static_cast<WPARAM>(std::clamp(position, 0.0f, float{kBarMaximum})), 0);
 }
 
-void Win32Text::SetText(const std::string& text) {
+void Win32TextBox::SetText(const std::string& text) {
   SetWindowTextW(handle_, WideFromUtf8(text).c_str());
   SendMessageW(handle_, EM_SETSEL, 0, 0);
 }
@@ -46,64 +45,48 @@ Win32DriveList::~Win32DriveList() = default;
 
 void Win32DriveList::Attach(HWND combo, std::vector<PathString> drives, const PathString& homeFolder) {
   handle_ = combo;
-  drives_ = std::move(drives);
-  // Each line keeps its drive's position in drives_, which lines leaving the
-  // list do not change.
-  for (size_t drive = 0; drive < drives_.size(); ++drive) {
-    const LRESULT line =
-        SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(DriveText(drives_[drive])).c_str()));
-    SendMessageW(handle_, CB_SETITEMDATA, static_cast<WPARAM>(line), static_cast<LPARAM>(drive));
-  }
-  SendMessageW(handle_, CB_SETCURSEL, DriveHolding(drives_, homeFolder), 0);
   HWND window = GetParent(handle_);
-  queries_ = std::make_unique<DriveQueries>(
-      drives_, &DriveTextFromVolume, [window] { PostMessageW(window, kDriveAnswersMessage, 0, 0); },
-      kDriveAnswerBound);
+  DriveLines& lines = *this;
+  choice_ = std::make_unique<DriveChoice>(lines, std::move(drives), homeFolder,
+                                          [window] { PostMessageW(window, kDriveAnswersMessage, 0, 0); });
 }
 
-PathString Win32DriveList::Drive() const {
-  const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
-  if (chosen == CB_ERR) return PathString();
-  const auto drive = static_cast<size_t>(SendMessageW(handle_, CB_GETITEMDATA, static_cast<WPARAM>(chosen), 0));
-  return drive < drives_.size() ? drives_[drive] : PathString();
-}
+PathString Win32DriveList::Drive() const { return choice_ ? choice_->Drive() : PathString(); }
 
 void Win32DriveList::SetEnabled(bool enabled) { EnableWindow(handle_, enabled); }
 
 void Win32DriveList::TakeAnswers() {
-  if (!queries_) return;
-  for (const DriveQueries::Answer& answer : queries_->TakeAnswers()) {
-    const LRESULT lines = SendMessageW(handle_, CB_GETCOUNT, 0, 0);
-    for (LRESULT line = 0; line < lines; ++line) {
-      if (static_cast<size_t>(SendMessageW(handle_, CB_GETITEMDATA, static_cast<WPARAM>(line), 0)) == answer.drive) {
-        ShowAnswer(line, answer);
-        break;
-      }
-    }
-  }
+  if (choice_) choice_->TakeAnswers();
 }
 
-void Win32DriveList::ShowAnswer(LRESULT line, const DriveQueries::Answer& answer) {
-  // A line's text is replaced by taking the line out and putting it back;
-  // the drive chosen stays chosen.
+void Win32DriveList::AddLine(const std::string& text) {
+  SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
+}
+
+void Win32DriveList::SetLineText(size_t line, const std::string& text) {
+  // A line's text is replaced by taking the line out and putting it back.
   const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
   SendMessageW(handle_, CB_DELETESTRING, static_cast<WPARAM>(line), 0);
-  if (answer.text) {
-    SendMessageW(handle_, CB_INSERTSTRING, static_cast<WPARAM>(line),
-                 reinterpret_cast<LPARAM>(WideFromUtf8(*answer.text).c_str()));
-    SendMessageW(handle_, CB_SETITEMDATA, static_cast<WPARAM>(line), static_cast<LPARAM>(answer.drive));
-  } else if (chosen == line) {
-    return;  // the chosen drive is no drive: none is chosen
-  }
-  if (chosen == CB_ERR) return;
-  SendMessageW(handle_, CB_SETCURSEL, static_cast<WPARAM>(chosen > line && !answer.text ? chosen - 1 : chosen), 0);
+  SendMessageW(handle_, CB_INSERTSTRING, static_cast<WPARAM>(line), reinterpret_cast<LPARAM>(WideFromUtf8(text).c_str()));
+  if (chosen != CB_ERR) SendMessageW(handle_, CB_SETCURSEL, static_cast<WPARAM>(chosen), 0);
 }
 
-Win32List::~Win32List() {
+void Win32DriveList::RemoveLine(size_t line) { SendMessageW(handle_, CB_DELETESTRING, static_cast<WPARAM>(line), 0); }
+
+std::optional<size_t> Win32DriveList::ChosenLine() const {
+  const LRESULT chosen = SendMessageW(handle_, CB_GETCURSEL, 0, 0);
+  return chosen == CB_ERR ? std::nullopt : std::optional<size_t>(static_cast<size_t>(chosen));
+}
+
+void Win32DriveList::Choose(std::optional<size_t> line) {
+  SendMessageW(handle_, CB_SETCURSEL, line ? static_cast<WPARAM>(*line) : static_cast<WPARAM>(-1), 0);
+}
+
+Win32ResultsList::~Win32ResultsList() {
   if (measuring_) DeleteDC(measuring_);
 }
 
-void Win32List::Clear() {
+void Win32ResultsList::Clear() {
   // A search follows: the list draws nothing, and reckons its scroll bars
   // for nothing, until ShowLines. Tens of thousands of lines are added in
   // the time the walk takes.
@@ -116,7 +99,7 @@ void Win32List::Clear() {
   MeasureInFont(reinterpret_cast<HFONT>(SendMessageW(handle_, WM_GETFONT, 0, 0)));
 }
 
-MaybeFailure Win32List::AddItem(const PathString& line) {
+MaybeFailure Win32ResultsList::AddItem(const PathString& line) {
   const std::wstring text = WideFromUtf8(DisplayPath(line));
   const LRESULT index = SendMessageW(handle_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (index == LB_ERR || index == LB_ERRSPACE) return OutOfMemoryFailure();
@@ -131,7 +114,7 @@ MaybeFailure Win32List::AddItem(const PathString& line) {
   return std::nullopt;
 }
 
-void Win32List::ShowLines() {
+void Win32ResultsList::ShowLines() {
   if (!held_) return;
   held_ = false;
   SendMessageW(handle_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_ + 4), 0);
@@ -142,14 +125,14 @@ void Win32List::ShowLines() {
   if (measuring_) SelectObject(measuring_, GetStockObject(DEFAULT_GUI_FONT));
 }
 
-void Win32List::MeasureInFont(HFONT font) {
+void Win32ResultsList::MeasureInFont(HFONT font) {
   // A memory DC of its own: the list's own DC would be asked of the window
   // system for every line.
   if (!measuring_) measuring_ = CreateCompatibleDC(nullptr);
   if (measuring_) SelectObject(measuring_, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
 }
 
-PathString Win32List::SelectedPath() const {
+PathString Win32ResultsList::SelectedPath() const {
   const LRESULT selected = SendMessageW(handle_, LB_GETCURSEL, 0, 0);
   if (selected == LB_ERR || static_cast<size_t>(selected) >= paths_.size()) return PathString();
   return paths_[static_cast<size_t>(selected)];
@@ -176,4 +159,4 @@ MaybeFailure Win32MessageDialog::Show(const std::string& text, const std::string
   return std::nullopt;
 }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

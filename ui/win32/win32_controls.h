@@ -3,15 +3,16 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "search/find_files.h"
 #include "search/path_string.h"
 #include "ui/controls.h"
-#include "ui/drive_queries.h"
+#include "ui/drive_choice.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 // The controls the handlers work with, each over the Windows control that
 // shows it. A window makes its Windows controls, then attaches each of these
@@ -54,7 +55,7 @@ class Win32ActivityBar : public ActivityBarControl, public Win32Control {
   float position_ = 0.0f;
 };
 
-class Win32Text : public TextControl, public Win32Control {
+class Win32TextBox : public TextControl, public Win32Control {
  public:
   void SetText(const std::string& text) override;
 };
@@ -62,11 +63,12 @@ class Win32Text : public TextControl, public Win32Control {
 // Posted to the drive list's window when a drive's volume has answered.
 constexpr UINT kDriveAnswersMessage = WM_APP + 1;
 
-// A drop-down list of drive roots, each shown by its letter until its
-// volume has told its label, share or kind (DriveQueries), which the window
-// hands over on kDriveAnswersMessage; `Drive` is the chosen root exactly as
-// the file system knows it.
-class Win32DriveList : public DriveListControl, public Win32Control {
+// Drive1 on Windows: a drop-down list of drive roots, each shown by its
+// letter until its volume has told its label, share or kind, as DriveChoice
+// fills it and changes it; the window hands the answers over on
+// kDriveAnswersMessage. `Drive` is the chosen root exactly as the file
+// system knows it.
+class Win32DriveList : public DriveListControl, public Win32Control, private DriveLines {
  public:
   Win32DriveList() = default;
   ~Win32DriveList() override;
@@ -82,10 +84,13 @@ class Win32DriveList : public DriveListControl, public Win32Control {
   void TakeAnswers();
 
  private:
-  void ShowAnswer(LRESULT line, const DriveQueries::Answer& answer);
+  void AddLine(const std::string& text) override;
+  void SetLineText(size_t line, const std::string& text) override;
+  void RemoveLine(size_t line) override;
+  std::optional<size_t> ChosenLine() const override;
+  void Choose(std::optional<size_t> line) override;
 
-  std::vector<PathString> drives_;
-  std::unique_ptr<DriveQueries> queries_;
+  std::unique_ptr<DriveChoice> choice_;
 };
 
 // The results list. Each line keeps the exact path it was added with beside
@@ -96,12 +101,12 @@ class Win32DriveList : public DriveListControl, public Win32Control {
 // Clearing it starts a fill: from then until ShowLines the list is not drawn,
 // so that a search lists tens of thousands of lines in little more than the
 // time of its walk.
-class Win32List : public ListControl, public Win32Control {
+class Win32ResultsList : public ResultsListControl, public Win32Control {
  public:
-  Win32List() = default;
-  ~Win32List() override;
-  Win32List(const Win32List&) = delete;
-  Win32List& operator=(const Win32List&) = delete;
+  Win32ResultsList() = default;
+  ~Win32ResultsList() override;
+  Win32ResultsList(const Win32ResultsList&) = delete;
+  Win32ResultsList& operator=(const Win32ResultsList&) = delete;
 
   void Clear() override;
   MaybeFailure AddItem(const PathString& line) override;
@@ -152,4 +157,4 @@ class Win32MessageDialog : public MessageDialog {
   MaybeFailure Show(const std::string& text, const std::string& title) override;
 };
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

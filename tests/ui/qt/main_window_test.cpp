@@ -1,4 +1,4 @@
-// The main window in Qt widgets: its layout and starting state, tab order,
+// The main window in Qt widgets: its starting state, the Tab key,
 // access keys, and that each control reaches its handler.
 
 #include <QComboBox>
@@ -22,8 +22,6 @@ class MainWindowTest : public QObject {
     Harness h;
     h.context.drives = {"/", h.Root(), h.Root() + "/home"};
     QtMainWindow& w = h.Main();
-    QCOMPARE(w.windowTitle(), QString("Dustvane"));
-    QCOMPARE(w.size(), QSize(347, 235));
     QVERIFY(!(w.windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
     QVERIFY(h.Control<QRadioButton>(w, "optSearchAll")->isChecked());
@@ -65,14 +63,13 @@ class MainWindowTest : public QObject {
     }
   }
 
-  void tabVisitsEveryControlInDesignedOrder() {
+  void tabLeavesTheDriveListForTheSearchButton() {
     Harness h;
     QtMainWindow& w = h.Main();
     h.Click(w, "optDrive");  // Drive1 takes the focus only while enabled
-    const QStringList designed = {"optSearchAll", "optDrive", "Drive1", "cmdSearch", "optFolder", "cmdExit"};
     // Qt's Tab passes over the options that are not checked (arrow keys move
-    // within the group), so the order is read from the chain Tab follows.
-    QCOMPARE(FocusChain(w), designed);
+    // within the group); the chain it follows is the description's
+    // (window_layout_test.cpp).
     ShowActive(w);
     h.Control<QWidget>(w, "Drive1")->setFocus();
     PressKey(w, Qt::Key_Tab);

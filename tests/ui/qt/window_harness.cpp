@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "ui/qt/results_list_view.h"
+#include "ui/qt/results_list.h"
 
 namespace dustvane::testing {
 
@@ -42,7 +42,7 @@ void Harness::TickByHand(int ticks) {
 
 std::vector<PathString> Harness::Lines() {
   std::vector<PathString> lines;
-  const ResultsModel& model = Found().List().Lines();
+  const QtResultsModel& model = Found().List().Model();
   for (int row = 0; row < model.rowCount(); ++row) lines.push_back(model.Line(row));
   return lines;
 }

@@ -34,7 +34,7 @@ class Harness {
   PathString Root() const { return root_; }
 
   QtMainWindow& Main();
-  QtFoundWindow& Found() { return Main().Found(); }
+  QtFoundWindow& Found() { return *Main().Found(); }
 
   template <class T>
   T* Control(QWidget& window, const char* name) {
@@ -43,7 +43,7 @@ class Harness {
     return control;
   }
   QPushButton* Button(QWidget& window, const char* name) { return Control<QPushButton>(window, name); }
-  ActivityBar* Bar() { return Control<ActivityBar>(Main(), "ProgressBar1"); }
+  QtActivityBar* Bar() { return Control<QtActivityBar>(Main(), "ProgressBar1"); }
   QtTimer* Timer() { return Control<QtTimer>(Main(), "tmrAnimation"); }
   void Click(QWidget& window, const char* name) { QTest::mouseClick(Control<QWidget>(window, name), Qt::LeftButton); }
   // Ticks by hand, with the real timer stopped, so a test counts every tick.

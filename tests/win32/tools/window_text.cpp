@@ -1,8 +1,10 @@
 // window-text TITLE: prints, in UTF-8, what the visible top-level window of
 // that title shows, read with window messages as any other program could:
-//   control <class> <id> <enabled 0|1> <visible 0|1> <x> <y> <w> <h> <text>
-// where x, y, w and h place the control on the screen (under Wine, the X
-// screen's own coordinates).
+//   control <name> <class> <id> <enabled 0|1> <visible 0|1> <x> <y> <w> <h> <text>
+// where the name is the one the windows' descriptions give the control of
+// that id ("-" for a control of no description, as in a message box), and
+// x, y, w and h place the control on the screen (under Wine, the X screen's
+// own coordinates).
 //   line <text>                      one for each line of a list box
 //   selected <index>                 after them: the selected line, from 0; -1 for none
 // The end-to-end test reads the program's windows back with it.
@@ -14,6 +16,8 @@
 #include <string>
 
 #include "search/win32/wide_text.h"
+#include "ui/found_window_description.h"
+#include "ui/main_window_description.h"
 
 namespace {
 
@@ -39,12 +43,21 @@ void PrintListLines(HWND list) {
   std::printf("selected %ld\n", static_cast<long>(SendMessageW(list, LB_GETCURSEL, 0, 0)));
 }
 
+// The program's numbers are its own across both windows.
+std::string NameOf(int id) {
+  for (const dustvane::WindowDescription* window : {&dustvane::kMainWindowDescription, &dustvane::kFoundWindowDescription}) {
+    if (const dustvane::ControlDescription* control = window->WithCommandId(id)) return std::string(control->name);
+  }
+  return "-";
+}
+
 BOOL CALLBACK PrintControl(HWND control, LPARAM) {
   wchar_t className[64] = {};
   GetClassNameW(control, className, 64);
   RECT box{};
   GetWindowRect(control, &box);
-  std::printf("control %s %d %d %d %ld %ld %ld %ld %s\n", dustvane::Utf8FromWide(className).c_str(), GetDlgCtrlID(control),
+  std::printf("control %s %s %d %d %d %ld %ld %ld %ld %s\n", NameOf(GetDlgCtrlID(control)).c_str(),
+              dustvane::Utf8FromWide(className).c_str(), GetDlgCtrlID(control),
               IsWindowEnabled(control) ? 1 : 0, IsWindowVisible(control) ? 1 : 0, box.left, box.top,
               box.right - box.left, box.bottom - box.top, dustvane::Utf8FromWide(TextOf(control)).c_str());
   if (lstrcmpiW(className, L"ListBox") == 0) PrintListLines(control);

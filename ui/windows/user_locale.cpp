@@ -1,10 +1,10 @@
-#include "ui/win32/user_locale.h"
+#include "ui/windows/user_locale.h"
 
 #include <windows.h>
 
 #include "search/win32/wide_text.h"
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 std::string UserThousandsSeparator() {
   // The separator may be up to three characters long.
@@ -14,4 +14,4 @@ std::string UserThousandsSeparator() {
   return Utf8FromWide(std::wstring_view(separator, static_cast<size_t>(length - 1)));
 }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

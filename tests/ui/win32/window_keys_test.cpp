@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/win32/ui/window_test_support.h"
+#include "tests/ui/win32/window_test_support.h"
 #include "ui/win32/found_window.h"
 #include "ui/win32/main_window.h"
 
@@ -21,7 +21,7 @@ class WindowKeysTest : public ::testing::Test {
   static void SetUpTestSuite() { InitControls(); }
 
   // The controls that take the focus, one Tab after another, from `start`.
-  std::vector<std::string> TabStops(win32::TopLevelWindow& window, const char* start, size_t count,
+  std::vector<std::string> TabStops(Win32TopLevelWindow& window, const char* start, size_t count,
                                     const std::vector<const char*>& names, bool backwards = false) {
     window.SetVisible(true);
     SetForegroundWindow(window.Handle());
@@ -39,8 +39,8 @@ class WindowKeysTest : public ::testing::Test {
   }
 
   WindowsContext w;
-  win32::Win32MainWindow main{w.context};
-  win32::Win32FoundWindow& found = *main.Found();
+  Win32MainWindow main{w.context};
+  Win32FoundWindow& found = *main.Found();
 };
 
 const std::vector<const char*> kMainFocusable = {"optSearchAll", "optDrive",  "Drive1",

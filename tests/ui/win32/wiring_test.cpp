@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/win32/ui/window_test_support.h"
+#include "tests/ui/win32/window_test_support.h"
 #include "ui/win32/found_window.h"
 #include "ui/win32/main_window.h"
 
@@ -25,7 +25,7 @@ TEST_F(WiringTest, ControlsReachTheirHandlers) {
   w.fileSystem.AddFile(P("/r/a.tmp"), 3);
   w.fileSystem.AddFile(P("/r/b.tmp"), 1200);
   w.context.thousandsSeparator = std::string(1, '.');
-  win32::Win32MainWindow main(w.context);
+  Win32MainWindow main(w.context);
 
   SendMessageW(main.Control("optDrive"), BM_CLICK, 0, 0);
   EXPECT_TRUE(IsWindowEnabled(main.Control("Drive1")));
@@ -34,7 +34,7 @@ TEST_F(WiringTest, ControlsReachTheirHandlers) {
 
   SendMessageW(main.Control("cmdSearch"), BM_CLICK, 0, 0);
   EXPECT_EQ(Text(main.Control("cmdSearch")), L"...Searching...");
-  win32::Win32FoundWindow& found = *main.Found();
+  Win32FoundWindow& found = *main.Found();
   EXPECT_TRUE(IsWindowVisible(found.Handle()));
   HWND list = found.Control("List1");
   EXPECT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 2);
@@ -90,7 +90,7 @@ TEST_F(WiringTest, AResultsWindowTheSystemCannotMakeEndsTheSearchWithAMessageAnd
     SCOPED_TRACE(refused);
     WindowsContext w;
     w.fileSystem.AddFile(P("/r/a.tmp"), 3);
-    win32::Win32MainWindow main(w.context);
+    Win32MainWindow main(w.context);
     HWND search = main.Control("cmdSearch");
     {
       RefusedWindow refuse(refused);

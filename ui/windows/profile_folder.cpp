@@ -1,9 +1,9 @@
-#include "ui/win32/profile_folder.h"
+#include "ui/windows/profile_folder.h"
 
 #include <wctype.h>
 #include <windows.h>
 
-namespace dustvane::win32 {
+namespace dustvane {
 
 PathString ProfileFolder() {
   wchar_t folder[MAX_PATH + 1] = {};
@@ -14,4 +14,4 @@ PathString ProfileFolder() {
   return profile;
 }
 
-}  // namespace dustvane::win32
+}  // namespace dustvane

@@ -24,8 +24,6 @@ struct WindowsContext {
 
 // A control's rectangle in its window's client coordinates, in pixels.
 RECT ClientRect(HWND control);
-// The pixels the layout gives a rectangle in twips at `dpi`.
-RECT FromTwips(int left, int top, int width, int height, UINT dpi);
 
 std::wstring Text(HWND window);
 

@@ -1,4 +1,4 @@
-#include "tests/win32/ui/window_test_support.h"
+#include "tests/ui/win32/window_test_support.h"
 
 #include <commctrl.h>
 
@@ -22,12 +22,6 @@ RECT ClientRect(HWND control) {
   GetWindowRect(control, &rect);
   MapWindowPoints(nullptr, GetAncestor(control, GA_PARENT), reinterpret_cast<POINT*>(&rect), 2);
   return rect;
-}
-
-RECT FromTwips(int left, int top, int width, int height, UINT dpi) {
-  const int x = MulDiv(left, static_cast<int>(dpi), 1440);
-  const int y = MulDiv(top, static_cast<int>(dpi), 1440);
-  return RECT{x, y, x + MulDiv(width, static_cast<int>(dpi), 1440), y + MulDiv(height, static_cast<int>(dpi), 1440)};
 }
 
 std::wstring Text(HWND window) {

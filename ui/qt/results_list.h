@@ -9,18 +9,18 @@ namespace dustvane {
 
 // List1: a single-selection list over the found paths, each line shown as
 // text and kept as the exact path.
-class ResultsListView final : public QListView, public ListControl {
+class QtResultsList final : public QListView, public ResultsListControl {
  public:
-  explicit ResultsListView(QWidget* parent);
+  explicit QtResultsList(QWidget* parent);
 
   MaybeFailure AddItem(const PathString& line) override;
   void Clear() override { lines_.Clear(); }
   PathString SelectedPath() const override;
 
-  const ResultsModel& Lines() const { return lines_; }
+  const QtResultsModel& Model() const { return lines_; }
 
  private:
-  ResultsModel lines_;
+  QtResultsModel lines_;
 };
 
 }  // namespace dustvane

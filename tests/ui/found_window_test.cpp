@@ -15,7 +15,7 @@ void SearchAndShow(FakeWindows& w) {
   w.Main().tmrAnimation_Timer();
 }
 
-TEST(ResultsWindow, DeleteWithoutSelectionReportsAndChangesNothing) {
+TEST(FoundWindow, DeleteWithoutSelectionReportsAndChangesNothing) {
   FakeWindows w;
   w.fileSystem.AddFile(P("/disk/a.tmp"), 1);
   SearchAndShow(w);
@@ -29,7 +29,7 @@ TEST(ResultsWindow, DeleteWithoutSelectionReportsAndChangesNothing) {
   EXPECT_TRUE(w.foundWindow.visible);
 }
 
-TEST(ResultsWindow, DeleteRemovesTheSelectedFileOnceThenReports) {
+TEST(FoundWindow, DeleteRemovesTheSelectedFileOnceThenReports) {
   FakeWindows w;
   w.fileSystem.AddFile(P("/disk/a.tmp"), 1);
   w.fileSystem.AddFile(P("/disk/b.tmp"), 1);
@@ -50,7 +50,7 @@ TEST(ResultsWindow, DeleteRemovesTheSelectedFileOnceThenReports) {
   EXPECT_TRUE(w.fileSystem.Exists(lines[0]));
 }
 
-TEST(ResultsWindow, AFileThatCannotBeRemovedStaysAndIsReported) {
+TEST(FoundWindow, AFileThatCannotBeRemovedStaysAndIsReported) {
   FakeWindows w;
   w.fileSystem.AddFile(P("/disk/locked.tmp"), 1, AttrReadOnly);
   SearchAndShow(w);
@@ -61,7 +61,7 @@ TEST(ResultsWindow, AFileThatCannotBeRemovedStaysAndIsReported) {
   EXPECT_EQ(w.messages.texts[0], ErrorMessageText(AccessDenied()));
 }
 
-TEST(ResultsWindow, CloseHidesWithContentsAndTheNextSearchShowsAgain) {
+TEST(FoundWindow, CloseHidesWithContentsAndTheNextSearchShowsAgain) {
   FakeWindows w;
   w.fileSystem.AddFile(P("/disk/a.tmp"), 1);
   w.fileSystem.AddFile(P("/disk/b.tmp"), 1);

@@ -9,10 +9,10 @@
 
 #include <algorithm>
 
-#include "tests/win32/ui/window_test_support.h"
+#include "tests/ui/win32/window_test_support.h"
 #include "ui/drive_list.h"
 #include "ui/win32/main_window.h"
-#include "ui/win32/profile_folder.h"
+#include "ui/windows/profile_folder.h"
 #include "ui/win32/screen_pointer.h"
 
 namespace dustvane::testing {
@@ -41,7 +41,7 @@ std::wstring LineText(HWND list, int line) {
 }
 
 TEST_F(Win32ControlsTest, ListDeletesByTheStoredPathNotTheShownText) {
-  win32::Win32List list;
+  Win32ResultsList list;
   HWND box = Make(L"LISTBOX", LBS_NOTIFY);
   list.Attach(box);
   const PathString odd = L"C:\\t\\line\nbreak.tmp";
@@ -66,7 +66,7 @@ TEST_F(Win32ControlsTest, ListDeletesByTheStoredPathNotTheShownText) {
 }
 
 TEST_F(Win32ControlsTest, DriveListShowsLettersAtOnceThenWhatTheVolumesTell) {
-  win32::Win32DriveList drives;
+  Win32DriveList drives;
   HWND combo = Make(L"COMBOBOX", CBS_DROPDOWNLIST);
   drives.Attach(combo, {L"C:\\", L"Q:\\"}, L"Q:\\work\\here");
   EXPECT_EQ(Text(combo), L"Q:");
@@ -96,20 +96,20 @@ TEST_F(Win32ControlsTest, DriveListShowsLettersAtOnceThenWhatTheVolumesTell) {
 TEST_F(Win32ControlsTest, TheMachinesDrivesIncludeCAndStartOnTheProfileDrive) {
   const std::vector<PathString> roots = ListDrives();
   EXPECT_NE(std::find(roots.begin(), roots.end(), L"C:\\"), roots.end());
-  win32::Win32DriveList drives;
-  drives.Attach(Make(L"COMBOBOX", CBS_DROPDOWNLIST), roots, win32::ProfileFolder());
-  EXPECT_EQ(drives.Drive().substr(0, 1), win32::ProfileFolder().substr(0, 1));
+  Win32DriveList drives;
+  drives.Attach(Make(L"COMBOBOX", CBS_DROPDOWNLIST), roots, ProfileFolder());
+  EXPECT_EQ(drives.Drive().substr(0, 1), ProfileFolder().substr(0, 1));
 }
 
 TEST_F(Win32ControlsTest, ButtonsBarAndTextsShowWhatTheyAreGiven) {
-  win32::Win32Button button;
+  Win32Button button;
   button.Attach(Make(L"BUTTON"));
   button.SetCaption("...Searching...");
   button.SetEnabled(false);
   EXPECT_EQ(Text(button.Handle()), L"...Searching...");
   EXPECT_FALSE(IsWindowEnabled(button.Handle()));
 
-  win32::Win32ActivityBar bar;
+  Win32ActivityBar bar;
   bar.Attach(Make(PROGRESS_CLASSW));
   bar.SetValue(51.0f);
   EXPECT_EQ(bar.Value(), 51.0f);
@@ -119,7 +119,7 @@ TEST_F(Win32ControlsTest, ButtonsBarAndTextsShowWhatTheyAreGiven) {
   bar.SetVisible(true);
   EXPECT_TRUE(GetWindowLongPtrW(bar.Handle(), GWL_STYLE) & WS_VISIBLE);
 
-  win32::Win32Text text;
+  Win32TextBox text;
   text.Attach(Make(L"EDIT", ES_AUTOHSCROLL));
   text.SetText("Size of files found under C:\\ = 1\xC2\xA0" "234 Bytes");
   EXPECT_EQ(Text(text.Handle()), L"Size of files found under C:\\ = 1\u00A0" L"234 Bytes");
@@ -127,15 +127,15 @@ TEST_F(Win32ControlsTest, ButtonsBarAndTextsShowWhatTheyAreGiven) {
 
 TEST_F(Win32ControlsTest, HourglassStaysOverTheWindowsWhileBusy) {
   WindowsContext w;
-  win32::Win32MainWindow main(w.context);
-  win32::Win32ScreenPointer pointer;
+  Win32MainWindow main(w.context);
+  Win32ScreenPointer pointer;
   pointer.Show(PointerShape::Hourglass);
   EXPECT_TRUE(SendMessageW(main.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(main.Handle()),
                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)));
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_WAIT));
   pointer.Show(PointerShape::Default);
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
-  EXPECT_FALSE(win32::BusyPointerShown());
+  EXPECT_FALSE(BusyPointerShown());
 }
 
 }  // namespace

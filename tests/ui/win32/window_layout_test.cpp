@@ -1,6 +1,6 @@
-// Both windows as laid out: every control where its twips put it at the DPI
-// the window is drawn at, the exact client areas, the frames' buttons,
-// captions, fonts and the controls' states when the program starts.
+// Both windows as laid out: as their descriptions give them, again at
+// another DPI, the frames' buttons, the captions fitting their controls,
+// fonts and the controls' states when the program starts.
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -8,9 +8,16 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "tests/win32/ui/window_test_support.h"
+#include "search/win32/wide_text.h"
+#include "tests/ui/win32/window_test_support.h"
+#include "tests/ui/window_layout_check.h"
+#include "ui/found_window_description.h"
+#include "ui/main_window_description.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/found_window.h"
 #include "ui/win32/main_window.h"
@@ -18,34 +25,39 @@
 namespace dustvane::testing {
 namespace {
 
-struct Placement {
-  const char* name;
-  int left, top, width, height;
-  const wchar_t* text;
-};
-
-void ExpectPlaced(const win32::TopLevelWindow& window, const Placement& p, int offsetLeft = 0, int offsetTop = 0) {
-  HWND control = window.Control(p.name);
-  ASSERT_NE(control, nullptr) << p.name;
-  const UINT dpi = win32::WindowDpi(window.Handle());
-  const RECT want = FromTwips(offsetLeft + p.left, offsetTop + p.top, p.width, p.height, dpi);
-  const RECT got = ClientRect(control);
-  EXPECT_EQ(got.left, want.left) << p.name;
-  EXPECT_EQ(got.top, want.top) << p.name;
-  EXPECT_EQ(got.right - got.left, want.right - want.left) << p.name << " width";
-  EXPECT_EQ(got.bottom - got.top, want.bottom - want.top) << p.name << " height";
-  if (p.text) {
-    EXPECT_EQ(Text(control), p.text) << p.name;
+class Win32BuiltWindow final : public BuiltWindow {
+ public:
+  Win32BuiltWindow(const Win32TopLevelWindow& window, const WindowDescription& description)
+      : window_(window), description_(description) {}
+  std::string Caption() override { return Utf8FromWide(Text(window_.Handle())); }
+  PixelRect ClientArea() override {
+    RECT client{};
+    GetClientRect(window_.Handle(), &client);
+    return {0, 0, client.right, client.bottom};
   }
-}
+  std::optional<PixelRect> Place(std::string_view control) override {
+    HWND handle = window_.Control(control);
+    if (!handle) return std::nullopt;
+    const RECT r = ClientRect(handle);
+    return PixelRect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+  }
+  std::string CaptionOf(std::string_view control) override { return Utf8FromWide(Text(window_.Control(control))); }
+  std::vector<std::string> TabOrder() override {
+    std::vector<std::string> names;
+    for (HWND control : window_.TabOrder()) {
+      std::string name = "?";
+      for (const ControlDescription& described : description_.controls) {
+        if (window_.Control(described.name) == control) name = described.name;
+      }
+      names.push_back(name);
+    }
+    return names;
+  }
 
-void ExpectClientArea(HWND window, int width, int height) {
-  const UINT dpi = win32::WindowDpi(window);
-  RECT client{};
-  GetClientRect(window, &client);
-  EXPECT_EQ(client.right, MulDiv(width, static_cast<int>(dpi), 1440));
-  EXPECT_EQ(client.bottom, MulDiv(height, static_cast<int>(dpi), 1440));
-}
+ private:
+  const Win32TopLevelWindow& window_;
+  const WindowDescription& description_;
+};
 
 LOGFONTW FontOf(HWND control) {
   LOGFONTW font{};
@@ -57,41 +69,18 @@ class WindowLayoutTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { InitControls(); }
   WindowsContext w;
-  win32::Win32MainWindow main{w.context};
-  win32::Win32FoundWindow& found = *main.Found();
+  Win32MainWindow main{w.context};
+  Win32FoundWindow& found = *main.Found();
 };
 
-TEST_F(WindowLayoutTest, MainWindowControlsStandAtTheirTwips) {
-  ExpectClientArea(main.Handle(), 5205, 3525);
-  const Placement window[] = {
-      {"cmdExit", 4560, 3240, 615, 255, L"&Exit"},
-      {"cmdSearch", 1320, 2640, 2415, 375, L"&Search For Temporary Files"},
-      {"frmeSearchDrives", 360, 1440, 4335, 1095, L"Search Drives..."},
-      {"ProgressBar1", 720, 3120, 3615, 255, nullptr},
-      {"lblTitle", 1080, 120, 3015, 975, L"DUSTVANE"},
-  };
-  for (const Placement& p : window) ExpectPlaced(main, p);
-  const Placement inFrame[] = {
-      {"optFolder", 120, 720, 975, 195, L"Folder"},
-      {"Drive1", 1200, 480, 3015, 315, nullptr},
-      {"optDrive", 120, 480, 1095, 255, L"Drive:"},
-      {"optSearchAll", 120, 240, 1695, 255, L"Local Hard Disk"},
-  };
-  for (const Placement& p : inFrame) ExpectPlaced(main, p, 360, 1440);
-}
-
-TEST_F(WindowLayoutTest, ResultsWindowControlsStandAtTheirTwipsWithTheSummaryRowBelow) {
-  ExpectClientArea(found.Handle(), 6720, 5490);
-  const Placement controls[] = {
-      {"List1", 120, 120, 6495, 4350, nullptr},
-      {"lblFound", 120, 4560, 615, 255, L"Found"},
-      {"Text3", 840, 4560, 735, 285, L""},
-      {"lblFiles", 1680, 4560, 495, 255, L"files"},
-      {"cmdDelete", 3360, 4560, 1215, 375, L"&Delete"},
-      {"cmdClose", 5640, 4560, 975, 375, L"&Close"},
-      {"txtSizeSummary", 120, 5040, 6495, 315, L""},
-  };
-  for (const Placement& p : controls) ExpectPlaced(found, p);
+TEST_F(WindowLayoutTest, BothWindowsAreBuiltAsDescribed) {
+  const std::pair<Win32TopLevelWindow*, const WindowDescription*> windows[] = {{&main, &kMainWindowDescription},
+                                                                              {&found, &kFoundWindowDescription}};
+  for (auto [window, description] : windows) {
+    ASSERT_EQ(WindowDpi(window->Handle()), 96u) << "the description's pixels are those at 96 dpi";
+    Win32BuiltWindow built(*window, *description);
+    EXPECT_EQ(LayoutMismatches(*description, built), std::vector<std::string>());
+  }
 }
 
 TEST_F(WindowLayoutTest, MovingToAScreenOfAnotherDpiLaysTheWindowOutAgainAtIt) {
@@ -100,14 +89,14 @@ TEST_F(WindowLayoutTest, MovingToAScreenOfAnotherDpiLaysTheWindowOutAgainAtIt) {
   // The frame is sized for the new DPI too, but only a real move to another
   // screen gives it that DPI's title bar, so the client area is not checked.
   SendMessageW(found.Handle(), WM_DPICHANGED, MAKEWPARAM(kDpi, kDpi), reinterpret_cast<LPARAM>(&suggested));
-  const RECT want = FromTwips(5640, 4560, 975, 375, kDpi);
+  const RECT want = ToPixels(kFoundWindowDescription["cmdClose"].place, kDpi);
   const RECT got = ClientRect(found.Control("cmdClose"));
   EXPECT_EQ(got.left, want.left);
   EXPECT_EQ(got.top, want.top);
   EXPECT_EQ(got.right, want.right);
   EXPECT_EQ(got.bottom, want.bottom);
   const LOGFONTW font = FontOf(found.Control("cmdClose"));
-  EXPECT_EQ(font.lfHeight, win32::DialogFont(kDpi).lfHeight);
+  EXPECT_EQ(font.lfHeight, DialogFont(kDpi).lfHeight);
 }
 
 // How a control draws its caption: where the text may go inside the control.
@@ -154,7 +143,7 @@ SIZE CaptionRoom(HWND control, Drawn drawn, UINT dpi) {
 
 TEST_F(WindowLayoutTest, EveryCaptionFitsItsControlAt96And144Dpi) {
   struct Caption {
-    win32::TopLevelWindow* window;
+    Win32TopLevelWindow* window;
     const char* name;
     Drawn drawn;
   };
@@ -168,8 +157,8 @@ TEST_F(WindowLayoutTest, EveryCaptionFitsItsControlAt96And144Dpi) {
   };
   for (UINT dpi : {96u, 144u}) {
     RECT suggested{10, 10, 600, 500};
-    for (win32::TopLevelWindow* window : {static_cast<win32::TopLevelWindow*>(&main),
-                                          static_cast<win32::TopLevelWindow*>(&found)}) {
+    for (Win32TopLevelWindow* window : {static_cast<Win32TopLevelWindow*>(&main),
+                                          static_cast<Win32TopLevelWindow*>(&found)}) {
       SendMessageW(window->Handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
     }
     for (const Caption& c : captions) {
@@ -196,8 +185,8 @@ TEST_F(WindowLayoutTest, CaptionsAndFrameButtons) {
 }
 
 TEST_F(WindowLayoutTest, WindowsOpenCentredOnTheWorkArea) {
-  for (win32::TopLevelWindow* window :
-       {static_cast<win32::TopLevelWindow*>(&main), static_cast<win32::TopLevelWindow*>(&found)}) {
+  for (Win32TopLevelWindow* window :
+       {static_cast<Win32TopLevelWindow*>(&main), static_cast<Win32TopLevelWindow*>(&found)}) {
     window->SetVisible(true);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -210,7 +199,7 @@ TEST_F(WindowLayoutTest, WindowsOpenCentredOnTheWorkArea) {
 }
 
 TEST_F(WindowLayoutTest, TitleInItsOwnFontAndEveryOtherControlInTheDialogFont) {
-  const UINT dpi = win32::WindowDpi(main.Handle());
+  const UINT dpi = WindowDpi(main.Handle());
   const LOGFONTW title = FontOf(main.Control("lblTitle"));
   EXPECT_STREQ(title.lfFaceName, L"MS Sans Serif");
   EXPECT_EQ(title.lfWeight, FW_BOLD);

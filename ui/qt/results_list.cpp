@@ -1,8 +1,8 @@
-#include "ui/qt/results_list_view.h"
+#include "ui/qt/results_list.h"
 
 namespace dustvane {
 
-ResultsListView::ResultsListView(QWidget* parent) : QListView(parent) {
+QtResultsList::QtResultsList(QWidget* parent) : QListView(parent) {
   setModel(&lines_);
   setSelectionMode(QAbstractItemView::SingleSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -12,12 +12,12 @@ ResultsListView::ResultsListView(QWidget* parent) : QListView(parent) {
   setTextElideMode(Qt::ElideNone);
 }
 
-MaybeFailure ResultsListView::AddItem(const PathString& line) {
+MaybeFailure QtResultsList::AddItem(const PathString& line) {
   lines_.Append(line);
   return std::nullopt;
 }
 
-PathString ResultsListView::SelectedPath() const {
+PathString QtResultsList::SelectedPath() const {
   const QModelIndexList selected = selectionModel()->selectedIndexes();
   if (selected.isEmpty()) return PathString();
   return lines_.Line(selected.first().row());

@@ -1,4 +1,4 @@
-// The results window in Qt widgets: its layout, selecting lines with the
+// The results window in Qt widgets: its starting state, selecting lines with the
 // keyboard, and that its buttons, access keys and close control reach their
 // handlers with the exact path of the selected line.
 
@@ -19,7 +19,7 @@ bool Exists(const PathString& path) { return access(path.c_str(), F_OK) == 0; }
 
 }  // namespace
 
-class ResultsWindowTest : public QObject {
+class FoundWindowTest : public QObject {
   Q_OBJECT
 
  private:
@@ -45,21 +45,13 @@ class ResultsWindowTest : public QObject {
   }
 
  private slots:
-  void layoutAndStartingState() {
+  void startingStateAndFrame() {
     Harness h;
     QtFoundWindow& w = h.Found();
     QVERIFY(!w.isVisible());
-    QCOMPARE(w.windowTitle(), QString("Found"));
     QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!(w.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
-    QCOMPARE(h.Control<QListView>(w, "List1")->geometry(), QRect(8, 8, 433, 290));
-    QCOMPARE(h.Button(w, "cmdDelete")->geometry(), QRect(224, 304, 81, 25));
-    QCOMPARE(h.Button(w, "cmdClose")->geometry(), QRect(376, 304, 65, 25));
     QCOMPARE(h.Control<QLineEdit>(w, "Text3")->palette().color(QPalette::Text), QColor(255, 0, 0));
-    // The summary line lies below the designed bottom row, inside the window.
-    const QRect summary = h.Control<QLineEdit>(w, "txtSizeSummary")->geometry();
-    QVERIFY(summary.top() >= 304 + 25);
-    QVERIFY(w.rect().contains(summary));
   }
 
   void everyHostileNameShowsOnOneLineAndIsDeletedExactly() {
@@ -128,12 +120,13 @@ class ResultsWindowTest : public QObject {
     QVERIFY(!h.Found().isVisible());
   }
 
-  void tabVisitsEveryControlInDesignedOrder() {
+  void tabGoesRoundTheFocusChain() {
     Harness h;
     h.MakeFile("a.tmp", 1);
     SearchAndShow(h);
-    const QStringList designed = {"List1", "Text3", "cmdDelete", "cmdClose"};
-    QCOMPARE(FocusChain(h.Found()), designed);
+    // The chain itself is the description's (window_layout_test.cpp).
+    const QStringList designed = FocusChain(h.Found());
+    QCOMPARE(designed.size(), 4);
     for (qsizetype i = 0; i < designed.size(); ++i) {
       h.Control<QWidget>(h.Found(), qPrintable(designed[i]))->setFocus();
       PressKey(h.Found(), Qt::Key_Tab);
@@ -156,5 +149,5 @@ class ResultsWindowTest : public QObject {
   }
 };
 
-QTEST_MAIN(ResultsWindowTest)
-#include "results_window_test.moc"
+QTEST_MAIN(FoundWindowTest)
+#include "found_window_test.moc"

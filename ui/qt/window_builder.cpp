@@ -1,0 +1,115 @@
+#include "ui/qt/window_builder.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <map>
+
+#include "ui/qt/activity_bar.h"
+#include "ui/qt/app_icon.h"
+#include "ui/qt/drive_list.h"
+#include "ui/qt/frame_style.h"
+#include "ui/qt/program_fonts.h"
+#include "ui/qt/qt_controls.h"
+#include "ui/qt/results_list.h"
+#include "ui/qt/window_geometry.h"
+
+namespace dustvane {
+
+namespace {
+
+QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+Qt::Alignment Aligned(TextAlign align) {
+  switch (align) {
+    case TextAlign::Centre:
+      return Qt::AlignCenter;
+    case TextAlign::Right:
+      return Qt::AlignRight | Qt::AlignVCenter;
+    case TextAlign::Left:
+      break;
+  }
+  return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+QLabel* MakeLabel(const ControlDescription& control, QWidget* parent) {
+  auto* label = new QLabel(Utf8(control.caption), parent);
+  label->setAlignment(Aligned(control.align));
+  return label;
+}
+
+// A read-only line that looks like part of the window, not like a box.
+QtTextBox* MakeSummaryLine(QWidget* parent, const QWidget& window) {
+  auto* line = new QtTextBox(parent, true);
+  line->setReadOnly(true);
+  line->setFrame(false);
+  line->setFocusPolicy(Qt::ClickFocus);
+  QPalette flat = line->palette();
+  flat.setColor(QPalette::Base, window.palette().color(QPalette::Window));
+  line->setPalette(flat);
+  return line;
+}
+
+QWidget* MakeControl(const ControlDescription& control, QWidget* parent, QWidget& window, AppContext& context) {
+  switch (control.kind) {
+    case ControlKind::Button: {
+      auto* button = new QtButton(Utf8(control.caption), parent);
+      button->setAutoDefault(false);
+      button->setDefault(false);
+      return button;
+    }
+    case ControlKind::Option:
+      return new QtOption(Utf8(control.caption), parent);
+    case ControlKind::Frame: {
+      auto* frame = new QGroupBox(Utf8(control.caption), parent);
+      StyleFrame(*frame);
+      return frame;
+    }
+    case ControlKind::Label:
+      return MakeLabel(control, parent);
+    case ControlKind::Title: {
+      QLabel* title = MakeLabel(control, parent);
+      title->setFrameStyle(QFrame::Box | QFrame::Plain);
+      title->setFont(TitleFont());
+      return title;
+    }
+    case ControlKind::DriveList:
+      return new QtDriveList(parent, context.drives, context.homeFolder);
+    case ControlKind::ActivityBar:
+      return new QtActivityBar(parent);
+    case ControlKind::ResultsList:
+      return new QtResultsList(parent);
+    case ControlKind::TextBox:
+      return new QtTextBox(parent, false);
+    case ControlKind::SummaryLine:
+      return MakeSummaryLine(parent, window);
+  }
+  qFatal("a control of no known kind");
+}
+
+}  // namespace
+
+void BuildWindow(QWidget& window, const WindowDescription& description, AppContext& context) {
+  window.setObjectName(Utf8(description.name));
+  window.setWindowTitle(Utf8(description.caption));
+  window.setWindowIcon(AppIcon());
+  window.setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowCloseButtonHint |
+                        (description.minimizable ? Qt::WindowMinimizeButtonHint : Qt::WindowFlags()));
+  window.setFont(WindowFont());
+  window.setFixedSize(FromTwips(description.clientArea).size());
+
+  std::map<std::string_view, QWidget*> made;
+  for (const ControlDescription& control : description.controls) {
+    QWidget* parent = control.container.empty() ? &window : made.at(control.container);
+    QWidget* widget = MakeControl(control, parent, window, context);
+    widget->setObjectName(Utf8(control.name));
+    widget->setGeometry(FromTwips(control.place));
+    if (!control.accessibleName.empty()) widget->setAccessibleName(Utf8(control.accessibleName));
+    made[control.name] = widget;
+  }
+  const std::vector<const ControlDescription*> order = description.TabOrder();
+  for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(made[order[i - 1]->name], made[order[i]->name]);
+  if (!order.empty()) made[order.front()->name]->setFocus();
+}
+
+}  // namespace dustvane
