@@ -23,6 +23,7 @@
 #include "search/win32/win32_failure.h"
 #include "tests/support/cannot_run_here.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/win32/real_tree.h"
 
 namespace dustvane::testing {
@@ -108,12 +109,7 @@ TEST(WalkedDeleteTest, ALineIsRemovedOnlyThroughTheFoldersTheSearchWalked) {
   std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
   RecordingResults results;
   RecordingMessages messages;
-  SearchContext context{*fs, results, messages};
-  PathString root = drive;
-  int16_t files = 0;
-  int16_t folders = 0;
-  ASSERT_TRUE(FindFiles(context, root, L"*.tmp", files, folders).ok());
-  fs->CloseFolders();
+  ASSERT_TRUE(RunSearch(*fs, results, messages, drive).total.ok());
   ASSERT_EQ(results.lines.size(), std::size(kChangedPaths));
 
   for (const ChangedPath& row : kChangedPaths) {

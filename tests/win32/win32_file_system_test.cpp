@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "search/file_system.h"
-#include "search/find_files.h"
 #include "tests/support/enumerate.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/win32/real_tree.h"
 
 namespace dustvane::testing {
@@ -31,11 +31,7 @@ class Win32FileSystemTest : public ::testing::Test {
   void SearchTree() {
     RecordingResults results;
     RecordingMessages messages;
-    SearchContext context{*fs, results, messages};
-    PathString root = tree.Root();
-    int16_t files = 0;
-    int16_t folders = 0;
-    ASSERT_TRUE(FindFiles(context, root, L"*.tmp", files, folders).ok());
+    ASSERT_TRUE(RunSearch(*fs, results, messages, tree.Root()).total.ok());
   }
 
   RealTree tree;
