@@ -71,6 +71,8 @@ TEST_F(Win32ControlsTest, ListDeletesByTheStoredPathNotTheShownText) {
 TEST_F(Win32ControlsTest, ListScrollsToTheWidestLineAndEachFillStartsAtTheTopLeft) {
   Win32ResultsList list;
   HWND box = Make(L"LISTBOX", LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL);
+  const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);  // as the windows give it theirs
   list.Attach(box);
   const std::wstring wide = L"C:\\" + std::wstring(120, L'W') + L".tmp";
   for (int fill = 0; fill < 2; ++fill) {
@@ -83,7 +85,7 @@ TEST_F(Win32ControlsTest, ListScrollsToTheWidestLineAndEachFillStartsAtTheTopLef
     EXPECT_EQ(GetScrollPos(box, SB_HORZ), 0) << fill;
     EXPECT_EQ(SendMessageW(box, LB_GETCURSEL, 0, 0), LB_ERR) << fill;
     HDC dc = GetDC(box);
-    SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(box, WM_GETFONT, 0, 0)));
+    SelectObject(dc, font);
     SIZE extent{};
     GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
     ReleaseDC(box, dc);
