@@ -1,5 +1,6 @@
 #include "packaging/ico_file.h"
 
+#include <QBuffer>
 #include <QtEndian>
 
 #include <cstdint>
@@ -60,11 +61,21 @@ QByteArray IconImage(const QImage& source) {
   return out;
 }
 
+// A 256-pixel image as a PNG file, as Windows has read its largest icons
+// since Vista: a quarter of a megabyte as a bitmap, a few kilobytes so.
+QByteArray PngImage(const QImage& image) {
+  QByteArray out;
+  QBuffer buffer(&out);
+  buffer.open(QIODevice::WriteOnly);
+  image.convertToFormat(QImage::Format_ARGB32).save(&buffer, "PNG");
+  return out;
+}
+
 }  // namespace
 
 QByteArray IcoFile(const QList<QImage>& images) {
   QList<QByteArray> bodies;
-  for (const QImage& image : images) bodies.append(IconImage(image));
+  for (const QImage& image : images) bodies.append(image.width() >= 256 ? PngImage(image) : IconImage(image));
 
   QByteArray out;
   Put16(out, 0);  // reserved

@@ -1,7 +1,7 @@
 // Writes the program's icon, drawn by the same code as the window icon:
 //   write_icons DIR         PNG files at the sizes desktops look for, in the
 //                           hicolor theme layout: DIR/<n>x<n>/apps/dustvane.png
-//   write_icons --ico FILE  the Windows icon file, at 16, 32 and 48 pixels
+//   write_icons --ico FILE  the Windows icon file, at 16, 32, 48 and 256 pixels
 
 #include <QDir>
 #include <QFile>
@@ -16,15 +16,10 @@
 
 namespace {
 
-// Larger sizes keep the drawn pixels crisp; smaller ones are averaged.
-QImage IconAt(int size) {
-  const QImage icon = dustvane::AppIconImage().convertToFormat(QImage::Format_ARGB32);
-  const Qt::TransformationMode mode = size < 32 ? Qt::SmoothTransformation : Qt::FastTransformation;
-  return icon.scaled(size, size, Qt::IgnoreAspectRatio, mode);
-}
+QImage IconAt(int size) { return dustvane::AppIconImage(size).convertToFormat(QImage::Format_ARGB32); }
 
 int WritePngs(const QString& dir) {
-  for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+  for (int size : dustvane::kIconSizes) {
     const QString folder = QStringLiteral("%1/%2x%2/apps").arg(dir).arg(size);
     if (!QDir().mkpath(folder) || !IconAt(size).save(folder + QStringLiteral("/dustvane.png"))) {
       std::fprintf(stderr, "write_icons: cannot write into %s\n", qPrintable(folder));
@@ -35,7 +30,9 @@ int WritePngs(const QString& dir) {
 }
 
 int WriteIco(const QString& path) {
-  const QByteArray ico = dustvane::IcoFile({IconAt(16), IconAt(32), IconAt(48)});
+  // The sizes Windows shows at 100% to 150% (small and large icons), and the
+  // one it scales down for every larger view, so none is scaled up.
+  const QByteArray ico = dustvane::IcoFile({IconAt(16), IconAt(32), IconAt(48), IconAt(256)});
   QFile file(path);
   if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(ico) != ico.size() ||
       !file.flush()) {

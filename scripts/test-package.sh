@@ -78,6 +78,15 @@ check_install() {
   pid=$!
   window=$(find_window '^Dustvane$' 20) || true
   [ -n "$window" ] || fail "the installed program showed no window from its desktop entry"
+  # Docks and task bars match a window to its entry by the class part of the
+  # window's WM_CLASS ("instance", "class").
+  local wm_class wanted
+  wm_class=$(xprop -id "$window" WM_CLASS | sed -n 's/^WM_CLASS(STRING) = "[^"]*", "\([^"]*\)"$/\1/p')
+  wanted=$(sed -n 's/^StartupWMClass=//p' "$entry")
+  [ -n "$wanted" ] || fail "the desktop entry has no StartupWMClass"
+  [ "$wm_class" = "$wanted" ] ||
+    fail "the window's class is '$wm_class' ($(xprop -id "$window" WM_CLASS)), the entry's StartupWMClass '$wanted'"
+  echo "package: the window's class $wm_class is the entry's StartupWMClass"
   xdotool windowfocus --sync "$window"
   press alt+e
   timeout 10 tail --pid="$pid" -f /dev/null || fail "the installed program did not end on Exit"

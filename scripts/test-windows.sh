@@ -116,6 +116,24 @@ check_exact_tree() {
   fi
 }
 
+# The engine's test of a delete after the tree changed: the drive P: on a
+# tree made here, each line "x.tmp", and files of the same name in "outside"
+# and "other", where the test's rows, from the Linux side, make the lines'
+# paths lead after the search.
+make_walked_tree() {
+  local tree="$1/dvwalked" folder file
+  rm -rf "$tree"
+  for folder in c1/a/b c2/a/b c3/a/b c4/a/b c5/a/b c6/a/b; do
+    mkdir -p "$tree/drive/$folder"
+    printf 'listed' >"$tree/drive/$folder/x.tmp"
+  done
+  for file in outside/c1/b/x.tmp outside/c2/x.tmp other/c6/a/b/x.tmp; do
+    mkdir -p "$(dirname "$tree/$file")"
+    printf 'outside' >"$tree/$file"
+  done
+  ln -sfn "$tree/drive" "$WINEPREFIX/dosdevices/p:"
+}
+
 # dustvane-walk over a tree on C:, its lines (UTF-16LE) read back as UTF-8.
 check_walk() {
   local build="$1" tree="$WINEPREFIX/drive_c/dvwalk"
@@ -161,9 +179,11 @@ check_tests() {
   local status=0
   make_link_tree "$WINEPREFIX/drive_c"
   make_exact_tree "$WINEPREFIX/drive_c"
+  make_walked_tree "$WINEPREFIX/drive_c"
   (DUSTVANE_FOLDER_LINKS='C:\dvlinks' DUSTVANE_EXACT_NAMES='C:\dvexact' \
+    DUSTVANE_WALKED_TREE='C:\dvwalked' DUSTVANE_WALKED_DRIVE='P:' DUSTVANE_WALKED_MAPPING="$WINEPREFIX/dosdevices/p:" \
     ctest_stage "win$1 tests" "$out/build-win$1" -j "$jobs") || status=$?
-  rm -rf "$WINEPREFIX/drive_c/dvlinks"
+  rm -rf "$WINEPREFIX/drive_c/dvlinks" "$WINEPREFIX/drive_c/dvwalked" "$WINEPREFIX/dosdevices/p:"
   check_exact_tree "$WINEPREFIX/drive_c" || status=1
   return "$status"
 }

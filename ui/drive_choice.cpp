@@ -7,14 +7,15 @@
 namespace dustvane {
 
 DriveChoice::DriveChoice(DriveLines& lines, std::vector<PathString> drives, const PathString& homeFolder,
-                         std::function<void()> answered, DriveQueries::Ask ask)
+                         std::function<void()> answered, DriveQueries::Ask ask,
+                         std::chrono::milliseconds bound)
     : lines_(lines), drives_(std::move(drives)) {
   for (size_t drive = 0; drive < drives_.size(); ++drive) {
     lines_.AddLine(DriveText(drives_[drive]));
     driveOnLine_.push_back(drive);
   }
   if (!drives_.empty()) lines_.Choose(DriveHolding(drives_, homeFolder));
-  queries_ = std::make_unique<DriveQueries>(drives_, std::move(ask), std::move(answered), kDriveAnswerBound);
+  queries_ = std::make_unique<DriveQueries>(drives_, std::move(ask), std::move(answered), bound);
 }
 
 DriveChoice::~DriveChoice() = default;

@@ -36,9 +36,11 @@ class DriveLines {
 class DriveChoice {
  public:
   // `answered` runs on a helper thread after each answer: it must only wake
-  // the user-interface thread, which then calls TakeAnswers.
+  // the user-interface thread, which then calls TakeAnswers. Answers that
+  // come later than `bound` are dropped.
   DriveChoice(DriveLines& lines, std::vector<PathString> drives, const PathString& homeFolder,
-              std::function<void()> answered, DriveQueries::Ask ask = &DriveTextFromVolume);
+              std::function<void()> answered, DriveQueries::Ask ask = &DriveTextFromVolume,
+              std::chrono::milliseconds bound = kDriveAnswerBound);
   ~DriveChoice();
   DriveChoice(const DriveChoice&) = delete;
   DriveChoice& operator=(const DriveChoice&) = delete;

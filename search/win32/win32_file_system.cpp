@@ -1,14 +1,24 @@
-// The file-system queries over the Windows wide-character API. Names and paths
-// stay UTF-16 code units from the API to the results list and back, so a name
-// that is not valid UTF-16 is still found, listed and deleted exactly. Every
-// path reaches the API in its exact form (ApiPath): the search's root, made
-// full once, followed by the names as the enumeration gave them.
+// The file-system queries over the Windows API. Names and paths stay UTF-16
+// code units from the API to the results list and back, so a name that is
+// not valid UTF-16 is still found, listed and deleted exactly. Every path
+// reaches the API in its exact form (ApiPath): the search's root, made full
+// once, followed by the names as the enumeration gave them.
+//
+// A walk lists each folder through a handle of its own, opened by its name
+// inside its parent's (FolderChain). The folders that hold a match, and
+// those above them, are recorded with their identities (WalkedFolders), and
+// a delete removes a line's file only through those very folders.
 
 #include <windows.h>
 
 #include "search/file_system.h"
 #include "search/name_pattern.h"
 #include "search/win32/api_path.h"
+#include "search/win32/file_removal.h"
+#include "search/win32/folder_chain.h"
+#include "search/win32/folder_identity.h"
+#include "search/win32/folder_listing.h"
+#include "search/win32/walked_folders.h"
 #include "search/win32/win32_failure.h"
 
 namespace dustvane {
@@ -42,38 +52,47 @@ size_t FolderPartLength(const PathString& pattern) {
   return separator == PathString::npos ? 0 : separator + 1;
 }
 
+// The root folder of a drive holds no "." or ".." on Windows. Wine's
+// listing shows them there too, and its pattern search drops them, as this
+// layer does.
+bool IsDriveRoot(const PathString& folder) {
+  PathView rest(folder);
+  if (rest.rfind(L"\\\\?\\", 0) == 0) rest.remove_prefix(4);
+  return rest.size() == 3 && rest[1] == L':' && rest[2] == L'\\';
+}
+
+bool IsDotOrDotDot(PathView name) { return name == L"." || name == L".."; }
+
 class Win32FileSystem final : public FileSystem {
  public:
-  Win32FileSystem() = default;
-  Win32FileSystem(const Win32FileSystem&) = delete;
-  Win32FileSystem& operator=(const Win32FileSystem&) = delete;
-  ~Win32FileSystem() override { CloseFolders(); }
-
   // Lists the whole folder and filters the names with the program's own
-  // matcher: the API would also match a name pattern against the 8.3 short
-  // names, so "*.tmp" would find "notes.tmpl" through "NOTES~1.TMP".
+  // matcher: the system's pattern search would also match a name pattern
+  // against the 8.3 short names, so "*.tmp" would find "notes.tmpl" through
+  // "NOTES~1.TMP".
   Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override {
-    CloseFind();
+    listing_.Stop();
+    handedOut_ = false;
     started_ = false;
     const size_t folderLength = FolderPartLength(pattern);
     folder_ = pattern.substr(0, folderLength);
     namePattern_ = pattern.substr(folderLength);
     mask_ = mask;
+    atDriveRoot_ = IsDriveRoot(folder_);
 
     const Result<PathString> everything = ApiPath(folder_ + L"*");
     if (!everything.ok()) return everything.failure();
-    find_ = FindFirstFileExW(everything.value().c_str(), FindExInfoBasic, &found_, FindExSearchNameMatch, nullptr,
-                             FIND_FIRST_EX_LARGE_FETCH);
-    if (find_ == INVALID_HANDLE_VALUE) {
-      const DWORD error = GetLastError();
-      // Nothing there, or a folder we may not read: both are empty folders.
-      // A whole-disk search meets many protected folders, none worth a message.
-      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_NO_MORE_FILES && error != ERROR_ACCESS_DENIED) {
-        return Win32Failure(error);
-      }
+    const Result<HANDLE> folder = chain_.Reach(folder_);
+    if (folder.ok()) {
+      listing_.Start(folder.value());
+    } else {
+      const int32_t error = folder.failure().number;
+      // A folder not there is a path not found, as for a pattern search; a
+      // folder we may not read is an empty one: a whole-disk search meets
+      // many protected folders, none worth a message.
+      if (error == ERROR_FILE_NOT_FOUND) return Win32Failure(ERROR_PATH_NOT_FOUND);
+      if (error != ERROR_ACCESS_DENIED) return folder.failure();
     }
     started_ = true;
-    unread_ = find_ != INVALID_HANDLE_VALUE;
     return Advance();
   }
 
@@ -83,7 +102,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   Result<Attributes> FileAttributes(const PathString& path, Attributes wanted) override {
-    if (IsLastHanded(path)) return QueryAttributes(found_.dwFileAttributes) & wanted;
+    if (IsLastHanded(path)) return QueryAttributes(handed_.attributes) & wanted;
     const Result<PathString> exact = ApiPath(path);
     if (!exact.ok()) return exact.failure();
     const DWORD bits = GetFileAttributesW(exact.value().c_str());
@@ -102,69 +121,93 @@ class Win32FileSystem final : public FileSystem {
     return static_cast<int64_t>((static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   }
 
-  // DeleteFileW refuses read-only files itself. Folders, and links to folders,
-  // are refused before it is called: removing a junction is a folder operation,
-  // and this one only ever removes files.
   MaybeFailure RemoveFile(const PathString& path) override {
     handedOut_ = false;
     const Result<PathString> exact = ApiPath(path);
     if (!exact.ok()) return exact.failure();
-    const DWORD bits = GetFileAttributesW(exact.value().c_str());
-    if (bits == INVALID_FILE_ATTRIBUTES) return Win32Failure(GetLastError());
-    if ((bits & FILE_ATTRIBUTE_DIRECTORY) != 0) return Win32Failure(ERROR_ACCESS_DENIED);
-    if (!DeleteFileW(exact.value().c_str())) return Win32Failure(GetLastError());
-    return std::nullopt;
+    return RemoveWalkedFile(walked_, path);
   }
 
-  Result<PathString> SearchRoot(const PathString& folder) override { return FullRoot(folder); }
+  // A new search: what the last one walked is forgotten.
+  Result<PathString> SearchRoot(const PathString& folder) override {
+    chain_.Close();
+    Result<PathString> root = FullRoot(folder);
+    walked_.Begin(root.ok() ? root.value() : PathString());
+    return root;
+  }
 
-  void CloseFolders() override { CloseFind(); }
+  void CloseFolders() override {
+    listing_.Stop();
+    handedOut_ = false;
+    chain_.Close();
+  }
 
  private:
-  // The next entry that passes the mask and the name pattern. `found_` keeps
-  // the entry handed out last, whose attributes the directory pass asks next.
+  // The next entry that passes the mask and the name pattern. `handed_`
+  // keeps the entry handed out last, whose attributes the directory pass
+  // asks next.
   Result<PathString> Advance() {
     handedOut_ = false;
-    while (find_ != INVALID_HANDLE_VALUE) {
-      if (!unread_ && !FindNextFileW(find_, &found_)) {
-        const DWORD error = GetLastError();
-        CloseFind();
-        if (error == ERROR_NO_MORE_FILES) return PathString();
-        return Win32Failure(error);
-      }
-      unread_ = false;
-      if (!PassesMask(found_.dwFileAttributes & kKnownBits, mask_)) continue;
-      const PathView name(found_.cFileName);
-      if (!namePattern_.empty() && !MatchesNamePattern(name, namePattern_)) continue;
+    while (true) {
+      Result<FolderListing::Entry> entry = listing_.Next();
+      if (!entry.ok()) return entry.failure();
+      const FolderListing::Entry& found = entry.value();
+      if (found.name.empty()) return PathString();
+      if (atDriveRoot_ && IsDotOrDotDot(found.name)) continue;
+      if (!PassesMask(found.attributes & kKnownBits, mask_)) continue;
+      if (!namePattern_.empty() && !MatchesNamePattern(found.name, namePattern_)) continue;
+      handed_ = found;
       handedOut_ = true;
-      return PathString(name);
+      // A file pass hands out matches: a delete of one goes through the
+      // folders that lead to it, so they are recorded now.
+      if ((mask_ & AttrDirectory) == 0) RecordInnermost();
+      return PathString(found.name);
     }
-    return PathString();
+  }
+
+  // Records the chain's folders, from the search's root down to the one
+  // being listed, unless they are recorded already. A chain that does not
+  // start at the search's root is not recorded: no delete could be proven
+  // through it.
+  void RecordInnermost() {
+    if (chain_.Depth() == 0 || chain_.RecordIndex(chain_.Depth() - 1) != FolderChain::kNotRecorded) return;
+    if (chain_.Path(0) != walked_.Root()) return;
+    if (chain_.RecordIndex(0) == FolderChain::kNotRecorded) {
+      const std::optional<uint32_t> volume = VolumeSerialOf(chain_.Handle(0));
+      if (!volume) return;
+      walked_.SetVolume(*volume);
+    }
+    uint32_t parent = WalkedFolders::kNone;
+    for (size_t level = 0; level < chain_.Depth(); ++level) {
+      uint32_t& recorded = chain_.RecordIndex(level);
+      if (recorded == FolderChain::kNotRecorded) {
+        const std::optional<uint64_t> id = FileIdOf(chain_.Handle(level));
+        if (!id) return;
+        recorded = walked_.Add(parent, chain_.Name(level), *id);
+      }
+      parent = recorded;
+    }
   }
 
   bool IsLastHanded(const PathString& path) const {
     if (!handedOut_) return false;
-    const PathView name(found_.cFileName);
-    return path.size() == folder_.size() + name.size() && path.compare(0, folder_.size(), folder_) == 0 &&
-           PathView(path).substr(folder_.size()) == name;
-  }
-
-  void CloseFind() {
-    if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
-    find_ = INVALID_HANDLE_VALUE;
-    unread_ = false;
-    handedOut_ = false;
+    return path.size() == folder_.size() + handed_.name.size() && path.compare(0, folder_.size(), folder_) == 0 &&
+           PathView(path).substr(folder_.size()) == handed_.name;
   }
 
   // The enumeration cursor.
   bool started_ = false;
-  HANDLE find_ = INVALID_HANDLE_VALUE;
-  WIN32_FIND_DATAW found_{};
-  bool unread_ = false;     // found_ holds an entry not yet looked at
-  bool handedOut_ = false;  // found_ holds the entry handed out last
+  FolderChain chain_;
+  FolderListing listing_;
+  FolderListing::Entry handed_;  // the entry handed out last, while `handedOut_`
+  bool handedOut_ = false;
   PathString folder_;
   PathString namePattern_;
   Attributes mask_ = 0;
+  bool atDriveRoot_ = false;
+
+  // What the last search walked, for deletes of its lines.
+  WalkedFolders walked_;
 };
 
 }  // namespace

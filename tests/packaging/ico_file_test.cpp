@@ -26,12 +26,12 @@ QImage Pattern(int size) {
 }
 
 TEST(IcoFile, EveryImageReadsBackExactly) {
-  const QList<QImage> images{Pattern(16), Pattern(32), Pattern(48)};
+  const QList<QImage> images{Pattern(16), Pattern(32), Pattern(48), Pattern(256)};
   QByteArray bytes = dustvane::IcoFile(images);
   QBuffer buffer(&bytes);
   ASSERT_TRUE(buffer.open(QIODevice::ReadOnly));
   QImageReader reader(&buffer, "ico");
-  ASSERT_EQ(reader.imageCount(), 3);
+  ASSERT_EQ(reader.imageCount(), 4);
   for (const QImage& expected : images) {
     const QImage actual = reader.read().convertToFormat(QImage::Format_ARGB32);
     ASSERT_FALSE(actual.isNull()) << reader.errorString().toStdString();

@@ -293,6 +293,21 @@ TEST_F(FindFilesTest, FolderOverflowOnADotSysNameIsSkippedSilently) {
   EXPECT_EQ(results.lines, Lines({"/r/own.tmp", "/r/ok/k.tmp"}));
 }
 
+// Past a full folder count, a folder without sub-folders is still searched;
+// one with a sub-folder shows the message and is searched no further.
+TEST_F(FindFilesTest, PastAFullFolderCountOnlyFoldersWithSubFoldersStop) {
+  dirCount = 32765;
+  fs.AddFile(P("/r/own.tmp"), 1);
+  fs.AddFile(P("/r/a/leaf.tmp"), 2);
+  fs.AddFile(P("/r/b/unsearched.tmp"), 4);
+  fs.AddFile(P("/r/b/c/below.tmp"), 8);
+
+  EXPECT_EQ(Search("/r"), 3);
+  EXPECT_EQ(dirCount, 32767);
+  EXPECT_THAT(messages.texts, ElementsAre("Error: 6 - Overflow"));
+  EXPECT_EQ(results.lines, Lines({"/r/own.tmp", "/r/a/leaf.tmp"}));
+}
+
 TEST(ErrorMessageTextTest, NumberIsPlainDecimalWithItsSign) {
   EXPECT_EQ(ErrorMessageText({6, "Overflow"}), "Error: 6 - Overflow");
   EXPECT_EQ(ErrorMessageText({-2147024891, "Access is denied."}), "Error: -2147024891 - Access is denied.");

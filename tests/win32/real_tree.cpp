@@ -18,6 +18,13 @@ void Check(BOOL ok, const PathString& what) {
 
 PathString Extended(const PathString& path) { return L"\\\\?\\" + path; }
 
+PathString Prepared(const wchar_t* name) {
+  wchar_t prepared[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableW(name, prepared, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return PathString();
+  return PathString(prepared, length) + L"\\";
+}
+
 RealTree::RealTree() {
   static unsigned serial = 0;
   root_ = L"C:\\dvtest-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(GetTickCount()) +

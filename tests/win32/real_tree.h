@@ -34,6 +34,10 @@ class RealTree {
 // are removed themselves, never followed.
 void RemoveTree(const PathString& path);
 
+// The folder that the Windows stage prepared for a test in the environment
+// variable `name`, ending in "\"; empty when there is none.
+PathString Prepared(const wchar_t* name);
+
 // The path with the "\\?\" prefix that lets the test itself build paths past
 // the classic length limit.
 PathString Extended(const PathString& path);

@@ -10,6 +10,8 @@
 
 #include "search/file_system.h"
 #include "tests/support/enumerate.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/search_run.h"
 #include "tests/win32/real_tree.h"
 
 namespace dustvane::testing {
@@ -22,6 +24,14 @@ class Win32FileSystemTest : public ::testing::Test {
  protected:
   std::vector<PathString> Enumerate(const PathString& pattern, Attributes mask) {
     return testing::EnumerateNames(*fs, pattern, mask);
+  }
+
+  // A delete removes only what a search listed, so the tests that delete
+  // search the tree first, as the program does.
+  void SearchTree() {
+    RecordingResults results;
+    RecordingMessages messages;
+    ASSERT_TRUE(RunSearch(*fs, results, messages, tree.Root()).total.ok());
   }
 
   RealTree tree;
@@ -155,6 +165,7 @@ TEST_F(Win32FileSystemTest, LengthsAreExactPastFourGibibytes) {
 TEST_F(Win32FileSystemTest, RemoveFileDeletesHiddenAndSystemFilesOnlyOnce) {
   const PathString plain = tree.File(L"plain.tmp");
   const PathString hidsys = tree.File(L"hidsys.tmp", 3, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+  SearchTree();
   EXPECT_FALSE(fs->RemoveFile(plain).has_value());
   EXPECT_FALSE(fs->RemoveFile(hidsys).has_value());
   EXPECT_EQ(GetFileAttributesW(plain.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -170,6 +181,7 @@ TEST_F(Win32FileSystemTest, RemoveFileRefusesReadOnlyFilesAndFolders) {
   const PathString ro = tree.File(L"ro.tmp", 0, FILE_ATTRIBUTE_READONLY);
   const PathString folder = tree.Folder(L"old.tmp");
   const PathString emptyRoFolder = tree.Folder(L"ro.folder.tmp", FILE_ATTRIBUTE_READONLY);
+  SearchTree();
   for (const PathString& path : {ro, folder, folder + L"\\", emptyRoFolder}) {
     const MaybeFailure refused = fs->RemoveFile(path);
     ASSERT_TRUE(refused.has_value());
@@ -180,6 +192,7 @@ TEST_F(Win32FileSystemTest, RemoveFileRefusesReadOnlyFilesAndFolders) {
 
 TEST_F(Win32FileSystemTest, RemovingTheEntryJustListedForgetsWhatTheListingSaid) {
   const PathString file = tree.File(L"only.tmp");
+  SearchTree();
   Result<PathString> name = fs->EnumFirst(tree.Root() + L"*.tmp", kAllFilesMask);
   ASSERT_EQ(name.value(), L"only.tmp");
   ASSERT_FALSE(fs->RemoveFile(file).has_value());
@@ -195,6 +208,7 @@ TEST_F(Win32FileSystemTest, PathsPastTheClassicLimitWork) {
   }
   const PathString folder = tree.Path(relative) + L"\\";
   const PathString file = tree.File(relative + L"\\deep.tmp", 42, FILE_ATTRIBUTE_HIDDEN);
+  SearchTree();
 
   EXPECT_THAT(Enumerate(folder + L"*.tmp", kAllFilesMask), UnorderedElementsAreArray({L"deep.tmp"}));
   EXPECT_EQ(fs->FileAttributes(file, AttrAll).value(), AttrHidden);
@@ -215,6 +229,7 @@ TEST_F(Win32FileSystemTest, ANameWithALoneSurrogateIsHandledExactly) {
   HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) GTEST_SKIP() << "this file system refuses the name: error " << GetLastError();
   CloseHandle(file);
+  SearchTree();
 
   EXPECT_THAT(Enumerate(tree.Root() + L"*.tmp", kAllFilesMask), UnorderedElementsAreArray({name}));
   EXPECT_EQ(fs->FileLength(path).value(), 0);

@@ -25,15 +25,6 @@ namespace {
 using ::testing::IsEmpty;
 using ::testing::UnorderedElementsAreArray;
 
-// The folder that the Windows stage prepared for a test in the environment
-// variable `name`, ending in "\"; empty when there is none.
-PathString Prepared(const wchar_t* name) {
-  wchar_t prepared[MAX_PATH] = {};
-  const DWORD length = GetEnvironmentVariableW(name, prepared, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return PathString();
-  return PathString(prepared, length) + L"\\";
-}
-
 class Win32SearchTest : public ::testing::Test {
  protected:
   ByteTotal Search(PathString root) {

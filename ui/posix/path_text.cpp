@@ -67,6 +67,13 @@ std::string DisplayPath(const PathString& path) {
   out.reserve(path.size());
   size_t i = 0;
   while (i < path.size()) {
+    // Printable ASCII, most of most paths, stands for itself.
+    const auto byte = static_cast<unsigned char>(path[i]);
+    if (byte >= 0x20 && byte < 0x7F && byte != '\\') {
+      out += static_cast<char>(byte);
+      ++i;
+      continue;
+    }
     const Decoded d = DecodeUtf8(path, i);
     if (d.length == 0) {
       AppendByteEscape(out, static_cast<unsigned char>(path[i]));

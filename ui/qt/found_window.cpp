@@ -14,7 +14,7 @@ QtFoundWindow::QtFoundWindow(AppContext& context) : QWidget(nullptr) {
   BuildWindow(*this, kFoundWindowDescription, context);
   List1 = ControlOf<QtResultsList>(*this, "List1");
   Text3 = ControlOf<QtTextBox>(*this, "Text3");
-  txtSizeSummary = ControlOf<QtTextBox>(*this, "txtSizeSummary");
+  txtSizeSummary = ControlOf<QtSummaryLine>(*this, "txtSizeSummary");
   cmdDelete = ControlOf<QtButton>(*this, "cmdDelete");
   cmdClose = ControlOf<QtButton>(*this, "cmdClose");
   QPalette red = Text3->palette();

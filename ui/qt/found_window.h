@@ -10,6 +10,7 @@
 namespace dustvane {
 
 class QtButton;
+class QtSummaryLine;
 class QtTextBox;
 class QtResultsList;
 
@@ -38,7 +39,7 @@ class QtFoundWindow final : public QWidget, public WindowControl {
   bool shownBefore_ = false;
   QtResultsList* List1 = nullptr;
   QtTextBox* Text3 = nullptr;
-  QtTextBox* txtSizeSummary = nullptr;
+  QtSummaryLine* txtSizeSummary = nullptr;
   QtButton* cmdDelete = nullptr;
   QtButton* cmdClose = nullptr;
   std::unique_ptr<frmFound> form_;

@@ -19,24 +19,41 @@ class QtButton final : public QPushButton, public ButtonControl {
   void SetEnabled(bool enabled) override { setEnabled(enabled); }
 };
 
+// An option button, with an indicator that shows on any window's colour
+// (option_indicator.h).
 class QtOption final : public QRadioButton, public OptionControl {
  public:
   using QRadioButton::QRadioButton;
   bool Value() const override { return isChecked(); }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
 };
 
-// A one-line text box. A long line is shown from its start: the size summary
-// is wider than its box only at its end.
+// A one-line text box the user may type into.
 class QtTextBox final : public QLineEdit, public TextControl {
  public:
-  QtTextBox(QWidget* parent, bool showFromStart) : QLineEdit(parent), showFromStart_(showFromStart) {}
+  using QLineEdit::QLineEdit;
+  void SetText(const std::string& text) override { setText(QString::fromStdString(text)); }
+};
+
+// A read-only line that looks like part of the window, not like a box: it
+// takes the window's colour, whatever the palette and whenever it changes,
+// and the focus by a click only. A long line is shown from its start: the
+// size summary is wider than its box only at its end.
+class QtSummaryLine final : public QLineEdit, public TextControl {
+ public:
+  explicit QtSummaryLine(QWidget* parent);
   void SetText(const std::string& text) override {
     setText(QString::fromStdString(text));
-    if (showFromStart_) setCursorPosition(0);
+    setCursorPosition(0);
   }
 
+ protected:
+  void changeEvent(QEvent* event) override;
+
  private:
-  bool showFromStart_;
+  void TakeWindowColour();
 };
 
 class QtTimer final : public QTimer, public TimerControl {

@@ -3,6 +3,7 @@
 #include <QListView>
 
 #include "ui/controls.h"
+#include "ui/qt/results_line_delegate.h"
 #include "ui/qt/results_model.h"
 
 namespace dustvane {
@@ -14,13 +15,16 @@ class QtResultsList final : public QListView, public ResultsListControl {
   explicit QtResultsList(QWidget* parent);
 
   MaybeFailure AddItem(const PathString& line) override;
-  void Clear() override { lines_.Clear(); }
+  // Empties the list for a new search, which starts at its first line and
+  // its left edge.
+  void Clear() override;
   PathString SelectedPath() const override;
 
   const QtResultsModel& Model() const { return lines_; }
 
  private:
   QtResultsModel lines_;
+  QtResultsLineDelegate lineDelegate_;
 };
 
 }  // namespace dustvane

@@ -1,13 +1,12 @@
 #include "ui/qt/window_builder.h"
 
-#include <QGroupBox>
 #include <QLabel>
 #include <map>
 
 #include "ui/qt/activity_bar.h"
 #include "ui/qt/app_icon.h"
 #include "ui/qt/drive_list.h"
-#include "ui/qt/frame_style.h"
+#include "ui/qt/frame.h"
 #include "ui/qt/program_fonts.h"
 #include "ui/qt/qt_controls.h"
 #include "ui/qt/results_list.h"
@@ -37,19 +36,7 @@ QLabel* MakeLabel(const ControlDescription& control, QWidget* parent) {
   return label;
 }
 
-// A read-only line that looks like part of the window, not like a box.
-QtTextBox* MakeSummaryLine(QWidget* parent, const QWidget& window) {
-  auto* line = new QtTextBox(parent, true);
-  line->setReadOnly(true);
-  line->setFrame(false);
-  line->setFocusPolicy(Qt::ClickFocus);
-  QPalette flat = line->palette();
-  flat.setColor(QPalette::Base, window.palette().color(QPalette::Window));
-  line->setPalette(flat);
-  return line;
-}
-
-QWidget* MakeControl(const ControlDescription& control, QWidget* parent, QWidget& window, AppContext& context) {
+QWidget* MakeControl(const ControlDescription& control, QWidget* parent, AppContext& context) {
   switch (control.kind) {
     case ControlKind::Button: {
       auto* button = new QtButton(Utf8(control.caption), parent);
@@ -59,11 +46,8 @@ QWidget* MakeControl(const ControlDescription& control, QWidget* parent, QWidget
     }
     case ControlKind::Option:
       return new QtOption(Utf8(control.caption), parent);
-    case ControlKind::Frame: {
-      auto* frame = new QGroupBox(Utf8(control.caption), parent);
-      StyleFrame(*frame);
-      return frame;
-    }
+    case ControlKind::Frame:
+      return new QtFrame(Utf8(control.caption), parent);
     case ControlKind::Label:
       return MakeLabel(control, parent);
     case ControlKind::Title: {
@@ -79,9 +63,9 @@ QWidget* MakeControl(const ControlDescription& control, QWidget* parent, QWidget
     case ControlKind::ResultsList:
       return new QtResultsList(parent);
     case ControlKind::TextBox:
-      return new QtTextBox(parent, false);
+      return new QtTextBox(parent);
     case ControlKind::SummaryLine:
-      return MakeSummaryLine(parent, window);
+      return new QtSummaryLine(parent);
   }
   qFatal("a control of no known kind");
 }
@@ -101,7 +85,7 @@ void BuildWindow(QWidget& window, const WindowDescription& description, AppConte
   std::map<std::string_view, QWidget*> made;
   for (const ControlDescription& control : description.controls) {
     QWidget* parent = control.container.empty() ? &window : made.at(control.container);
-    QWidget* widget = MakeControl(control, parent, window, context);
+    QWidget* widget = MakeControl(control, parent, context);
     widget->setObjectName(Utf8(control.name));
     widget->setGeometry(FromTwips(control.place));
     if (!control.accessibleName.empty()) widget->setAccessibleName(Utf8(control.accessibleName));

@@ -1,14 +1,20 @@
 // The results window in Qt widgets: its starting state, selecting lines with the
-// keyboard, and that its buttons, access keys and close control reach their
-// handlers with the exact path of the selected line.
+// keyboard, how its list shows long lines and where a new search starts it,
+// and that its buttons, access keys and close control reach their handlers
+// with the exact path of the selected line.
 
 #include <QLineEdit>
 #include <QListView>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QtTest>
 #include <algorithm>
 #include <unistd.h>
 
 #include "tests/ui/qt/window_harness.h"
+#include "ui/qt/results_list.h"
 
 using namespace dustvane;
 using namespace dustvane::testing;
@@ -38,6 +44,8 @@ class FoundWindowTest : public QObject {
     for (int i = 0; i < row; ++i) QTest::keyClick(list, Qt::Key_Down);
     QTest::keyClick(list, Qt::Key_Space);
   }
+
+  static QtResultsList* List1(Harness& h) { return h.Control<QtResultsList>(h.Found(), "List1"); }
 
   static int SelectedRow(Harness& h) {
     const QModelIndexList rows = h.Control<QListView>(h.Found(), "List1")->selectionModel()->selectedRows();
@@ -118,6 +126,89 @@ class FoundWindowTest : public QObject {
     h.Found().SetVisible(true);
     h.Click(h.Found(), "cmdClose");
     QVERIFY(!h.Found().isVisible());
+  }
+
+  // Lines of different lengths, in any order: scrolled to its end, the list
+  // shows the end of the widest line (in pixels, not characters), and a fill
+  // of short lines has no sideways scroll left from the one before.
+  void linesScrollSidewaysToTheEndOfTheWidest() {
+    Harness h;
+    QtResultsList* list = List1(h);
+    ShowActive(h.Found());
+    const std::string narrow = "/" + std::string(250, 'i') + ".tmp";
+    const std::string wide = "/" + std::string(160, 'W') + ".tmp";
+    const std::string plain = "/plain.tmp";
+    const std::vector<std::vector<std::string>> fills = {
+        {wide, narrow, plain}, {plain, wide, narrow}, {narrow, plain, wide}, {plain, plain}};
+    for (const std::vector<std::string>& fill : fills) {
+      list->Clear();
+      for (const std::string& line : fill) QVERIFY(!list->AddItem(line));
+      QApplication::processEvents();
+      QScrollBar* bar = list->horizontalScrollBar();
+      bar->setValue(bar->maximum());
+      const auto widest = std::find(fill.begin(), fill.end(), fill.size() == 3 ? wide : plain);
+      const QModelIndex row = list->model()->index(static_cast<int>(widest - fill.begin()), 0);
+      const QRect cell = list->visualRect(row);
+      const int text = list->fontMetrics().horizontalAdvance(row.data().toString());
+      QVERIFY2(cell.width() >= text && cell.width() <= std::max(text + 20, list->viewport()->width()),
+               qPrintable(QString::number(cell.width())));
+      QVERIFY(cell.right() < list->viewport()->width());
+      if (fill.size() == 2) QCOMPARE(bar->maximum(), 0);
+    }
+  }
+
+  // The tooltip of a 240-character name without a space shows the whole path
+  // in lines that fit the screen, and markup in a name as it is.
+  void aLongNamesTooltipStaysOnTheScreen() {
+    Harness h;
+    const PathString path = h.MakeFile(std::string(236, 'n') + "<b>.tmp", 1);
+    SearchAndShow(h);
+    QtResultsList* list = List1(h);
+    const QPoint onLine(20, list->visualRect(list->model()->index(0, 0)).center().y());
+    QHelpEvent help(QEvent::ToolTip, onLine, list->viewport()->mapToGlobal(onLine));
+    QApplication::sendEvent(list->viewport(), &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QTextDocument shown;
+    shown.setHtml(QToolTip::text());
+    QCOMPARE(shown.toPlainText().remove(u'\n'), QString::fromStdString(path));
+    QWidget* tip = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (w->inherits("QTipLabel") && w->isVisible()) tip = w;
+    }
+    QVERIFY(tip);
+    QVERIFY2(tip->screen()->availableGeometry().contains(tip->frameGeometry()),
+             qPrintable(QStringLiteral("%1 wide").arg(tip->width())));
+    QToolTip::hideText();
+  }
+
+  // A new search starts the list at its first line and its left edge, with no
+  // line selected; the Folder option shows it as the user left it.
+  void aNewSearchStartsAtTheTopLeftAndFolderKeepsThePlace() {
+    Harness h;
+    for (int i = 0; i < 60; ++i) h.MakeFile(std::string(120, 'n') + std::to_string(i) + ".tmp", 1);
+    SearchAndShow(h);
+    QtResultsList* list = List1(h);
+    SelectWithKeys(h, 59);
+    list->horizontalScrollBar()->setValue(list->horizontalScrollBar()->maximum());
+    const int down = list->verticalScrollBar()->value();
+    const int across = list->horizontalScrollBar()->value();
+    QVERIFY(down > 0 && across > 0);
+
+    h.Click(h.Main(), "optFolder");
+    h.Click(h.Main(), "cmdSearch");
+    h.TickByHand(1);
+    QApplication::processEvents();
+    QCOMPARE(list->verticalScrollBar()->value(), down);
+    QCOMPARE(list->horizontalScrollBar()->value(), across);
+    QCOMPARE(SelectedRow(h), 59);
+
+    h.Click(h.Main(), "optSearchAll");
+    h.Click(h.Main(), "cmdSearch");
+    h.TickByHand(1);
+    QApplication::processEvents();
+    QCOMPARE(list->verticalScrollBar()->value(), 0);
+    QCOMPARE(list->horizontalScrollBar()->value(), 0);
+    QCOMPARE(SelectedRow(h), -1);
   }
 
   void tabGoesRoundTheFocusChain() {

@@ -1,4 +1,4 @@
-// The program's icon, drawn by our own code.
+// The program's icon, drawn by our own code at every size it is installed at.
 
 #include <QSet>
 #include <QtTest>
@@ -7,28 +7,55 @@
 
 using namespace dustvane;
 
+namespace {
+
+// Whether every `block` x `block` square of the picture is of one colour, as
+// in a smaller picture scaled up.
+bool MadeOfBlocks(const QImage& icon, int block) {
+  for (int y = 0; y < icon.height(); ++y) {
+    for (int x = 0; x < icon.width(); ++x) {
+      if (icon.pixel(x, y) != icon.pixel(x - x % block, y - y % block)) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
 class IconTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void iconIsA16ColourProhibitionSignWithTransparentCorners() {
-    const QImage icon = AppIconImage();
-    QCOMPARE(icon.size(), QSize(32, 32));
-    QSet<QRgb> colours;
-    for (int y = 0; y < 32; ++y) {
-      for (int x = 0; x < 32; ++x) {
-        const QRgb c = icon.pixel(x, y);
-        if (qAlpha(c) != 0) colours.insert(c);
+  void everySizeIsA16ColourProhibitionSignWithHardEdges() {
+    for (int size : kIconSizes) {
+      const QString at = QStringLiteral("at %1 px").arg(size);
+      const QImage icon = AppIconImage(size);
+      QCOMPARE(icon.size(), QSize(size, size));
+      QSet<QRgb> colours;
+      for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+          const QRgb c = icon.pixel(x, y);
+          QVERIFY2(qAlpha(c) == 0 || qAlpha(c) == 255, qPrintable(at));  // no smoothed edge
+          if (qAlpha(c) != 0) colours.insert(c);
+        }
       }
+      QVERIFY2(colours.size() <= 16, qPrintable(at));
+      for (QRgb wanted : {qRgb(255, 0, 0), qRgb(0, 0, 0), qRgb(255, 255, 255)}) {
+        QVERIFY2(colours.contains(wanted), qPrintable(at));
+      }
+      for (QPoint corner : {QPoint(0, 0), QPoint(size - 1, 0), QPoint(0, size - 1), QPoint(size - 1, size - 1)}) {
+        QCOMPARE(qAlpha(icon.pixel(corner)), 0);
+      }
+      QCOMPARE(icon.pixel(size / 2, size / 2), qRgb(255, 0, 0));  // the bar crosses the middle
+      // Drawn at its own size, not the 32-pixel one scaled up.
+      if (size > 32 && size % 32 == 0) QVERIFY2(!MadeOfBlocks(icon, size / 32), qPrintable(at));
     }
-    QVERIFY(colours.size() <= 16);
-    QVERIFY(colours.contains(qRgb(255, 0, 0)));
-    QVERIFY(colours.contains(qRgb(0, 0, 0)));
-    QVERIFY(colours.contains(qRgb(255, 255, 255)));
-    for (QPoint corner : {QPoint(0, 0), QPoint(31, 0), QPoint(0, 31), QPoint(31, 31)}) {
-      QCOMPARE(qAlpha(icon.pixel(corner)), 0);
-    }
-    QCOMPARE(icon.pixel(16, 16), qRgb(255, 0, 0));  // the bar crosses the middle
+  }
+
+  // The windows' icon, which the desktop scales from the nearest size it holds.
+  void theWindowsGetEverySize() {
+    const QList<QSize> sizes = AppIcon().availableSizes();
+    for (int size : kIconSizes) QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
   }
 };
 

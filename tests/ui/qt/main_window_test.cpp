@@ -2,14 +2,14 @@
 // access keys, and that each control reaches its handler.
 
 #include <QComboBox>
-#include <QGroupBox>
 #include <QStyleOptionButton>
-#include <QStyleOptionGroupBox>
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include "tests/ui/qt/window_harness.h"
+#include "ui/qt/frame.h"
+#include "ui/qt/option_indicator.h"
 
 using namespace dustvane;
 using namespace dustvane::testing;
@@ -43,23 +43,17 @@ class MainWindowTest : public QObject {
     Harness h;
     QtMainWindow& w = h.Main();
     ShowActive(w);
-    auto* frame = h.Control<QGroupBox>(w, "frmeSearchDrives");
-    QStyleOptionGroupBox box;
-    box.initFrom(frame);
-    box.text = frame->title();
-    box.textAlignment = frame->alignment();
-    box.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
-    const QRect border = frame->style()->subControlRect(QStyle::CC_GroupBox, &box, QStyle::SC_GroupBoxFrame, frame);
-    const QRect caption = frame->style()->subControlRect(QStyle::CC_GroupBox, &box, QStyle::SC_GroupBoxLabel, frame);
-    QVERIFY(caption.top() < border.top() && border.top() < caption.bottom());
+    auto* frame = h.Control<QtFrame>(w, "frmeSearchDrives");
+    const QRect caption = frame->CaptionRect();
+    QVERIFY(caption.top() < frame->LineTop() && frame->LineTop() < caption.bottom());
     for (const char* name : {"optSearchAll", "optDrive", "optFolder"}) {
       auto* option = h.Control<QRadioButton>(w, name);
-      QVERIFY2(border.top() < option->geometry().top(), name);
+      QVERIFY2(caption.bottom() < option->geometry().top(), name);
       QStyleOptionButton button;
       button.initFrom(option);
       button.text = option->text();
-      const QRect indicator = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &button, option);
-      QVERIFY2(option->rect().contains(indicator), name);
+      const QRect place = option->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &button, option);
+      QVERIFY2(QRectF(option->rect()).contains(IndicatorRing(place)), name);
     }
   }
 

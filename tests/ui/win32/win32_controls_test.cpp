@@ -65,6 +65,39 @@ TEST_F(Win32ControlsTest, ListDeletesByTheStoredPathNotTheShownText) {
   EXPECT_EQ(list.SelectedPath(), PathString());
 }
 
+// Long lines scroll sideways to the end of the widest, wherever it stands,
+// and every fill starts at the first line and the left edge with no line
+// selected, wherever the one before was left.
+TEST_F(Win32ControlsTest, ListScrollsToTheWidestLineAndEachFillStartsAtTheTopLeft) {
+  Win32ResultsList list;
+  HWND box = Make(L"LISTBOX", LBS_NOTIFY | WS_VSCROLL | WS_HSCROLL);
+  const HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);  // as the windows give it theirs
+  list.Attach(box);
+  const std::wstring wide = L"C:\\" + std::wstring(120, L'W') + L".tmp";
+  for (int fill = 0; fill < 2; ++fill) {
+    list.Clear();
+    for (int i = 0; i < 60; ++i) {
+      ASSERT_FALSE(list.AddItem(i == 20 + fill * 30 ? wide : L"C:\\" + std::wstring(i % 9, L'i') + L".tmp"));
+    }
+    list.ShowLines();
+    EXPECT_EQ(SendMessageW(box, LB_GETTOPINDEX, 0, 0), 0) << fill;
+    EXPECT_EQ(GetScrollPos(box, SB_HORZ), 0) << fill;
+    EXPECT_EQ(SendMessageW(box, LB_GETCURSEL, 0, 0), LB_ERR) << fill;
+    HDC dc = GetDC(box);
+    SelectObject(dc, font);
+    SIZE extent{};
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
+    ReleaseDC(box, dc);
+    EXPECT_GE(SendMessageW(box, LB_GETHORIZONTALEXTENT, 0, 0), extent.cx) << fill;
+
+    SendMessageW(box, LB_SETCURSEL, 55, 0);
+    SendMessageW(box, WM_HSCROLL, MAKEWPARAM(SB_RIGHT, 0), 0);
+    ASSERT_GT(SendMessageW(box, LB_GETTOPINDEX, 0, 0), 0);
+    ASSERT_GT(GetScrollPos(box, SB_HORZ), 0);
+  }
+}
+
 TEST_F(Win32ControlsTest, DriveListShowsLettersAtOnceThenWhatTheVolumesTell) {
   Win32DriveList drives;
   HWND combo = Make(L"COMBOBOX", CBS_DROPDOWNLIST);

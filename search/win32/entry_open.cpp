@@ -1,0 +1,54 @@
+#include "search/win32/entry_open.h"
+
+#include <winternl.h>
+
+#include "search/win32/win32_failure.h"
+
+namespace dustvane {
+
+namespace {
+
+constexpr ULONG kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr ACCESS_MASK kListing = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr ULONG kFolder = FILE_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT;
+
+// The system's own open, which takes a name relative to an open folder: the
+// name is looked up in that folder alone, exactly as it stands.
+Result<OwnedHandle> Open(HANDLE folder, PathView name, ACCESS_MASK access, ULONG options) {
+  // An empty name would reopen `folder` itself.
+  if (name.empty()) return Win32Failure(ERROR_FILE_NOT_FOUND);
+  const size_t bytes = name.size() * sizeof(wchar_t);
+  if (bytes > 0xFFFE) return Win32Failure(ERROR_FILENAME_EXCED_RANGE);
+  UNICODE_STRING text;
+  text.Buffer = const_cast<PWSTR>(name.data());
+  text.Length = text.MaximumLength = static_cast<USHORT>(bytes);
+  OBJECT_ATTRIBUTES object;
+  InitializeObjectAttributes(&object, &text, 0, folder, nullptr);
+  IO_STATUS_BLOCK io;
+  HANDLE handle = nullptr;
+  const NTSTATUS status =
+      NtOpenFile(&handle, access, &object, &io, kShareAll, options | FILE_SYNCHRONOUS_IO_NONALERT);
+  if (!NT_SUCCESS(status)) return Win32Failure(RtlNtStatusToDosError(status));
+  return OwnedHandle(handle);
+}
+
+}  // namespace
+
+Result<OwnedHandle> OpenFolderAt(const PathString& exactPath) {
+  // "\\?\X:\..." is the system's own "\??\X:\...": the same path, untouched.
+  PathString systemPath = exactPath;
+  if (systemPath.rfind(L"\\\\?\\", 0) != 0) return Win32Failure(ERROR_BAD_PATHNAME);
+  systemPath[1] = L'?';
+  return Open(nullptr, systemPath, kListing, kFolder);
+}
+
+Result<OwnedHandle> OpenFolderIn(HANDLE folder, PathView name) {
+  return Open(folder, name, kListing, kFolder | FILE_OPEN_REPARSE_POINT);
+}
+
+Result<OwnedHandle> OpenForRemovalIn(HANDLE folder, PathView name) {
+  return Open(folder, name, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+              FILE_NON_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT | FILE_OPEN_REPARSE_POINT);
+}
+
+}  // namespace dustvane

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <windows.h>
+
+#include "search/failure.h"
+#include "search/name_pattern.h"
+#include "search/path_string.h"
+#include "search/win32/owned_handle.h"
+
+namespace dustvane {
+
+// How the layer opens the folders it lists and the files it removes. Every
+// open shares reading, writing and deletion with others, so a folder held
+// open by a walk never stops another program from renaming or deleting it.
+
+// The folder `exactPath` (ApiPath's form, ending in "\"), for listing. A
+// junction or link on its way is followed: it is the folder the user named.
+Result<OwnedHandle> OpenFolderAt(const PathString& exactPath);
+
+// The folder `name` inside the open folder `folder`, for listing: the entry
+// itself, never what a reparse point on it (a junction, a link) leads to.
+// `name` is one entry name, as the listing gave it.
+Result<OwnedHandle> OpenFolderIn(HANDLE folder, PathView name);
+
+// The entry `name` inside the open folder `folder`, to be removed through
+// the handle: the entry itself, never what a reparse point on it leads to.
+Result<OwnedHandle> OpenForRemovalIn(HANDLE folder, PathView name);
+
+}  // namespace dustvane

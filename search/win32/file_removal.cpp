@@ -1,0 +1,93 @@
+#include "search/win32/file_removal.h"
+
+#include <windows.h>
+
+#include "search/win32/api_path.h"
+#include "search/win32/entry_open.h"
+#include "search/win32/folder_identity.h"
+#include "search/win32/win32_failure.h"
+
+namespace dustvane {
+
+namespace {
+
+Failure Gone() { return Win32Failure(ERROR_FILE_NOT_FOUND); }
+
+// FileDispositionInfoEx and its flags, which the compiler's headers offer
+// only to programs that require Windows 10.
+static_assert(FileIdExtdDirectoryRestartInfo == 20, "FileDispositionInfoEx comes next");
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr DWORD kDispositionDelete = 0x1;
+constexpr DWORD kDispositionPosixSemantics = 0x2;
+
+bool IsRecorded(const WalkedFolders& walked, uint32_t folder, HANDLE handle) {
+  const std::optional<uint64_t> id = FileIdOf(handle);
+  return id.has_value() && *id == walked.FileId(folder);
+}
+
+// The last folder on the way to the file, opened and proven level by level:
+// the root on its recorded volume, each folder below by its name inside the
+// one above, which keeps it on that volume. `names` are the folders' names
+// below the root, each followed by "\".
+Result<OwnedHandle> OpenProvenFolder(const WalkedFolders& walked, PathView names) {
+  const std::optional<uint32_t> root = walked.Find(WalkedFolders::kNone, PathView());
+  const Result<PathString> exactRoot = ApiPath(walked.Root());
+  if (!root || !walked.Volume() || !exactRoot.ok()) return Gone();
+  Result<OwnedHandle> folder = OpenFolderAt(exactRoot.value());
+  if (!folder.ok() || VolumeSerialOf(folder.value().get()) != walked.Volume() ||
+      !IsRecorded(walked, *root, folder.value().get())) {
+    return Gone();
+  }
+  uint32_t recorded = *root;
+  while (!names.empty()) {
+    const size_t end = names.find(kSeparator);
+    if (end == PathView::npos) return Gone();
+    const PathView name = names.substr(0, end);
+    names.remove_prefix(end + 1);
+    const std::optional<uint32_t> below = walked.Find(recorded, name);
+    if (!below) return Gone();
+    folder = OpenFolderIn(folder.value().get(), name);
+    if (!folder.ok() || !IsRecorded(walked, *below, folder.value().get())) return Gone();
+    recorded = *below;
+  }
+  return folder;
+}
+
+// Deletes the open file through its handle: it goes when the handle closes,
+// whatever its path has become meanwhile.
+MaybeFailure DeleteThrough(HANDLE file) {
+  FILE_BASIC_INFO basic;
+  if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) return Win32Failure(GetLastError());
+  // A read-only file is kept, as the system's own deletion keeps it. (A
+  // folder, or a junction to one, was refused when opened as a file.)
+  if ((basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return Win32Failure(ERROR_ACCESS_DENIED);
+  // As the system's own deletion does since Windows 10: the name goes at
+  // once, even while another program holds the file open. Where the system
+  // or the file system cannot (Wine 8 among them), it goes when the last
+  // handle closes.
+  DWORD posixDelete = kDispositionDelete | kDispositionPosixSemantics;  // FILE_DISPOSITION_INFO_EX
+  if (SetFileInformationByHandle(file, kFileDispositionInfoEx, &posixDelete, sizeof posixDelete)) return std::nullopt;
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (!SetFileInformationByHandle(file, FileDispositionInfo, &disposition, sizeof disposition)) {
+    return Win32Failure(GetLastError());
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+MaybeFailure RemoveWalkedFile(const WalkedFolders& walked, const PathString& path) {
+  const PathString& root = walked.Root();
+  if (root.empty() || path.size() <= root.size() || path.compare(0, root.size(), root) != 0) return Gone();
+  PathView rest = PathView(path).substr(root.size());
+  // A folder's path: the folder is taken as the last name, and refused.
+  if (rest.back() == kSeparator) rest.remove_suffix(1);
+  const size_t fileStart = rest.rfind(kSeparator) + 1;  // 0 when the file lies in the root
+  const Result<OwnedHandle> folder = OpenProvenFolder(walked, rest.substr(0, fileStart));
+  if (!folder.ok()) return folder.failure();
+  Result<OwnedHandle> file = OpenForRemovalIn(folder.value().get(), rest.substr(fileStart));
+  if (!file.ok()) return file.failure();
+  return DeleteThrough(file.value().get());
+}
+
+}  // namespace dustvane

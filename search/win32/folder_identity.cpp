@@ -1,0 +1,22 @@
+#include "search/win32/folder_identity.h"
+
+#include <winternl.h>
+
+namespace dustvane {
+
+std::optional<uint64_t> FileIdOf(HANDLE entry) {
+  IO_STATUS_BLOCK io;
+  FILE_INTERNAL_INFORMATION id;
+  if (!NT_SUCCESS(NtQueryInformationFile(entry, &io, &id, sizeof id, FileInternalInformation))) return std::nullopt;
+  const auto file = static_cast<uint64_t>(id.IndexNumber.QuadPart);
+  if (file == 0 || file == ~uint64_t{0}) return std::nullopt;
+  return file;
+}
+
+std::optional<uint32_t> VolumeSerialOf(HANDLE entry) {
+  DWORD serial = 0;
+  if (!GetVolumeInformationByHandleW(entry, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0)) return std::nullopt;
+  return serial;
+}
+
+}  // namespace dustvane

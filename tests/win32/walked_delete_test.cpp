@@ -1,0 +1,142 @@
+// A delete after the tree changed under a listed line: the search and the
+// delete go through one file-system object, as in the program, over a drive
+// that the Windows stage (scripts/test-windows.sh) made from the Linux side.
+// After the search, each row changes the line's path from the Linux side, so
+// that it leads to another file of the same name, outside what was searched;
+// the delete must leave that file alone and fail as for a file that is gone.
+//
+// Wine shows a Unix link to a folder as Windows shows a junction (a folder
+// with a reparse point), but opens through it whatever the flags; only the
+// folders' identities stop the delete there.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "search/find_files.h"
+#include "search/win32/wide_text.h"
+#include "search/win32/win32_failure.h"
+#include "tests/support/cannot_run_here.h"
+#include "tests/support/fake_file_system.h"
+#include "tests/support/search_run.h"
+#include "tests/win32/real_tree.h"
+
+namespace dustvane::testing {
+namespace {
+
+// The tree, below DUSTVANE_WALKED_TREE: the drive DUSTVANE_WALKED_DRIVE is
+// its folder "drive" (Wine's mapping DUSTVANE_WALKED_MAPPING), whose only
+// files are the lines' "x.tmp"; "outside" and "other" hold the files of the
+// same names that the changed paths lead to. A file deleted and made again
+// in its own folder is what the line names, in the folder that was listed:
+// it goes.
+struct ChangedPath {
+  const char* what;
+  const wchar_t* line;     // below the drive's root
+  const char* change;      // a shell command, run in the tree's folder after the search
+  const wchar_t* leadsTo;  // below the tree's folder: another file the line's path leads to now; null for none
+  const wchar_t* link;     // below the tree's folder: a link the change made, shown as a junction; null for none
+};
+constexpr ChangedPath kChangedPaths[] = {
+    {"a folder of the path becomes a link", L"c1\\a\\b\\x.tmp",
+     "mv drive/c1/a drive/c1/a.moved && ln -s ../../outside/c1 drive/c1/a", L"outside\\c1\\b\\x.tmp",
+     L"drive\\c1\\a"},
+    {"the file's own folder becomes a link", L"c2\\a\\b\\x.tmp",
+     "mv drive/c2/a/b drive/c2/a/b.moved && ln -s ../../../outside/c2 drive/c2/a/b", L"outside\\c2\\x.tmp",
+     L"drive\\c2\\a\\b"},
+    {"a folder of the path is made anew", L"c3\\a\\b\\x.tmp",
+     "mv drive/c3/a drive/c3/a.moved && mkdir -p drive/c3/a/b && : >drive/c3/a/b/x.tmp", L"drive\\c3\\a\\b\\x.tmp",
+     nullptr},
+    {"nothing changed", L"c4\\a\\b\\x.tmp", nullptr, nullptr, nullptr},
+    {"the file is made anew in its folder", L"c5\\a\\b\\x.tmp", "rm drive/c5/a/b/x.tmp && : >drive/c5/a/b/x.tmp",
+     nullptr, nullptr},
+    // Last: the others are on the drive it moves away.
+    {"the drive names another folder", L"c6\\a\\b\\x.tmp", "ln -sfn \"$PWD/other\" \"$DUSTVANE_WALKED_MAPPING\"",
+     L"other\\c6\\a\\b\\x.tmp", nullptr},
+};
+
+bool Exists(const PathString& path) { return GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The file ID of what `path` leads to, through every link on its way.
+std::string FileIdOf(const PathString& path) {
+  HANDLE file = CreateFileW(Extended(path).c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "none";
+  BY_HANDLE_FILE_INFORMATION information;
+  const BOOL ok = GetFileInformationByHandle(file, &information);
+  CloseHandle(file);
+  if (!ok) return "none";
+  return std::to_string(information.dwVolumeSerialNumber) + ":" + std::to_string(information.nFileIndexHigh) + ":" +
+         std::to_string(information.nFileIndexLow);
+}
+
+// Runs `command` in a Unix shell in `folder`, as from the Linux side. Wine
+// starts a Unix program without waiting for it, so the command ends by
+// making a file, which is waited for.
+bool RunOnLinuxSide(const PathString& folder, const std::string& command) {
+  const PathString done = folder + L".changed";
+  DeleteFileW(done.c_str());
+  std::wstring line = L"sh -c \"";
+  for (const wchar_t c : WideFromUtf8(command + " && : >.changed")) {
+    if (c == L'"') line += L'\\';
+    line += c;
+  }
+  line += L'"';
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                      &process)) {
+    ADD_FAILURE() << "no Unix shell at Z:\\bin\\sh: error " << GetLastError();
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int waited = 0; waited < 600 && !Exists(done); ++waited) Sleep(50);
+  return DeleteFileW(done.c_str()) != FALSE;
+}
+
+TEST(WalkedDeleteTest, ALineIsRemovedOnlyThroughTheFoldersTheSearchWalked) {
+  const PathString tree = Prepared(L"DUSTVANE_WALKED_TREE");
+  const PathString drive = Prepared(L"DUSTVANE_WALKED_DRIVE");
+  if (tree.empty() || drive.empty()) CANNOT_RUN_HERE("no drive prepared in DUSTVANE_WALKED_TREE and _DRIVE");
+
+  std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
+  RecordingResults results;
+  RecordingMessages messages;
+  ASSERT_TRUE(RunSearch(*fs, results, messages, drive).total.ok());
+  ASSERT_EQ(results.lines.size(), std::size(kChangedPaths));
+
+  for (const ChangedPath& row : kChangedPaths) {
+    SCOPED_TRACE(row.what);
+    const PathString line = drive + row.line;
+    ASSERT_NE(std::find(results.lines.begin(), results.lines.end(), line), results.lines.end());
+    if (row.change != nullptr) {
+      ASSERT_TRUE(RunOnLinuxSide(tree, row.change)) << "the change from the Linux side did not happen";
+    }
+    if (row.leadsTo != nullptr) {
+      ASSERT_EQ(FileIdOf(line), FileIdOf(tree + row.leadsTo)) << "the line's path leads elsewhere now";
+    }
+    if (row.link != nullptr) {
+      const DWORD junction = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+      ASSERT_EQ(GetFileAttributesW(Extended(tree + row.link).c_str()) & junction, junction);
+    }
+
+    const MaybeFailure failure = fs->RemoveFile(line);
+    if (row.leadsTo == nullptr) {
+      EXPECT_EQ(failure, std::nullopt);
+      EXPECT_FALSE(Exists(line));
+    } else {
+      EXPECT_TRUE(Exists(tree + row.leadsTo)) << Utf8FromWide(row.leadsTo) << " was removed";
+      EXPECT_EQ(failure ? ErrorMessageText(*failure) : "no failure", ErrorMessageText(Win32Failure(ERROR_FILE_NOT_FOUND)));
+    }
+  }
+}
+
+}  // namespace
+}  // namespace dustvane::testing
