@@ -76,7 +76,7 @@ xdotool windowfocus --sync "$main"
 pick_drive "$main" r
 
 # The search button's middle, found before anything is timed.
-search_button=$(peek Dustvane | awk '$1 == "control" && $2 == "cmdSearch" { print int($7 + $9 / 2), int($8 + $10 / 2) }')
+search_button=$(control_middle Dustvane cmdSearch)
 shown=()
 for _ in $(seq "$runs"); do
   xdotool windowfocus --sync "$main"

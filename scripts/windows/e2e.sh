@@ -65,15 +65,6 @@ mkdir -p "$fixture/deep"
 head -c 1234 /dev/zero >"$fixture/one.tmp"
 head -c 567890 /dev/zero >"$fixture/deep/two.TMP"
 
-# Waits until the main window is idle again after a search.
-wait_idle() {
-  for _ in $(seq 100); do
-    [ "$(control_enabled Dustvane cmdSearch)" = 1 ] && return 0
-    sleep 0.2
-  done
-  fail "the search button did not come back"
-}
-
 wine "$program" >"$work/program.log" 2>&1 &
 program_pid=$!
 main=$(find_window '^Dustvane$') || true
@@ -85,7 +76,7 @@ xdotool windowfocus --sync "$main"
 press alt+s
 found=$(find_window '^Found$') || true
 [ -n "$found" ] || fail "the results window did not appear"
-wait_idle
+wait_enabled Dustvane cmdSearch 20 || fail "the search button did not come back"
 
 # The lines are what dustvane-walk finds on T:, in its order.
 listed=$(peek Found | sed -n 's/^line //p')
@@ -140,7 +131,7 @@ click_control "$found" Found cmdClose
 click_control "$main" Dustvane optSearchAll
 click_control "$main" Dustvane cmdSearch
 find_window '^Found$' >/dev/null || fail "the results window did not come back"
-wait_idle
+wait_enabled Dustvane cmdSearch 20 || fail "the search button did not come back"
 summary=$(peek Found | grep -o 'Size of files found under C:\\ = [0-9.,  ]* Bytes' || true)
 walked_bytes=$(wine "$walk" 'C:\' 2>&1 >/dev/null | tr -d '\r' | sed -n 's/^files=.* bytes=\([0-9]*\).*/\1/p')
 [ -n "$summary" ] || fail "no summary line for C:\\ ($(peek Found | grep -v '^line' | tr '\n' ' '))"

@@ -17,23 +17,26 @@ peek() { wine "$window_text" "$1" | tr -d '\r'; }
 control_text() { peek "$1" | awk -v name="$2" '$1 == "control" && $2 == name { $1 = $2 = $3 = $4 = $5 = $6 = $7 = $8 = $9 = $10 = ""; sub(/^ +/, ""); print }'; }
 # Whether the control named $2 in the window of title $1 is enabled (1) or not (0).
 control_enabled() { peek "$1" | awk -v name="$2" '$1 == "control" && $2 == name { print $5 }'; }
+# The screen place of the middle of the control named $2 in the window of
+# title $1, as "x y"; nothing when there is no such control.
+control_middle() { peek "$1" | awk -v name="$2" '$1 == "control" && $2 == name { print int($7 + $9 / 2), int($8 + $10 / 2) }'; }
 # Clicks the middle of the control named $3 in the window of title $2. The
 # first argument, the window's X id, only tells the reader which window it is.
 click_control() {
   local at
-  at=$(peek "$2" | awk -v name="$3" '$1 == "control" && $2 == name { print int($7 + $9 / 2), int($8 + $10 / 2) }')
+  at=$(control_middle "$2" "$3")
   [ -n "$at" ] || fail "no control $3 in the window $2"
   # shellcheck disable=SC2086
   xdotool mousemove --sync $at click 1
   sleep 0.3
 }
 visible_windows() { xdotool search --onlyvisible --name '' 2>/dev/null | sort; }
-# Waits up to 10 s for the control named $2 in the window of title $1 to be
-# enabled (a busy machine may take a moment to handle a click); fails when
-# it is not.
+# Waits up to $3 seconds (10 by default) for the control named $2 in the
+# window of title $1 to be enabled (a busy machine may take a moment to
+# handle a click); fails when it is not.
 wait_enabled() {
   local _
-  for _ in $(seq 50); do
+  for _ in $(seq $((${3:-10} * 5))); do
     [ "$(control_enabled "$1" "$2")" = 1 ] && return 0
     sleep 0.2
   done
