@@ -134,9 +134,10 @@ syscall_counts() {
 # them (it holds the threads up far less than strace, which would leave the
 # helpers little to do): those of the walk's own thread (the process's
 # first), by kind, and futex in all threads, beside the folders the walk
-# adopted from its helpers.
+# adopted from its helpers. The calls are told by their x86-64 numbers.
 walk_thread_calls() {
-  command -v perf >/dev/null || return 0
+  command -v perf >/dev/null || { echo "not counted: perf is not installed"; return 0; }
+  [ "$(uname -m)" = x86_64 ] || { echo "not counted: the call numbers are x86-64's"; return 0; }
   perf record -q -e raw_syscalls:sys_enter -o "$work/perf.data" "$@" >/dev/null 2>"$work/perf-stderr" || return 0
   local adopted
   adopted=$(sed -n 's/.* adopted=\([0-9]*\).*/\1/p' "$work/perf-stderr" | tail -n 1)
@@ -266,10 +267,11 @@ compare_root() {
   if command -v strace >/dev/null; then
     program_command walk "$root"
     echo "  system calls, dustvane-walk: $(syscall_counts "${COMMAND[@]}")"
-    echo "  by thread, dustvane-walk:    $(walk_thread_calls "${COMMAND[@]}")"
     program_command find "$root"
     echo "  system calls, find:          $(syscall_counts "${COMMAND[@]}")"
   fi
+  program_command walk "$root"
+  echo "  by thread, dustvane-walk:    $(walk_thread_calls "${COMMAND[@]}")"
   if [ "$generated" = yes ]; then
     check_counts "$root" || failed=1
     # A generated tree holds no mount points: both must list the same paths.
