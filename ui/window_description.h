@@ -26,6 +26,22 @@ struct TwipsRect {
 
 inline constexpr int kTwipsPerInch = 1440;
 
+// A rectangle in pixels.
+struct PixelRect {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool operator==(const PixelRect&) const = default;
+};
+
+// The pixels a place in twips takes at 96 dots per inch.
+constexpr PixelRect At96Dpi(const TwipsRect& twips) {
+  constexpr int kTwipsPerPixel = kTwipsPerInch / 96;
+  return {twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel, twips.width / kTwipsPerPixel,
+          twips.height / kTwipsPerPixel};
+}
+
 enum class ControlKind {
   Button,       // a push button
   Option,       // an option button; the options of one frame form a group

@@ -18,11 +18,9 @@ using dustvane::ControlDescription;
 using dustvane::TwipsRect;
 using dustvane::WindowDescription;
 
-constexpr int kTwipsPerPixel = dustvane::kTwipsPerInch / 96;
-
 void PrintPlace(const TwipsRect& place) {
-  std::printf("%d %d %d %d", place.left / kTwipsPerPixel, place.top / kTwipsPerPixel, place.width / kTwipsPerPixel,
-              place.height / kTwipsPerPixel);
+  const dustvane::PixelRect pixels = dustvane::At96Dpi(place);
+  std::printf("%d %d %d %d", pixels.left, pixels.top, pixels.width, pixels.height);
 }
 
 }  // namespace

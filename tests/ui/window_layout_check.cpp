@@ -4,12 +4,6 @@ namespace dustvane::testing {
 
 namespace {
 
-PixelRect At96Dpi(const TwipsRect& twips) {
-  constexpr int kTwipsPerPixel = kTwipsPerInch / 96;
-  return {twips.left / kTwipsPerPixel, twips.top / kTwipsPerPixel, twips.width / kTwipsPerPixel,
-          twips.height / kTwipsPerPixel};
-}
-
 std::string Shown(const PixelRect& r) {
   return std::to_string(r.left) + "," + std::to_string(r.top) + " " + std::to_string(r.width) + "x" +
          std::to_string(r.height);
@@ -43,11 +37,13 @@ std::vector<std::string> LayoutMismatches(const WindowDescription& description, 
     }
   }
 
+  const std::optional<std::vector<std::string>> tabOrder = built.TabOrder();
+  if (!tabOrder) return mismatches;
   std::vector<std::string> designedOrder;
   for (const ControlDescription* control : description.TabOrder()) designedOrder.emplace_back(control->name);
   std::string order;
-  for (const std::string& name : built.TabOrder()) order += name + " ";
-  expect(built.TabOrder() == designedOrder, "Tab visits " + order);
+  for (const std::string& name : *tabOrder) order += name + " ";
+  expect(*tabOrder == designedOrder, "Tab visits " + order);
   return mismatches;
 }
 

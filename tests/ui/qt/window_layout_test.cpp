@@ -37,7 +37,7 @@ class QtBuiltWindow final : public BuiltWindow {
     if (const auto* box = qobject_cast<const QLineEdit*>(widget)) return box->text().toStdString();
     return "(no caption)";
   }
-  std::vector<std::string> TabOrder() override {
+  std::optional<std::vector<std::string>> TabOrder() override {
     std::vector<std::string> names;
     for (QWidget* w = window_.nextInFocusChain(); w && w != &window_; w = w->nextInFocusChain()) {
       const QString name = w->objectName();
