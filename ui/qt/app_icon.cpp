@@ -104,8 +104,12 @@ QImage AppIconImage(int size) {
 }
 
 QIcon AppIcon() {
-  QIcon icon;
-  for (int size : kIconSizes) icon.addPixmap(QPixmap::fromImage(AppIconImage(size)));
+  // Drawn once: the application and each window ask for it at start-up.
+  static const QIcon icon = [] {
+    QIcon all;
+    for (int size : kIconSizes) all.addPixmap(QPixmap::fromImage(AppIconImage(size)));
+    return all;
+  }();
   return icon;
 }
 

@@ -3,6 +3,7 @@
 #include <QSet>
 #include <QtTest>
 
+#include "tests/ui/qt/window_harness.h"
 #include "ui/qt/app_icon.h"
 
 using namespace dustvane;
@@ -54,8 +55,13 @@ class IconTest : public QObject {
 
   // The windows' icon, which the desktop scales from the nearest size it holds.
   void theWindowsGetEverySize() {
-    const QList<QSize> sizes = AppIcon().availableSizes();
-    for (int size : kIconSizes) QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+    testing::Harness h;
+    for (QWidget* window : {static_cast<QWidget*>(&h.Main()), static_cast<QWidget*>(&h.Found())}) {
+      const QList<QSize> sizes = window->windowIcon().availableSizes();
+      for (int size : kIconSizes) {
+        QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(window->objectName() + " " + QString::number(size)));
+      }
+    }
   }
 };
 
