@@ -3,6 +3,7 @@
 // layer reads each folder once and reads ahead on the strength of it.
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gmock/gmock.h>
@@ -32,7 +33,7 @@ class ContractCheckingFileSystem final : public FileSystem {
     const bool folders = (mask & AttrDirectory) != 0;
     if (folders && !walking_) {
       walking_ = true;
-      levels_ = {Level{folder}};
+      levels_ = {Level(folder)};
     } else if (folders) {
       Descend(folder);
     } else if (!walking_ || pass_ != Pass::kFolders || passFolder_ != folder || !levels_.back().foldersWhole) {
@@ -76,6 +77,7 @@ class ContractCheckingFileSystem final : public FileSystem {
  private:
   enum class Pass { kNone, kFolders, kFiles };
   struct Level {
+    explicit Level(PathString at) : folder(std::move(at)) {}
     PathString folder;
     std::vector<PathString> subFolders;  // as its directory pass found them
     size_t next = 0;
@@ -94,12 +96,12 @@ class ContractCheckingFileSystem final : public FileSystem {
       if (level.whole && level.next < level.subFolders.size() &&
           folder == level.folder + level.subFolders[level.next] + kSeparator) {
         ++level.next;
-        levels_.push_back(Level{folder});
+        levels_.push_back(Level(folder));
         return;
       }
     }
     Violation("a directory pass of no folder that comes next", folder);
-    levels_ = {Level{folder}};
+    levels_ = {Level(folder)};
   }
 
   Result<PathString> Handed(Result<PathString> name) {

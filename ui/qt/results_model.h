@@ -8,9 +8,9 @@
 namespace dustvane {
 
 // The lines of List1: the exact path of every file found, in the order the
-// search appended them, never sorted. The text shown is computed only for the
-// lines the view draws, so appending tens of thousands of lines costs little
-// more than storing them.
+// search appended them, never sorted. The text shown is computed when asked:
+// once for every line when a fill measures the widest one, then only for the
+// lines the view draws; appending itself costs little more than storing.
 class QtResultsModel final : public QAbstractListModel {
  public:
   using QAbstractListModel::QAbstractListModel;

@@ -72,7 +72,8 @@ Win32TopLevelWindow* Win32TopLevelWindow::FromHandle(HWND window) {
 
 bool Win32TopLevelWindow::MakeControls() {
   // The dialog's arrow keys move within a group: each control that takes the
-  // focus begins one, unless the one before it is of its kind (the options).
+  // focus begins one, unless the one before it is of its kind (the options,
+  // and push buttons side by side).
   const ControlDescription* lastFocusTaker = nullptr;
   for (const ControlDescription& described : description_->controls) {
     const Win32ControlClass made = ClassOf(described);

@@ -2,7 +2,6 @@
 // parts drawn straight on the window (the options' rings, the frame and its
 // caption, the title's box), stand out from the window's colour.
 
-#include <QGroupBox>
 #include <QLabel>
 #include <QRadioButton>
 #include <QSettings>
@@ -12,6 +11,7 @@
 #include <cmath>
 
 #include "tests/ui/qt/window_harness.h"
+#include "ui/qt/frame.h"
 
 using namespace dustvane;
 using namespace dustvane::testing;
@@ -91,10 +91,11 @@ QStringList WhatFadesIn(Harness& h) {
   }
   QtMainWindow& main = h.Main();
   const QImage shot = main.grab().toImage();
-  auto* frame = h.Control<QGroupBox>(main, "frmeSearchDrives");
-  const int captionHeight = frame->fontMetrics().height();
-  check("frame line", shot, InWindow(main, *frame, QRect(0, captionHeight, 2, frame->height() - captionHeight - 2)), 3);
-  check("frame caption", shot, InWindow(main, *frame, QRect(8, 0, 40, captionHeight / 2)), 4.5);
+  auto* frame = h.Control<QtFrame>(main, "frmeSearchDrives");
+  const int below = frame->CaptionRect().bottom() + 1;
+  check("frame line", shot, InWindow(main, *frame, QRect(0, below, 2, frame->height() - below - 2)), 3);
+  const QRect caption = frame->CaptionRect();
+  check("frame caption", shot, InWindow(main, *frame, caption.adjusted(0, 0, 0, -caption.height() / 2)), 4.5);
   auto* title = h.Control<QLabel>(main, "lblTitle");
   check("title box", shot, InWindow(main, *title, QRect(0, 0, 2, title->height())), 3);
   return faded;
