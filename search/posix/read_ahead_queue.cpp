@@ -314,8 +314,11 @@ bool ReadAheadQueue::CloseLater(int fd, size_t most) {
     return false;
   }
   shared_->closing.fetch_add(1, std::memory_order_relaxed);
-  shared_->Push((static_cast<uintptr_t>(fd) << 1) | 1);
-  return true;
+  // The ring may be full of requests taken back, which no helper has passed
+  // over yet: the walk closes it itself then.
+  if (shared_->Push((static_cast<uintptr_t>(fd) << 1) | 1)) return true;
+  shared_->closing.fetch_sub(1, std::memory_order_relaxed);
+  return false;
 }
 
 void ReadAheadQueue::Stop() {

@@ -79,8 +79,9 @@ class ReadAheadQueue {
   // Moves the answer of an answered request into `answer`; the slot is free again.
   void Collect(Slot& slot, FolderAnswer& answer);
 
-  // Hands `fd` to a helper to close; false when none can take it, or
-  // `most` are still waiting to be closed.
+  // Hands `fd` to a helper to close; false, and the caller closes it, when
+  // none can take it, `most` are still waiting to be closed, or the ring
+  // has no room.
   bool CloseLater(int fd, size_t most);
 
   // The helpers stop; one that does not within a quarter of a second (a file
