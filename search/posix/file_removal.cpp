@@ -23,20 +23,23 @@ constexpr int kWayFlags = O_PATH | O_CLOEXEC;
 // search walked; any other failure is the system's to tell.
 Failure NotReached(int error) { return ErrnoFailure(error == ENOTDIR || error == ELOOP ? ENOENT : error); }
 
-bool Bears(int fd, const FolderMark& mark) {
+// Whether the open folder `fd` is the very folder noted with `mark`: it
+// bears the watch the search took on that folder, and the rest of the mark.
+bool Bears(int fd, const FolderMark& mark, const FolderWatches& watches) {
+  if (mark.watch == FolderWatches::kNone) return false;
   const Result<FolderRecord> record = ReadRecord(fd);
-  return record.ok() && MarkOf(record.value()) == mark;
+  return record.ok() && MarkOf(record.value(), watches.WatchOf(fd)) == mark;
 }
 
 // Opens the last folder of `way` into `at`, reached from the root (by its
 // path, as the search opened it) name by name, not through a link, each
 // folder bearing its mark.
-MaybeFailure OpenWay(const std::vector<WalkedFolders::Step>& way, Descriptor& at) {
+MaybeFailure OpenWay(const std::vector<WalkedFolders::Step>& way, const FolderWatches& watches, Descriptor& at) {
   const std::string root(way[0].name);
   at.reset(open(root.empty() ? "." : root.c_str(), kWayFlags | O_DIRECTORY));
   for (size_t depth = 0;; ++depth) {
     if (!at.open()) return NotReached(errno);
-    if (!Bears(at.get(), way[depth].mark)) return ErrnoFailure(ENOENT);
+    if (!Bears(at.get(), way[depth].mark, watches)) return ErrnoFailure(ENOENT);
     if (depth + 1 == way.size()) return std::nullopt;
     at = Descriptor(openat(at.get(), std::string(way[depth + 1].name).c_str(), kWayFlags | O_NOFOLLOW));
   }
@@ -51,7 +54,7 @@ MaybeFailure RemoveWalkedFile(const WalkedFolders& walked, const std::string& pa
   const std::optional<std::vector<WalkedFolders::Step>> way = walked.WayTo(std::string_view(path).substr(0, nameAt));
   if (!way) return ErrnoFailure(ENOENT);
   Descriptor folder;
-  if (MaybeFailure failure = OpenWay(*way, folder)) return failure;
+  if (MaybeFailure failure = OpenWay(*way, walked.Watches(), folder)) return failure;
   const std::string name = path.substr(nameAt);
   struct stat st;
   if (fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoFailure(errno);

@@ -32,8 +32,11 @@ struct FolderState {
 
 // Which mount a folder was reached through. From Linux 6.8 the kernel
 // numbers every mount once for good (STATX_MNT_ID_UNIQUE); before, a number
-// is given again once its mount is gone, so the file system's own id
-// (f_fsid, which ext4, xfs and btrfs derive from their UUID) stands beside it.
+// is given again once its mount is gone, and the file system's own id
+// (f_fsid) stands beside it, which many file systems derive from their
+// device (vfat, f2fs, xfs, udf...), not their medium. Neither tells one
+// medium from another in the same device: Delete's watches do
+// (folder_watches.h).
 struct MountIdentity {
   uint64_t id = 0;
   uint64_t fileSystem = 0;  // 0 where `id` is never given again
@@ -44,19 +47,26 @@ struct FolderRecord {
   FolderIdentity identity;
   MountIdentity mount;
   FolderState state;
+  // Its names are encrypted (fscrypt): a key added or removed changes the
+  // names it shows, and nothing of its record.
+  bool encrypted = false;
   friend bool operator==(const FolderRecord&, const FolderRecord&) = default;
 };
 
 // What stays the same of a folder for as long as it is the very folder,
 // reached through the very mount, unlike its times, which move with every
-// entry made or removed in it.
+// entry made or removed in it; and the watch Delete knows that very folder
+// by (folder_watches.h).
 struct FolderMark {
   FolderIdentity identity;
   MountIdentity mount;
   FileTime born = 0;
+  int watch = -1;
   friend bool operator==(const FolderMark&, const FolderMark&) = default;
 };
-inline FolderMark MarkOf(const FolderRecord& record) { return {record.identity, record.mount, record.state.born}; }
+inline FolderMark MarkOf(const FolderRecord& record, int watch) {
+  return {record.identity, record.mount, record.state.born, watch};
+}
 
 // The record of the open folder `fd` (a path-only descriptor will do), as the
 // file system tells it now. This is the one place where a folder's identity,

@@ -310,7 +310,8 @@ void FolderWalk::NoteWay() {
     if (node->walked == FolderNode::kNotWalked) {
       const FolderRecord* record = Record(*node);
       if (record == nullptr) return;
-      node->walked = walked_.Add(above, node->name, MarkOf(*record));
+      const int watch = node->fd.open() ? walked_.Watches().Watch(node->fd.get()) : node->watch;
+      node->walked = walked_.Add(above, node->name, MarkOf(*record, watch));
     }
     above = node->walked;
   }

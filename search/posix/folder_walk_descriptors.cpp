@@ -64,12 +64,16 @@ bool FolderWalk::GiveBackOutermost(size_t keep) {
   return false;
 }
 
-// Gives back the descriptor of chain level `level`, keeping its record: it
-// is read now, while the descriptor still holds the folder opened at first,
-// so that a reopen can be checked against it.
+// Gives back the descriptor of chain level `level`, keeping its record and
+// Delete's watch on it: they are read now, while the descriptor still holds
+// the folder opened at first, so that a reopen can be checked against them.
 void FolderWalk::Evict(size_t level) {
-  Record(*chain_[level]);
-  Release(*chain_[level]);
+  FolderNode& node = *chain_[level];
+  Record(node);
+  if (node.walked == FolderNode::kNotWalked && node.watch == FolderWatches::kNone && node.fd.open()) {
+    node.watch = walked_.Watches().Watch(node.fd.get());
+  }
+  Release(node);
 }
 
 // Lets go of the node's descriptor: a helper closes it where one can, so that

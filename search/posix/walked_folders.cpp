@@ -4,6 +4,7 @@ namespace dustvane {
 
 void WalkedFolders::Begin(const std::string& root) {
   root_ = root;
+  watches_.Reset();
   folders_ = {};
   names_ = {};
 }

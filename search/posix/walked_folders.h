@@ -9,14 +9,15 @@
 #include <vector>
 
 #include "search/posix/folder_record.h"
+#include "search/posix/folder_watches.h"
 
 namespace dustvane {
 
 // The folders a search listed files in, and every folder above them up to
 // its root, each by its name and its mark as the walk found it: what Delete
 // holds the folders of a listed path against before it removes anything.
-// It outlives the walk but holds no descriptor, so a finished search keeps
-// no folder busy. It keeps one entry for each folder the search entered at
+// It outlives the walk but holds no folder open, so a finished search keeps
+// no file system busy: its watches (folder_watches.h) keep none. It keeps one entry for each folder the search entered at
 // most (so no more than 32,768), each a name and a few numbers.
 class WalkedFolders {
  public:
@@ -28,9 +29,13 @@ class WalkedFolders {
     FolderMark mark;
   };
 
-  // Forgets every folder noted: a walk begins at the folder `root`, written
-  // as each of its paths begins.
+  // Forgets every folder noted, and lets go of their watches: a walk begins
+  // at the folder `root`, written as each of its paths begins.
   void Begin(const std::string& root);
+
+  // The watches the marks hold, taken and asked through these.
+  FolderWatches& Watches() { return watches_; }
+  const FolderWatches& Watches() const { return watches_; }
 
   // Notes a folder: its name inside the folder noted at `parent` (kNoParent
   // for the root, whose name is the root's path) and its mark. Returns where
@@ -55,6 +60,7 @@ class WalkedFolders {
   bool Leads(uint32_t at, const std::vector<std::string_view>& names) const;
 
   std::string root_;
+  FolderWatches watches_;
   // Each folder after those above it; in blocks, so that it grows without a
   // copy (a vector's growth would briefly hold it twice).
   std::deque<Folder> folders_;

@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -29,14 +31,15 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
-// Makes `file` (a relative path) and the folders it lies in under `top`.
-bool MakeFile(const std::string& top, const std::string& file) {
+// Makes `file` (a relative path) and the folders it lies in under `top`,
+// holding `content`.
+bool MakeFile(const std::string& top, const std::string& file, const std::string& content = "x") {
   if (mkdir(top.c_str(), 0755) != 0 && errno != EEXIST) return false;
   for (size_t slash = file.find('/'); slash != std::string::npos; slash = file.find('/', slash + 1)) {
     const std::string folder = top + file.substr(0, slash);
     if (mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) return false;
   }
-  std::ofstream(top + file) << "x";
+  std::ofstream(top + file) << content;
   return Exists(top + file);
 }
 
@@ -111,6 +114,166 @@ TEST(WalkedDeleteTest, DeleteRemovesOnlyAFileReachedThroughTheFoldersTheSearchWa
     const int code = testing::InPrivateMountNamespace(
         [&] { return SearchChangeAndDelete(change, row + "tree/", row + "outside/"); });
     if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("mounting in a private namespace is not allowed here");
+    EXPECT_EQ(code, 0);
+  }
+}
+
+// A medium on a loop device, as a USB stick or an SD card in a reader: the
+// device stays, what it holds may be another medium later.
+bool Shell(const std::string& command) { return std::system(("{ " + command + "; } >/dev/null 2>&1").c_str()) == 0; }
+
+// The loop device of `image`, attached without autoclear, so that it stays
+// while its medium is changed; empty where none can be had.
+std::string AttachLoop(const std::string& image) {
+  FILE* out = popen(("losetup --show -f '" + image + "' 2>/dev/null").c_str(), "r");
+  if (out == nullptr) return "";
+  char line[64] = "";
+  const bool read = std::fgets(line, sizeof line, out) != nullptr;
+  pclose(out);
+  std::string device = read ? line : "";
+  while (!device.empty() && device.back() == '\n') device.pop_back();
+  return device;
+}
+
+// Detaches the loop device once nothing holds it: the namespace's end
+// unmounts what is still mounted, whatever the test came to.
+struct LoopDevice {
+  std::string path;
+  ~LoopDevice() {
+    if (!path.empty()) Shell("losetup -d " + path);
+  }
+};
+
+// The file systems a medium may carry, each made by its own tool.
+struct Medium {
+  const char* type;  // as the kernel names it
+  const char* make;  // the command that makes one on the image that follows
+};
+const Medium kVfat{"vfat", "mkfs.vfat"};
+const Medium kF2fs{"f2fs", "mkfs.f2fs -q -f"};
+const Medium kExt4{"ext4", "mkfs.ext4 -q -F"};
+const Medium kBtrfs{"btrfs", "mkfs.btrfs -q -f"};
+
+bool KernelHas(const char* type) {
+  std::ifstream known("/proc/filesystems");
+  for (std::string line; std::getline(known, line);) {
+    if (line.substr(line.find('\t') + 1) == type) return true;
+  }
+  return Shell(std::string("modprobe ") + type) && KernelHas(type);
+}
+
+// The files of a medium: one three folders deep, one beside, one at the top;
+// `content` tells one medium's from another's.
+constexpr const char* kMediumFiles[] = {"a/b/c/x.tmp", "s/x.tmp", "top.tmp"};
+
+// Makes a medium of `medium` in `image`, its files holding `content`.
+bool MakeMedium(const Medium& medium, const std::string& image, const std::string& content) {
+  const std::string point = image + ".mnt";
+  bool made = Shell("truncate -s 128M '" + image + "' && " + medium.make + " '" + image + "'") &&
+              mkdir(point.c_str(), 0755) == 0 && Shell("mount -o loop '" + image + "' '" + point + "'");
+  for (const char* file : kMediumFiles) made = made && MakeFile(point + "/", file, content);
+  return Shell("umount '" + point + "'") && made;
+}
+
+// What happens to the medium under `point` after the search, the loop
+// device `device` holding it.
+enum class MediumChange {
+  kNothing,
+  kAnotherMedium,  // unmounted, another one made on its own put in the reader, mounted there again
+  kAClone,         // the same, the other one a copy of the first, a file changed since
+  kRolledBack,     // btrfs: the subvolume "vol" deleted, a snapshot of "backup" put in its place
+};
+
+struct MediumRow {
+  const char* what;
+  const Medium& medium;
+  MediumChange change;
+  bool searchAbove;  // the folder that holds the mount point is searched, not the mount point
+};
+
+const MediumRow kMediumRows[] = {
+    {"a vfat stick replaced by another", kVfat, MediumChange::kAnotherMedium, false},
+    {"an f2fs card replaced by another", kF2fs, MediumChange::kAnotherMedium, true},
+    {"an ext4 disk replaced by its clone", kExt4, MediumChange::kAClone, true},
+    {"a btrfs subvolume rolled back", kBtrfs, MediumChange::kRolledBack, false},
+    {"an ext4 disk left alone", kExt4, MediumChange::kNothing, false},
+};
+
+// Makes the medium of `row` at `top`, searches it, changes it, and deletes
+// its listed file; 0 when only what the line names went, and nothing where
+// it no longer leads to the folders the search walked.
+int SearchMediumChangeAndDelete(const MediumRow& row, const std::string& top) {
+  const std::string image = top + "first", other = top + "second", point = top + "above/point";
+  const bool rollback = row.change == MediumChange::kRolledBack;
+  if (!MakeMedium(row.medium, image, "first") || mkdir((top + "above").c_str(), 0755) != 0 ||
+      mkdir(point.c_str(), 0755) != 0) {
+    return 2;
+  }
+  if (row.change == MediumChange::kAClone) {
+    if (!Shell("cp --sparse=always '" + image + "' '" + other + "'") || mkdir((other + ".mnt").c_str(), 0755) != 0) return 2;
+  } else if (row.change == MediumChange::kAnotherMedium && !MakeMedium(row.medium, other, "second")) {
+    return 2;
+  }
+  LoopDevice loop{AttachLoop(image)};
+  if (loop.path.empty() || !Shell("mount " + loop.path + " '" + point + "'")) return testing::kNotAllowedHere;
+  const std::string files = point + (rollback ? "/vol/" : "/");
+  if (rollback && !(Shell("btrfs subvolume create '" + files + "' && mv '" + point + "/a' '" + files + "'") &&
+                    Shell("btrfs subvolume snapshot '" + files + "' '" + point + "/backup'"))) {
+    return 2;
+  }
+  std::unique_ptr<FileSystem> fs = MakeNativeFileSystem();
+  testing::RecordingResults results;
+  testing::RecordingMessages messages;
+  if (!testing::RunSearch(*fs, results, messages, row.searchAbove ? top + "above" : point).total.ok()) return 2;
+  const std::string listed = files + kMediumFiles[0];
+  if (std::find(results.lines.begin(), results.lines.end(), listed) == results.lines.end()) return 2;
+
+  bool changed = true;
+  switch (row.change) {
+    case MediumChange::kNothing: break;
+    case MediumChange::kAClone:
+      changed = Shell("mount -o loop '" + other + "' '" + other + ".mnt'") &&
+                MakeFile(other + ".mnt/", kMediumFiles[0], "second") && Shell("umount '" + other + ".mnt'");
+      [[fallthrough]];
+    case MediumChange::kAnotherMedium:
+      changed = changed && Shell("umount '" + point + "'") &&
+                Shell("dd if='" + other + "' of=" + loop.path + " bs=1M conv=fsync") &&
+                Shell("mount " + loop.path + " '" + point + "'");
+      break;
+    case MediumChange::kRolledBack:
+      changed = Shell("btrfs subvolume delete '" + files + "'") &&
+                Shell("btrfs subvolume snapshot '" + point + "/backup' '" + files + "'");
+      break;
+  }
+  if (!changed) return 2;
+  const MaybeFailure removed = fs->RemoveFile(listed);
+  std::string there;
+  std::getline(std::ifstream(listed), there);
+  std::fprintf(stderr, "%s: %s, the file there now %s\n", row.what,
+               removed ? ("refused: " + removed->description).c_str() : "removed",
+               there.empty() ? "gone" : ("holds \"" + there + "\"").c_str());
+  if (row.change == MediumChange::kNothing) return !removed && !Exists(listed) && Exists(point + "/s/x.tmp") ? 0 : 1;
+  return removed && removed->number == ENOENT && !there.empty() ? 0 : 1;
+}
+
+// Every kernel Debian ships from its release's own on, every file system:
+// the medium may change under the same folder, on the same loop device,
+// with the same device number, mount number, inode numbers and times.
+TEST(WalkedDeleteTest, DeleteRemovesNothingOnAnotherMediumOrSubvolumeInTheFolderSearched) {
+  testing::TempFolder folder;
+  for (const MediumRow& row : kMediumRows) {
+    SCOPED_TRACE(row.what);
+    if (!KernelHas(row.medium.type)) {
+      // This machine's kernel may lack a file system that Debian's has:
+      // the stage on Debian's own kernel runs every row.
+      if (std::getenv("DUSTVANE_EVERY_FILE_SYSTEM") != nullptr) ADD_FAILURE() << "no " << row.medium.type << " here";
+      std::fprintf(stderr, "%s: this kernel has no %s\n", row.what, row.medium.type);
+      continue;
+    }
+    const std::string top = folder.path() + std::to_string(&row - kMediumRows) + "/";
+    ASSERT_EQ(mkdir(top.c_str(), 0755), 0);
+    const int code = testing::InPrivateMountNamespace([&] { return SearchMediumChangeAndDelete(row, top); });
+    if (code == testing::kNotAllowedHere) CANNOT_RUN_HERE("no loop device or mount namespace here");
     EXPECT_EQ(code, 0);
   }
 }
