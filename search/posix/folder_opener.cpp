@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <optional>
 
 #include <linux/openat2.h>
 #include <sys/syscall.h>
@@ -32,26 +33,30 @@ Result<int> Opened(int fd) {
 
 // Whether the mount `id` is one the walk never enters, by the walk's mount
 // table, or where that does not know it (mounted since the walk began), by
-// the table as it is now. False where neither knows it.
-bool IsSystemMountNumbered(int id, const MountMap& mounts) {
+// the table as it is now. Nothing where neither knows it (no /proc to read
+// the table from, as in some sandboxes).
+std::optional<bool> IsSystemMountNumbered(int id, const MountMap& mounts) {
   if (const std::optional<bool> system = mounts.IsSystem(id)) return *system;
   for (const Mount& mount : ReadMountTable()) {
     if (mount.id == id) return IsSystemMount(mount);
   }
-  return false;
+  return std::nullopt;
 }
 
 // Whether the walk enters the folder on another file system that `at` (a
 // path-only descriptor, which asks nothing of that file system) stands for;
-// `magic` gets its fstatfs number.
+// `magic` gets its fstatfs number. Where no table knows its mount, only what
+// the file system itself tells decides: FUSE, which fronts remote stores as
+// well as local disks, is not entered, as only a table tells which it is.
 bool EntersCrossing(int at, const WalkRules& rules, long& magic) {
   const std::optional<KnownFolder> known = KnownWithoutAsking(at);
-  if (!known || (known->mountId >= 0 && IsSystemMountNumbered(known->mountId, rules.mounts))) {
-    return false;
-  }
+  const std::optional<bool> system =
+      known && known->mountId >= 0 ? IsSystemMountNumbered(known->mountId, rules.mounts) : std::nullopt;
+  if (!known || system.value_or(false)) return false;
   struct statfs fs;
   if (fstatfs(at, &fs) != 0 || IsSystemFileSystemMagic(static_cast<long>(fs.f_type))) return false;
   magic = static_cast<long>(fs.f_type);
+  if (!system && IsFuseMagic(magic)) return false;
   // A folder mounted below itself would be walked for ever.
   return !rules.isInside(known->identity);
 }

@@ -145,6 +145,8 @@ bool IsSystemFileSystemMagic(long magic) {
   return HasMagic(kVirtualFileSystems, magic) || HasMagic(kRemoteFileSystems, magic);
 }
 
-bool RecordsMayBeCached(long magic) { return magic == kFuseMagic || HasMagic(kRemoteFileSystems, magic); }
+bool IsFuseMagic(long magic) { return magic == kFuseMagic; }
+
+bool RecordsMayBeCached(long magic) { return IsFuseMagic(magic) || HasMagic(kRemoteFileSystems, magic); }
 
 }  // namespace dustvane

@@ -43,6 +43,9 @@ bool IsSystemMount(const Mount& mount);
 // told apart only by their mount in the mount table.
 bool IsSystemFileSystemMagic(long magic);
 
+// Whether the magic number is FUSE's, which every FUSE file system shares.
+bool IsFuseMagic(long magic);
+
 // Whether what the kernel tells of a folder on the file system of magic
 // number `magic` may be a copy kept for a while: where a user-space server
 // answers (FUSE: the kernel keeps its answers for the time the server says)
