@@ -51,7 +51,7 @@ struct FolderNode {
   // While queued: the request. While ready: what else the answer said.
   ReadAheadQueue::Slot* request = nullptr;
   int error = 0;
-  FileTime readAt = 0;
+  ClockReading readAt;  // when the answer's record was read; 0 when no answer is held
   bool whole = false;
 
   // A node for its sub-folder `childName`, its child number `at`.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "search/posix/errno_failure.h"
@@ -24,6 +25,11 @@ FileTime Nanoseconds(const struct timespec& t) { return FileTime{t.tv_sec} * 100
 // nanosecond, and two seconds where they may be kept to even seconds (FAT).
 constexpr FileTime kFineStep = 50'000'000;
 constexpr FileTime kCoarseStep = 2'100'000'000;
+// How far the two clocks may drift apart between a listing and the walk's
+// coming to it without the time having been set: a tick between the two
+// readings at most. A step back by more than this and less than a fine step
+// gives no folder its old times again.
+constexpr FileTime kLargestClockDrift = 10'000'000;
 
 }  // namespace
 
@@ -52,7 +58,8 @@ Result<FolderRecord> ReadRecord(int fd) {
   }
   return FolderRecord{IdentityOf(st), mount,
                       {Nanoseconds(st.stx_ctime), Nanoseconds(st.stx_mtime),
-                       (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0}};
+                       (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0},
+                      (st.stx_attributes & STATX_ATTR_ENCRYPTED) != 0};
 }
 
 bool StillShows(int folderFd, const char* name, const FolderRecord& record) {
@@ -84,17 +91,21 @@ std::optional<KnownFolder> KnownWithoutAsking(int fd) {
 }
 
 
-bool MayChangeUnseen(const FolderState& state, FileTime now, bool fineTimes) {
+bool MayChangeUnseen(const FolderState& state, const ClockReading& readAt, const ClockReading& now, bool fineTimes) {
   const FileTime step = fineTimes ? kFineStep : kCoarseStep;
   // A time ahead of the clock (a clock set back, a time set by hand) tells
   // nothing either.
-  return now - state.changed < step || now - state.modified < step;
+  return readAt.now - state.changed < step || readAt.now - state.modified < step ||
+         std::abs(now.fromSteady - readAt.fromSteady) > kLargestClockDrift;
 }
 
-FileTime FileSystemClockNow() {
-  struct timespec now;
-  clock_gettime(CLOCK_REALTIME_COARSE, &now);
-  return Nanoseconds(now);
+ClockReading ReadFileSystemClock() {
+  // The coarse clocks move at the same ticks, so that the distance between
+  // them moves only where the time is set.
+  struct timespec wall, steady;
+  clock_gettime(CLOCK_REALTIME_COARSE, &wall);
+  clock_gettime(CLOCK_MONOTONIC_COARSE, &steady);
+  return {Nanoseconds(wall), Nanoseconds(wall) - Nanoseconds(steady)};
 }
 
 bool KeepsFineTimes(const FolderState& state) {

@@ -96,13 +96,23 @@ struct KnownFolder {
 };
 std::optional<KnownFolder> KnownWithoutAsking(int fd);
 
-// Whether a folder changed at `state.changed` (or modified at
-// `state.modified`) could change again without its times moving, as seen at
-// `now`: file systems keep change times to the tick of the kernel's clock,
-// some only to a second or two (`fineTimes` false), and two changes within
-// one tick carry the same time. A listing read from such a folder cannot be
-// told from a newer one by its record.
-bool MayChangeUnseen(const FolderState& state, FileTime now, bool fineTimes);
+// The kernel's clock as file systems read it for their change times, and
+// how far it stands from the clock that only moves forward: setting the
+// time (by hand, or a step of NTP) moves the latter.
+struct ClockReading {
+  FileTime now = 0;
+  FileTime fromSteady = 0;
+};
+ClockReading ReadFileSystemClock();
+
+// Whether a folder whose record is `state`, read at `readAt`, could have
+// changed since without its times moving, as seen at `now`: file systems
+// keep change times to the tick of the kernel's clock, some only to a second
+// or two (`fineTimes` false), and two changes within one tick carry the same
+// time. Nor can the record tell where the clock was set since: set back, it
+// gives a folder its old times again. A listing read from such a folder
+// cannot be told from a newer one by its record.
+bool MayChangeUnseen(const FolderState& state, const ClockReading& readAt, const ClockReading& now, bool fineTimes);
 
 // Whether the folder of `state` lies on a file system that keeps its times
 // finer than a second, as the record itself shows: such a one writes
@@ -110,8 +120,5 @@ bool MayChangeUnseen(const FolderState& state, FileTime now, bool fineTimes);
 // keeps whole seconds shows no sub-second part (FAT, ext2/3/4 with 128-byte
 // inodes), and ext's small inodes have no room for a birth time either.
 bool KeepsFineTimes(const FolderState& state);
-
-// The kernel's clock as file systems read it for their change times.
-FileTime FileSystemClockNow();
 
 }  // namespace dustvane

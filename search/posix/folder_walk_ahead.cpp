@@ -158,7 +158,7 @@ void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
     node.readAt = answer.readAt;
   }
   std::swap(node.listing, answer.listing);
-  readyBytes_ += node.readAt != 0 ? node.listing.Bytes() : 0;
+  readyBytes_ += node.readAt.now != 0 ? node.listing.Bytes() : 0;
   if (node.state == State::kDropped) return;
   node.state = State::kReady;
   NoteMounts(node);
@@ -205,13 +205,14 @@ FolderNode* FolderWalk::Replace(FolderNode& node) {
 }
 
 // Whether the walk may take the helper's answer for `child` as its own: the
-// listing is whole, a record on its file system proves it current, and the
+// listing is whole, a record on its file system proves it current (not on
+// a folder whose names a key changes, nor across a setting of the clock), and the
 // name, looked up now from the walk's own descriptor of `parent`, still shows
 // that very folder unchanged.
 bool FolderWalk::Adopt(FolderNode& parent, FolderNode& child) {
-  if (!child.whole || !child.trusted || !child.record || child.readAt == 0) return false;
+  if (!child.whole || !child.trusted || !child.record || child.record->encrypted || child.readAt.now == 0) return false;
   const FolderState& state = child.record->state;
-  if (MayChangeUnseen(state, child.readAt, KeepsFineTimes(state)) ||
+  if (MayChangeUnseen(state, child.readAt, ReadFileSystemClock(), KeepsFineTimes(state)) ||
       !StillShows(parent.fd.get(), child.name.c_str(), *child.record)) {
     return false;
   }
@@ -222,8 +223,8 @@ bool FolderWalk::Adopt(FolderNode& parent, FolderNode& child) {
 
 // The node's answer no longer counts as one held ahead of the walk.
 void FolderWalk::ForgetAnswer(FolderNode& node) {
-  if (node.readAt != 0) readyBytes_ -= node.listing.Bytes();
-  node.readAt = 0;
+  if (node.readAt.now != 0) readyBytes_ -= node.listing.Bytes();
+  node.readAt = ClockReading();
   node.error = 0;
   node.whole = false;
 }

@@ -79,7 +79,7 @@ void AnswerRequest(int parentFd, const std::string& name, const std::string* col
   if (!record.ok()) return;
   // The record first: the entries read after it are at least as new.
   answer.record = record.value();
-  answer.readAt = FileSystemClockNow();
+  answer.readAt = ReadFileSystemClock();
   size_t bytes = 0;
   bool whole = true;
   const int fd = answer.fd.get();

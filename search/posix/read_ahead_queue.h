@@ -19,7 +19,7 @@ struct FolderAnswer {
   Descriptor fd;          // the folder, where it was opened
   int error = 0;          // why not: errno (EXDEV where a mount shows there)
   FolderRecord record;    // read from `fd` before its entries were
-  FileTime readAt = 0;    // the file systems' clock just after the record was read
+  ClockReading readAt;    // the file systems' clock just after the record was read
   FolderListing listing;  // its entries, where `whole`
   bool whole = false;     // false past the most one answer keeps: the walk lists such a folder itself
 };

@@ -11,6 +11,7 @@ const char* NameOf(ScratchKind kind) {
     case ScratchKind::kTmpfs: return "tmpfs";
     case ScratchKind::kExt4: return "ext4 on a loop device";
     case ScratchKind::kExt4SmallInodes: return "ext4 with 128-byte inodes on a loop device";
+    case ScratchKind::kExt4Encrypting: return "ext4 with encrypted folders on a loop device";
   }
   return "";
 }
@@ -22,7 +23,9 @@ bool MountScratch(ScratchKind kind, const std::string& folder) {
   image += ".ext4";
   // mount -o loop attaches the device with autoclear: it is detached with
   // the last mount.
-  const std::string inodes = kind == ScratchKind::kExt4SmallInodes ? "-I 128 " : "";
+  const std::string inodes = kind == ScratchKind::kExt4SmallInodes  ? "-I 128 "
+                             : kind == ScratchKind::kExt4Encrypting ? "-O encrypt "
+                                                                    : "";
   const std::string command = "truncate -s 64M '" + image + "' && mkfs.ext4 -q -F " + inodes + "'" + image +
                               "' >/dev/null 2>&1 && mount -o loop '" + image + "' '" + folder + "' 2>/dev/null";
   return std::system(command.c_str()) == 0;

@@ -9,6 +9,7 @@ enum class ScratchKind {
   kTmpfs,
   kExt4,  // on a loop device: a folder removed and made again gets its inode number back
   kExt4SmallInodes,  // the same with 128-byte inodes, which keep whole seconds and no birth time
+  kExt4Encrypting,   // the same with folders that may be encrypted (fscrypt)
 };
 
 const char* NameOf(ScratchKind kind);
