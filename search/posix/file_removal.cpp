@@ -24,11 +24,12 @@ constexpr int kWayFlags = O_PATH | O_CLOEXEC;
 Failure NotReached(int error) { return ErrnoFailure(error == ENOTDIR || error == ELOOP ? ENOENT : error); }
 
 // Whether the open folder `fd` is the very folder noted with `mark`: it
-// bears the watch the search took on that folder, and the rest of the mark.
+// gives the proof the search took of that folder, and bears the rest of
+// the mark.
 bool Bears(int fd, const FolderMark& mark, const FolderWatches& watches) {
-  if (mark.watch == FolderWatches::kNone) return false;
+  if (!mark.proof.Proves()) return false;
   const Result<FolderRecord> record = ReadRecord(fd);
-  return record.ok() && MarkOf(record.value(), watches.WatchOf(fd)) == mark;
+  return record.ok() && MarkOf(record.value(), ProofNow(fd, watches, mark.proof)) == mark;
 }
 
 // Opens the last folder of `way` into `at`, reached from the root (by its

@@ -10,7 +10,7 @@
 #include "search/posix/descriptor.h"
 #include "search/posix/folder_listing.h"
 #include "search/posix/folder_record.h"
-#include "search/posix/folder_watches.h"
+#include "search/posix/folder_proof.h"
 #include "search/posix/read_ahead_queue.h"
 
 namespace dustvane {
@@ -37,7 +37,7 @@ struct FolderNode {
   bool holdsMounts = false;  // a mount shows directly inside it
   uint32_t pins = 0;         // requests in flight for its sub-folders, which use `fd`
   uint32_t walked = kNotWalked;  // where Delete's record holds it
-  int watch = FolderWatches::kNone;  // Delete's watch on it, taken before its descriptor was given back
+  std::optional<FolderProof> proof;  // Delete's, taken while it was open
 
   Descriptor fd;  // -1 when not open (given back, or closed to the walk)
   std::optional<FolderRecord> record;

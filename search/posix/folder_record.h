@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "search/failure.h"
+#include "search/posix/folder_proof.h"
 
 namespace dustvane {
 
@@ -35,8 +36,8 @@ struct FolderState {
 // is given again once its mount is gone, and the file system's own id
 // (f_fsid) stands beside it, which many file systems derive from their
 // device (vfat, f2fs, xfs, udf...), not their medium. Neither tells one
-// medium from another in the same device: Delete's watches do
-// (folder_watches.h).
+// medium from another in the same device: Delete's proof does
+// (folder_proof.h).
 struct MountIdentity {
   uint64_t id = 0;
   uint64_t fileSystem = 0;  // 0 where `id` is never given again
@@ -55,17 +56,17 @@ struct FolderRecord {
 
 // What stays the same of a folder for as long as it is the very folder,
 // reached through the very mount, unlike its times, which move with every
-// entry made or removed in it; and the watch Delete knows that very folder
-// by (folder_watches.h).
+// entry made or removed in it; and what Delete knows that very folder by
+// (folder_proof.h).
 struct FolderMark {
   FolderIdentity identity;
   MountIdentity mount;
   FileTime born = 0;
-  int watch = -1;
+  FolderProof proof;
   friend bool operator==(const FolderMark&, const FolderMark&) = default;
 };
-inline FolderMark MarkOf(const FolderRecord& record, int watch) {
-  return {record.identity, record.mount, record.state.born, watch};
+inline FolderMark MarkOf(const FolderRecord& record, const FolderProof& proof) {
+  return {record.identity, record.mount, record.state.born, proof};
 }
 
 // The record of the open folder `fd` (a path-only descriptor will do), as the

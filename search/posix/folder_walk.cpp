@@ -260,6 +260,17 @@ const FolderRecord* FolderWalk::Record(FolderNode& node) {
   return node.record ? &*node.record : nullptr;
 }
 
+// Takes Delete's proof of `node` where it is open and has none yet; that of
+// the folder above it serves where both lie on one device.
+void FolderWalk::TakeProof(FolderNode& node) {
+  if (node.proof || !node.fd.open()) return;
+  const FolderNode* above = node.parent;
+  const FolderRecord* record = Record(node);
+  const bool sameDevice = above != nullptr && above->proof && above->record && record != nullptr &&
+                          above->record->identity.device == record->identity.device;
+  node.proof = dustvane::TakeProof(node.fd.get(), walked_.Watches(), sameDevice ? &*above->proof : nullptr);
+}
+
 bool FolderWalk::Holds(const FolderIdentity& identity) {
   for (FolderNode* node : chain_) {
     const FolderRecord* record = Record(*node);
@@ -310,8 +321,8 @@ void FolderWalk::NoteWay() {
     if (node->walked == FolderNode::kNotWalked) {
       const FolderRecord* record = Record(*node);
       if (record == nullptr) return;
-      const int watch = node->fd.open() ? walked_.Watches().Watch(node->fd.get()) : node->watch;
-      node->walked = walked_.Add(above, node->name, MarkOf(*record, watch));
+      TakeProof(*node);
+      node->walked = walked_.Add(above, node->name, MarkOf(*record, node->proof.value_or(FolderProof())));
     }
     above = node->walked;
   }

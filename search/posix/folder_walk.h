@@ -92,6 +92,7 @@ class FolderWalk {
   void LetGoOf(FolderNode& node);
   void TakeAnswers();
   const FolderRecord* Record(FolderNode& node);
+  void TakeProof(FolderNode& node);
   bool Holds(const FolderIdentity& identity);
   std::string AbsolutePath(const FolderNode& node) const;
   void NoteMounts(FolderNode& node);

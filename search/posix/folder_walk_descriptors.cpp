@@ -65,14 +65,12 @@ bool FolderWalk::GiveBackOutermost(size_t keep) {
 }
 
 // Gives back the descriptor of chain level `level`, keeping its record and
-// Delete's watch on it: they are read now, while the descriptor still holds
+// Delete's proof of it: they are taken now, while the descriptor still holds
 // the folder opened at first, so that a reopen can be checked against them.
 void FolderWalk::Evict(size_t level) {
   FolderNode& node = *chain_[level];
   Record(node);
-  if (node.walked == FolderNode::kNotWalked && node.watch == FolderWatches::kNone && node.fd.open()) {
-    node.watch = walked_.Watches().Watch(node.fd.get());
-  }
+  TakeProof(node);
   Release(node);
 }
 

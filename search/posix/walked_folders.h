@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "search/posix/folder_record.h"
-#include "search/posix/folder_watches.h"
+#include "search/posix/folder_proof.h"
 
 namespace dustvane {
 
@@ -17,7 +17,7 @@ namespace dustvane {
 // its root, each by its name and its mark as the walk found it: what Delete
 // holds the folders of a listed path against before it removes anything.
 // It outlives the walk but holds no folder open, so a finished search keeps
-// no file system busy: its watches (folder_watches.h) keep none. It keeps one entry for each folder the search entered at
+// no file system busy: its proofs (folder_proof.h) keep none. It keeps one entry for each folder the search entered at
 // most (so no more than 32,768), each a name and a few numbers.
 class WalkedFolders {
  public:

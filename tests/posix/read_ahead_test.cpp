@@ -100,7 +100,7 @@ size_t Threads() {
   return count;
 }
 // Descriptors open, the listing's own among them, but the watch instance a
-// search keeps for Delete, which holds no folder open (folder_watches.h).
+// search keeps for Delete, which holds no folder open (folder_proof.h).
 size_t OpenDescriptors() {
   size_t count = EntriesIn("/proc/self/fd");
   char target[32];

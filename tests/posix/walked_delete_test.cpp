@@ -189,14 +189,15 @@ struct MediumRow {
   const Medium& medium;
   MediumChange change;
   bool searchAbove;  // the folder that holds the mount point is searched, not the mount point
+  const char* listed;  // the line deleted: one of the medium's files
 };
 
 const MediumRow kMediumRows[] = {
-    {"a vfat stick replaced by another", kVfat, MediumChange::kAnotherMedium, false},
-    {"an f2fs card replaced by another", kF2fs, MediumChange::kAnotherMedium, true},
-    {"an ext4 disk replaced by its clone", kExt4, MediumChange::kAClone, true},
-    {"a btrfs subvolume rolled back", kBtrfs, MediumChange::kRolledBack, false},
-    {"an ext4 disk left alone", kExt4, MediumChange::kNothing, false},
+    {"a vfat stick replaced by another", kVfat, MediumChange::kAnotherMedium, false, "top.tmp"},
+    {"an f2fs card replaced by another", kF2fs, MediumChange::kAnotherMedium, true, "a/b/c/x.tmp"},
+    {"an ext4 disk replaced by its clone", kExt4, MediumChange::kAClone, true, "a/b/c/x.tmp"},
+    {"a btrfs subvolume rolled back", kBtrfs, MediumChange::kRolledBack, false, "a/b/c/x.tmp"},
+    {"an ext4 disk left alone", kExt4, MediumChange::kNothing, false, "a/b/c/x.tmp"},
 };
 
 // Makes the medium of `row` at `top`, searches it, changes it, and deletes
@@ -225,7 +226,7 @@ int SearchMediumChangeAndDelete(const MediumRow& row, const std::string& top) {
   testing::RecordingResults results;
   testing::RecordingMessages messages;
   if (!testing::RunSearch(*fs, results, messages, row.searchAbove ? top + "above" : point).total.ok()) return 2;
-  const std::string listed = files + kMediumFiles[0];
+  const std::string listed = files + row.listed;
   if (std::find(results.lines.begin(), results.lines.end(), listed) == results.lines.end()) return 2;
 
   bool changed = true;
@@ -233,7 +234,7 @@ int SearchMediumChangeAndDelete(const MediumRow& row, const std::string& top) {
     case MediumChange::kNothing: break;
     case MediumChange::kAClone:
       changed = Shell("mount -o loop '" + other + "' '" + other + ".mnt'") &&
-                MakeFile(other + ".mnt/", kMediumFiles[0], "second") && Shell("umount '" + other + ".mnt'");
+                MakeFile(other + ".mnt/", row.listed, "second") && Shell("umount '" + other + ".mnt'");
       [[fallthrough]];
     case MediumChange::kAnotherMedium:
       changed = changed && Shell("umount '" + point + "'") &&
@@ -241,7 +242,8 @@ int SearchMediumChangeAndDelete(const MediumRow& row, const std::string& top) {
                 Shell("mount " + loop.path + " '" + point + "'");
       break;
     case MediumChange::kRolledBack:
-      changed = Shell("btrfs subvolume delete '" + files + "'") &&
+      // Once the deleted subvolume is cleaned up, its device number is free.
+      changed = Shell("btrfs subvolume delete -C '" + files + "' && btrfs subvolume sync '" + point + "'") &&
                 Shell("btrfs subvolume snapshot '" + point + "/backup' '" + files + "'");
       break;
   }

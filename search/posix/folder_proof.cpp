@@ -1,9 +1,12 @@
-#include "search/posix/folder_watches.h"
+#include "search/posix/folder_proof.h"
 
+#include <linux/btrfs.h>
 #include <sys/inotify.h>
+#include <sys/ioctl.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace dustvane {
 
@@ -19,6 +22,16 @@ int AddWatch(int instance, int fd, uint32_t mask) {
   char name[40];
   std::snprintf(name, sizeof name, "/proc/self/fd/%d", fd);
   return inotify_add_watch(instance, name, mask);
+}
+
+// The UUID of the btrfs subvolume the open folder `fd` lies in (Linux 4.18
+// and later tell any user); all zero off btrfs.
+SubvolumeId SubvolumeOf(int fd) {
+  btrfs_ioctl_get_subvol_info_args info = {};
+  SubvolumeId id{};
+  // Some kernels answer 1 for success.
+  if (ioctl(fd, BTRFS_IOC_GET_SUBVOL_INFO, &info) >= 0) std::memcpy(id.data(), info.uuid, id.size());
+  return id;
 }
 
 }  // namespace
@@ -41,6 +54,23 @@ int FolderWatches::WatchOf(int fd) const {
   if (errno != EEXIST) return kNone;
   const int watch = AddWatch(instance_.get(), fd, kWatched);
   return watch >= 0 ? watch : kNone;
+}
+
+FolderProof TakeProof(int fd, FolderWatches& watches, const FolderProof* above) {
+  FolderProof proof;
+  proof.subvolume = above != nullptr ? above->subvolume : SubvolumeOf(fd);
+  if (proof.subvolume == SubvolumeId{}) proof.watch = watches.Watch(fd);
+  return proof;
+}
+
+FolderProof ProofNow(int fd, const FolderWatches& watches, const FolderProof& taken) {
+  FolderProof proof;
+  if (taken.subvolume != SubvolumeId{}) {
+    proof.subvolume = SubvolumeOf(fd);
+  } else {
+    proof.watch = watches.WatchOf(fd);
+  }
+  return proof;
 }
 
 }  // namespace dustvane
