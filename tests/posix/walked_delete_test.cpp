@@ -175,8 +175,7 @@ bool MakeMedium(const Medium& medium, const std::string& image, const std::strin
   return Shell("umount '" + point + "'") && made;
 }
 
-// What happens to the medium under `point` after the search, the loop
-// device `device` holding it.
+// What happens to the medium mounted from a loop device after the search.
 enum class MediumChange {
   kNothing,
   kAnotherMedium,  // unmounted, another one made on its own put in the reader, mounted there again
@@ -199,6 +198,28 @@ const MediumRow kMediumRows[] = {
     {"a btrfs subvolume rolled back", kBtrfs, MediumChange::kRolledBack, false, "a/b/c/x.tmp"},
     {"an ext4 disk left alone", kExt4, MediumChange::kNothing, false, "a/b/c/x.tmp"},
 };
+
+// Makes the change of `row` to the medium mounted on `point` from `device`;
+// `other` is the image of the medium put in its place.
+bool ChangeMedium(const MediumRow& row, const std::string& point, const std::string& other, const std::string& device) {
+  switch (row.change) {
+    case MediumChange::kNothing: return true;
+    case MediumChange::kAClone:
+      if (!Shell("mount -o loop '" + other + "' '" + other + ".mnt'") ||
+          !MakeFile(other + ".mnt/", row.listed, "second") || !Shell("umount '" + other + ".mnt'")) {
+        return false;
+      }
+      [[fallthrough]];
+    case MediumChange::kAnotherMedium:
+      return Shell("umount '" + point + "'") && Shell("dd if='" + other + "' of=" + device + " bs=1M conv=fsync") &&
+             Shell("mount " + device + " '" + point + "'");
+    case MediumChange::kRolledBack:
+      // Once the deleted subvolume is cleaned up, its device number is free.
+      return Shell("btrfs subvolume delete -C '" + point + "/vol' && btrfs subvolume sync '" + point + "'") &&
+             Shell("btrfs subvolume snapshot '" + point + "/backup' '" + point + "/vol'");
+  }
+  return false;
+}
 
 // Makes the medium of `row` at `top`, searches it, changes it, and deletes
 // its listed file; 0 when only what the line names went, and nothing where
@@ -229,25 +250,7 @@ int SearchMediumChangeAndDelete(const MediumRow& row, const std::string& top) {
   const std::string listed = files + row.listed;
   if (std::find(results.lines.begin(), results.lines.end(), listed) == results.lines.end()) return 2;
 
-  bool changed = true;
-  switch (row.change) {
-    case MediumChange::kNothing: break;
-    case MediumChange::kAClone:
-      changed = Shell("mount -o loop '" + other + "' '" + other + ".mnt'") &&
-                MakeFile(other + ".mnt/", row.listed, "second") && Shell("umount '" + other + ".mnt'");
-      [[fallthrough]];
-    case MediumChange::kAnotherMedium:
-      changed = changed && Shell("umount '" + point + "'") &&
-                Shell("dd if='" + other + "' of=" + loop.path + " bs=1M conv=fsync") &&
-                Shell("mount " + loop.path + " '" + point + "'");
-      break;
-    case MediumChange::kRolledBack:
-      // Once the deleted subvolume is cleaned up, its device number is free.
-      changed = Shell("btrfs subvolume delete -C '" + files + "' && btrfs subvolume sync '" + point + "'") &&
-                Shell("btrfs subvolume snapshot '" + point + "/backup' '" + files + "'");
-      break;
-  }
-  if (!changed) return 2;
+  if (!ChangeMedium(row, point, other, loop.path)) return 2;
   const MaybeFailure removed = fs->RemoveFile(listed);
   std::string there;
   std::getline(std::ifstream(listed), there);
