@@ -27,8 +27,8 @@ constexpr FileTime kFineStep = 50'000'000;
 constexpr FileTime kCoarseStep = 2'100'000'000;
 // How far the two clocks may drift apart between a listing and the walk's
 // coming to it without the time having been set: a tick between the two
-// readings at most. A step back by more than this and less than a fine step
-// gives no folder its old times again.
+// readings at most. A step back of no more than this gives no folder its
+// old times again: a record is taken only once it is older than a fine step.
 constexpr FileTime kLargestClockDrift = 10'000'000;
 
 }  // namespace
