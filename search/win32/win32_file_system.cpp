@@ -63,6 +63,11 @@ bool IsDriveRoot(const PathString& folder) {
 
 bool IsDotOrDotDot(PathView name) { return name == L"." || name == L".."; }
 
+// A name holding the separator (which another system can give, such as
+// Linux on a drive that Wine maps) would read as a path through other
+// folders: no path names that entry, so the walk passes it over.
+bool IsNameable(PathView name) { return name.find(kSeparator) == PathView::npos; }
+
 class Win32FileSystem final : public FileSystem {
  public:
   // Lists the whole folder and filters the names with the program's own
@@ -110,8 +115,12 @@ class Win32FileSystem final : public FileSystem {
     return QueryAttributes(bits) & wanted;
   }
 
-  // Asked afresh every time: the search sums what is on disk now.
+  // The entry just handed out is answered from the listing, which describes
+  // that very entry: a lookup of its name could find another one (a case
+  // twin, a short name), or none where the path parser refuses the name or
+  // a folder above was renamed meanwhile.
   Result<int64_t> FileLength(const PathString& path) override {
+    if (IsLastHanded(path)) return handed_.length;
     const Result<PathString> exact = ApiPath(path);
     if (!exact.ok()) return exact.failure();
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -154,6 +163,7 @@ class Win32FileSystem final : public FileSystem {
       const FolderListing::Entry& found = entry.value();
       if (found.name.empty()) return PathString();
       if (atDriveRoot_ && IsDotOrDotDot(found.name)) continue;
+      if (!IsNameable(found.name)) continue;
       if (!PassesMask(found.attributes & kKnownBits, mask_)) continue;
       if (!namePattern_.empty() && !MatchesNamePattern(found.name, namePattern_)) continue;
       handed_ = found;
