@@ -18,9 +18,17 @@ namespace dustvane {
 // serial: under Wine the question goes to another process and takes about
 // a millisecond, where the file ID takes a microsecond.
 
-// The file ID of the open entry; none where the file system gives none (0,
-// or all ones where a 64-bit ID cannot hold it), which would prove nothing.
+// Whether a file ID, as the system gave it, is none at all: 0, or all ones
+// where a 64-bit ID cannot hold the file system's own. Such an ID proves
+// nothing.
+constexpr bool IsNoFileId(uint64_t id) { return id == 0 || id == ~uint64_t{0}; }
+
+// The file ID of the open entry; none where the file system gives none.
 std::optional<uint64_t> FileIdOf(HANDLE entry);
+
+// Whether the open entry carries a reparse point (a junction, a link, a
+// placeholder of some file system's own); also where the system cannot say.
+bool IsReparsePoint(HANDLE entry);
 
 // The serial number of the volume that holds the open entry.
 std::optional<uint32_t> VolumeSerialOf(HANDLE entry);

@@ -89,6 +89,7 @@ class Win32FileSystem final : public FileSystem {
     const Result<HANDLE> folder = chain_.Reach(folder_);
     if (folder.ok()) {
       listing_.Start(folder.value());
+      if ((mask & AttrDirectory) != 0) chain_.ForgetListedFolders();
     } else {
       const int32_t error = folder.failure().number;
       // A folder not there is a path not found, as for a pattern search; a
@@ -168,9 +169,14 @@ class Win32FileSystem final : public FileSystem {
       if (!namePattern_.empty() && !MatchesNamePattern(found.name, namePattern_)) continue;
       handed_ = found;
       handedOut_ = true;
-      // A file pass hands out matches: a delete of one goes through the
-      // folders that lead to it, so they are recorded now.
-      if ((mask_ & AttrDirectory) == 0) RecordInnermost();
+      if ((mask_ & AttrDirectory) != 0) {
+        // The walk enters a sub-folder only if it is the one listed here.
+        if ((QueryAttributes(found.attributes) & AttrDirectory) != 0) chain_.NoteListedFolder(found.name, found.fileId);
+      } else {
+        // A file pass hands out matches: a delete of one goes through the
+        // folders that lead to it, so they are recorded now.
+        RecordInnermost();
+      }
       return PathString(found.name);
     }
   }
