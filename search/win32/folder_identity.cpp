@@ -13,6 +13,13 @@ std::optional<uint64_t> FileIdOf(HANDLE entry) {
   return file;
 }
 
+std::optional<FolderIdentity> IdentityOf(HANDLE folder) {
+  const std::optional<uint64_t> id = FileIdOf(folder);
+  FILE_BASIC_INFO basic;
+  if (!id || !GetFileInformationByHandleEx(folder, FileBasicInfo, &basic, sizeof basic)) return std::nullopt;
+  return FolderIdentity{*id, basic.CreationTime.QuadPart};
+}
+
 bool IsReparsePoint(HANDLE entry) {
   FILE_ATTRIBUTE_TAG_INFO tag;
   if (!GetFileInformationByHandleEx(entry, FileAttributeTagInfo, &tag, sizeof tag)) return true;

@@ -5,13 +5,15 @@
 #include <cstdint>
 #include <optional>
 
+#include "search/win32/walked_folders.h"
+
 namespace dustvane {
 
-// What tells one folder from every other: the serial number of its volume
-// and its file ID there. A folder keeps both when it is renamed or moved
-// within its volume; a folder made in its place, another volume in the same
-// drive, or a junction put where it was, has other ones. Two disks cloned
-// from one image share both.
+// What tells one folder from every other: the serial number of its volume,
+// and there its file ID and creation time. A folder keeps them when it is
+// renamed or moved within its volume; a folder made in its place, another
+// volume in the same drive, or a junction put where it was, has other ones.
+// Two disks cloned from one image share them.
 //
 // A folder opened by its name inside another, never through a reparse
 // point, lies on that folder's volume, so a walk asks its root alone for the
@@ -25,6 +27,9 @@ constexpr bool IsNoFileId(uint64_t id) { return id == 0 || id == ~uint64_t{0}; }
 
 // The file ID of the open entry; none where the file system gives none.
 std::optional<uint64_t> FileIdOf(HANDLE entry);
+
+// The file ID and creation time of the open folder; none without a file ID.
+std::optional<FolderIdentity> IdentityOf(HANDLE folder);
 
 // Whether the open entry carries a reparse point (a junction, a link, a
 // placeholder of some file system's own); also where the system cannot say.

@@ -14,6 +14,7 @@
 #include "search/file_system.h"
 #include "search/name_pattern.h"
 #include "search/win32/api_path.h"
+#include "search/win32/entry_open.h"
 #include "search/win32/file_removal.h"
 #include "search/win32/folder_chain.h"
 #include "search/win32/folder_identity.h"
@@ -63,6 +64,12 @@ bool IsDriveRoot(const PathString& folder) {
 
 bool IsDotOrDotDot(PathView name) { return name == L"." || name == L".."; }
 
+// A system that cannot read a name as text (Wine, for bytes that are not
+// UTF-8) gives U+FFFD in place of what it could not read, so that several
+// entries of one folder may list under one name, of which the name then
+// leads to one at most.
+bool MayBeLossy(PathView name) { return name.find(L'\uFFFD') != PathView::npos; }
+
 // A name holding the separator (which another system can give, such as
 // Linux on a drive that Wine maps) would read as a path through other
 // folders: no path names that entry, so the walk passes it over.
@@ -87,8 +94,10 @@ class Win32FileSystem final : public FileSystem {
     const Result<PathString> everything = ApiPath(folder_ + L"*");
     if (!everything.ok()) return everything.failure();
     const Result<HANDLE> folder = chain_.Reach(folder_);
+    listed_ = nullptr;
     if (folder.ok()) {
-      listing_.Start(folder.value());
+      listed_ = folder.value();
+      listing_.Start(listed_);
       if ((mask & AttrDirectory) != 0) chain_.ForgetListedFolders();
     } else {
       const int32_t error = folder.failure().number;
@@ -167,6 +176,8 @@ class Win32FileSystem final : public FileSystem {
       if (!IsNameable(found.name)) continue;
       if (!PassesMask(found.attributes & kKnownBits, mask_)) continue;
       if (!namePattern_.empty() && !MatchesNamePattern(found.name, namePattern_)) continue;
+      const bool lossy = MayBeLossy(found.name);
+      if (lossy && !LeadsToItself(found)) continue;
       handed_ = found;
       handedOut_ = true;
       if ((mask_ & AttrDirectory) != 0) {
@@ -176,9 +187,26 @@ class Win32FileSystem final : public FileSystem {
         // A file pass hands out matches: a delete of one goes through the
         // folders that lead to it, so they are recorded now.
         RecordInnermost();
+        if (lossy) NoteLossyName(found);
       }
       return PathString(found.name);
     }
+  }
+
+  // Whether the entry's name, looked up in its folder, leads to the entry
+  // itself; where the file system gives no file IDs it cannot be told.
+  bool LeadsToItself(const FolderListing::Entry& entry) const {
+    if (IsNoFileId(entry.fileId)) return true;
+    const Result<OwnedHandle> named = OpenEntryIn(listed_, entry.name);
+    return named.ok() && FileIdOf(named.value().get()) == entry.fileId;
+  }
+
+  // A line with such a name is proven by its file's ID too: a file made
+  // again under it could be another entry the name only reads like.
+  void NoteLossyName(const FolderListing::Entry& entry) {
+    if (chain_.Depth() == 0) return;
+    const uint32_t folder = chain_.RecordIndex(chain_.Depth() - 1);
+    if (folder != FolderChain::kNotRecorded) walked_.AddLossyName(folder, entry.name, entry.fileId);
   }
 
   // Records the chain's folders, from the search's root down to the one
@@ -197,9 +225,9 @@ class Win32FileSystem final : public FileSystem {
     for (size_t level = 0; level < chain_.Depth(); ++level) {
       uint32_t& recorded = chain_.RecordIndex(level);
       if (recorded == FolderChain::kNotRecorded) {
-        const std::optional<uint64_t> id = FileIdOf(chain_.Handle(level));
-        if (!id) return;
-        recorded = walked_.Add(parent, chain_.Name(level), *id);
+        const std::optional<FolderIdentity> identity = IdentityOf(chain_.Handle(level));
+        if (!identity) return;
+        recorded = walked_.Add(parent, chain_.Name(level), *identity);
       }
       parent = recorded;
     }
@@ -214,6 +242,7 @@ class Win32FileSystem final : public FileSystem {
   // The enumeration cursor.
   bool started_ = false;
   FolderChain chain_;
+  HANDLE listed_ = nullptr;  // the folder being listed, the chain's innermost
   FolderListing listing_;
   FolderListing::Entry handed_;  // the entry handed out last, while `handedOut_`
   bool handedOut_ = false;
