@@ -48,6 +48,12 @@ void AppendHex(std::string& out, uint32_t value, int digits) {
   out += hex;
 }
 
+void AppendEscape(std::string& out, uint32_t value) {
+  out += "\\u{";
+  AppendHex(out, value, 4);
+  out += '}';
+}
+
 void AppendUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);

@@ -14,16 +14,15 @@ namespace dustvane {
 // breaks the line or passes for a plain space (controls, format characters
 // such as zero-width spaces and bidi overrides, line and paragraph
 // separators, every space but U+0020) is shown as an escape, and so is what
-// is not text at all. Each platform writes escapes in a form that no name can
-// hold literally:
+// is not text at all. A character is escaped as \u{NNNN} (at least four
+// upper-case hex digits), and every "\u{" shown begins an escape, so an
+// escape and the same characters typed into a name never display the same:
 //   - POSIX: a byte that is not part of valid UTF-8 and every control below
-//     U+0020 or U+007F as \xNN (two upper-case hex digits), so a newline in
-//     a name shows as \x0A; other characters as \u{NNNN}; a backslash itself
-//     doubled, "\\", so an escape and the same characters typed into a name
-//     never display the same.
-//   - Windows: the backslash is the separator and shown as is; escapes are
-//     written <U+NNNN>, a lone UTF-16 surrogate included, and a "<" in a name
-//     is itself escaped, so the two never look alike.
+//     U+0020 or U+007F show as \xNN (two upper-case hex digits), so a newline
+//     in a name shows as \x0A; a backslash in a name is doubled, "\\".
+//   - Windows: the backslash is the separator, which no name holds, and shown
+//     as is; a lone UTF-16 surrogate is escaped as the unit it is
+//     (\u{D800}); a name that begins with "u{" shows that "u" as \u{0075}.
 std::string DisplayPath(const PathString& path);
 
 // The pieces both platforms' DisplayPath are made of.
@@ -35,6 +34,8 @@ bool ShownAsEscape(char32_t codePoint);
 void AppendUtf8(std::string& out, char32_t codePoint);
 // Upper-case hex digits, at least `digits` of them.
 void AppendHex(std::string& out, uint32_t value, int digits);
+// The escape of a character (or of a lone UTF-16 unit): \u{NNNN}.
+void AppendEscape(std::string& out, uint32_t value);
 
 }  // namespace path_text
 

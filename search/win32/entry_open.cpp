@@ -46,6 +46,10 @@ Result<OwnedHandle> OpenFolderIn(HANDLE folder, PathView name) {
   return Open(folder, name, kListing, kFolder | FILE_OPEN_REPARSE_POINT);
 }
 
+Result<OwnedHandle> OpenEntryIn(HANDLE folder, PathView name) {
+  return Open(folder, name, FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_OPEN_FOR_BACKUP_INTENT | FILE_OPEN_REPARSE_POINT);
+}
+
 Result<OwnedHandle> OpenForRemovalIn(HANDLE folder, PathView name) {
   return Open(folder, name, DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
               FILE_NON_DIRECTORY_FILE | FILE_OPEN_FOR_BACKUP_INTENT | FILE_OPEN_REPARSE_POINT);

@@ -22,6 +22,10 @@ Result<OwnedHandle> OpenFolderAt(const PathString& exactPath);
 // `name` is one entry name, as the listing gave it.
 Result<OwnedHandle> OpenFolderIn(HANDLE folder, PathView name);
 
+// The entry `name` inside the open folder `folder`, file or folder, to ask
+// it what it is: the entry itself, never what a reparse point on it leads to.
+Result<OwnedHandle> OpenEntryIn(HANDLE folder, PathView name);
+
 // The entry `name` inside the open folder `folder`, to be removed through
 // the handle: the entry itself, never what a reparse point on it leads to.
 Result<OwnedHandle> OpenForRemovalIn(HANDLE folder, PathView name);

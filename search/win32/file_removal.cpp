@@ -5,6 +5,7 @@
 #include "search/win32/api_path.h"
 #include "search/win32/entry_open.h"
 #include "search/win32/folder_identity.h"
+#include "search/win32/stored_name.h"
 #include "search/win32/win32_failure.h"
 
 namespace dustvane {
@@ -21,15 +22,21 @@ constexpr DWORD kDispositionDelete = 0x1;
 constexpr DWORD kDispositionPosixSemantics = 0x2;
 
 bool IsRecorded(const WalkedFolders& walked, uint32_t folder, HANDLE handle) {
-  const std::optional<uint64_t> id = FileIdOf(handle);
-  return id.has_value() && *id == walked.FileId(folder);
+  const std::optional<FolderIdentity> identity = IdentityOf(handle);
+  return identity.has_value() && *identity == walked.Identity(folder);
 }
 
-// The last folder on the way to the file, opened and proven level by level:
-// the root on its recorded volume, each folder below by its name inside the
-// one above, which keeps it on that volume. `names` are the folders' names
-// below the root, each followed by "\".
-Result<OwnedHandle> OpenProvenFolder(const WalkedFolders& walked, PathView names) {
+// The last folder on the way to a file, open, and its place in the record.
+struct ProvenFolder {
+  OwnedHandle handle;
+  uint32_t record;
+};
+
+// Opens the last folder on the way to the file and proves it level by
+// level: the root on its recorded volume, each folder below by its name
+// inside the one above, which keeps it on that volume. `names` are the
+// folders' names below the root, each followed by "\".
+Result<ProvenFolder> OpenProvenFolder(const WalkedFolders& walked, PathView names) {
   const std::optional<uint32_t> root = walked.Find(WalkedFolders::kNone, PathView());
   const Result<PathString> exactRoot = ApiPath(walked.Root());
   if (!root || !walked.Volume() || !exactRoot.ok()) return Gone();
@@ -50,7 +57,19 @@ Result<OwnedHandle> OpenProvenFolder(const WalkedFolders& walked, PathView names
     if (!folder.ok() || !IsRecorded(walked, *below, folder.value().get())) return Gone();
     recorded = *below;
   }
-  return folder;
+  return ProvenFolder{std::move(folder.value()), recorded};
+}
+
+// Whether the file just opened by `name` is that entry of its folder and a
+// plain file. A name the system may have read lossily must also lead to the
+// very file listed.
+MaybeFailure CheckIsTheEntry(HANDLE file, PathView name, std::optional<uint64_t> listedId) {
+  if (!IsNamed(file, name)) return Gone();
+  if (listedId && FileIdOf(file) != *listedId) return Gone();
+  // A link to a file, or a file with any other reparse point, is kept.
+  // (A folder, or a junction to one, was refused when opened as a file.)
+  if (IsReparsePoint(file)) return Win32Failure(ERROR_ACCESS_DENIED);
+  return std::nullopt;
 }
 
 // Deletes the open file through its handle: it goes when the handle closes,
@@ -58,8 +77,7 @@ Result<OwnedHandle> OpenProvenFolder(const WalkedFolders& walked, PathView names
 MaybeFailure DeleteThrough(HANDLE file) {
   FILE_BASIC_INFO basic;
   if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) return Win32Failure(GetLastError());
-  // A read-only file is kept, as the system's own deletion keeps it. (A
-  // folder, or a junction to one, was refused when opened as a file.)
+  // A read-only file is kept, as the system's own deletion keeps it.
   if ((basic.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return Win32Failure(ERROR_ACCESS_DENIED);
   // As the system's own deletion does since Windows 10: the name goes at
   // once, even while another program holds the file open. Where the system
@@ -74,20 +92,51 @@ MaybeFailure DeleteThrough(HANDLE file) {
   return std::nullopt;
 }
 
+// Whether the name, once the file's handle is closed, no longer leads to
+// the file `removed`. The system takes a delete that then does not happen:
+// a file another program holds open stays until that program closes it,
+// where the newer delete is missing, and under Wine a file system that
+// refuses the removal leaves the file where it was. What the system then
+// says of the name is the failure; where it says nothing, access was denied.
+MaybeFailure CheckGone(HANDLE folder, PathView name, std::optional<uint64_t> removed) {
+  const Result<OwnedHandle> again = OpenEntryIn(folder, name);
+  if (!again.ok()) {
+    const int32_t error = again.failure().number;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return std::nullopt;
+    return again.failure();
+  }
+  const std::optional<uint64_t> now = FileIdOf(again.value().get());
+  if (removed && now && *now != *removed) return std::nullopt;  // another file took the name since
+  return Win32Failure(ERROR_ACCESS_DENIED);
+}
+
 }  // namespace
 
-MaybeFailure RemoveWalkedFile(const WalkedFolders& walked, const PathString& path) {
+MaybeFailure RemoveWalkedFile(WalkedFolders& walked, const PathString& path) {
   const PathString& root = walked.Root();
   if (root.empty() || path.size() <= root.size() || path.compare(0, root.size(), root) != 0) return Gone();
   PathView rest = PathView(path).substr(root.size());
   // A folder's path: the folder is taken as the last name, and refused.
   if (rest.back() == kSeparator) rest.remove_suffix(1);
   const size_t fileStart = rest.rfind(kSeparator) + 1;  // 0 when the file lies in the root
-  const Result<OwnedHandle> folder = OpenProvenFolder(walked, rest.substr(0, fileStart));
+  const PathView name = rest.substr(fileStart);
+  Result<ProvenFolder> folder = OpenProvenFolder(walked, rest.substr(0, fileStart));
   if (!folder.ok()) return folder.failure();
-  Result<OwnedHandle> file = OpenForRemovalIn(folder.value().get(), rest.substr(fileStart));
+  const HANDLE folderHandle = folder.value().handle.get();
+  const uint32_t record = folder.value().record;
+
+  Result<OwnedHandle> file = OpenForRemovalIn(folderHandle, name);
   if (!file.ok()) return file.failure();
-  return DeleteThrough(file.value().get());
+  if (MaybeFailure f = CheckIsTheEntry(file.value().get(), name, walked.LossyNameFileId(record, name))) return f;
+  if (MaybeFailure f = DeleteThrough(file.value().get())) return f;
+  const std::optional<uint64_t> removed = FileIdOf(file.value().get());
+  file.value().Close();
+  if (MaybeFailure f = CheckGone(folderHandle, name, removed)) return f;
+  // The removal changed the folder, which some file systems (Wine's) show
+  // in its creation time: the record follows, so that the folder's other
+  // lines can still be deleted.
+  if (const std::optional<FolderIdentity> now = IdentityOf(folderHandle)) walked.Renew(record, *now);
+  return std::nullopt;
 }
 
 }  // namespace dustvane

@@ -10,12 +10,20 @@ namespace dustvane {
 // only through the folders that search walked: its root is opened by its
 // path, each folder below by its name inside the one above, never through a
 // junction or link, and each must be the very folder recorded (same volume
-// serial, same file ID). The file is then taken by its name inside the last
-// one, never through a reparse point, and deleted through its handle.
-// Folders and read-only files are refused (error 5). Where the folders
-// cannot be proven (the path is not of that search, a folder is gone or is
-// another one now, the drive names another volume), nothing is removed and
-// the failure is that of a file that is gone (error 2).
-MaybeFailure RemoveWalkedFile(const WalkedFolders& walked, const PathString& path);
+// serial, file ID and creation time). The file is then opened by its name
+// inside the last one, never through a reparse point, and must be that
+// entry: its name as the file system keeps it exactly the line's, case
+// included (never a short name), and no reparse point on it. It is deleted
+// through its handle, and once that is closed the name must no longer lead
+// to it.
+//
+// Folders, read-only files and files with a reparse point are refused
+// (error 5); a delete the system took but did not carry out fails with what
+// the system then says of the name, or error 5. Where the folders or the
+// file cannot be proven (the path is not of that search, a folder is gone
+// or is another one now, the drive names another volume, the name leads to
+// another entry), nothing is removed and the failure is that of a file that
+// is gone (error 2).
+MaybeFailure RemoveWalkedFile(WalkedFolders& walked, const PathString& path);
 
 }  // namespace dustvane

@@ -2,6 +2,8 @@
 
 #include "search/win32/api_path.h"
 #include "search/win32/entry_open.h"
+#include "search/win32/folder_identity.h"
+#include "search/win32/win32_failure.h"
 
 namespace dustvane {
 
@@ -14,7 +16,7 @@ Result<HANDLE> FolderChain::Reach(const PathString& folder) {
     Result<OwnedHandle> base = OpenFolderAt(exact.value());
     if (!base.ok()) return base.failure();
     path_ = folder;
-    levels_.push_back(Level{path_.size(), std::move(base.value())});
+    levels_.emplace_back(path_.size(), std::move(base.value()));
     return Handle(0);
   }
   path_.resize(levels_.back().end);
@@ -24,11 +26,38 @@ Result<HANDLE> FolderChain::Reach(const PathString& folder) {
     const PathView name = PathView(folder).substr(path_.size(), end - path_.size());
     Result<OwnedHandle> below = OpenFolderIn(levels_.back().handle.get(), name);
     if (!below.ok()) return below.failure();
+    if (!IsListedFolder(levels_.back(), name, below.value().get())) return Win32Failure(ERROR_FILE_NOT_FOUND);
     path_.append(name);
     path_ += kSeparator;
-    levels_.push_back(Level{path_.size(), std::move(below.value())});
+    levels_.emplace_back(path_.size(), std::move(below.value()));
   }
   return levels_.back().handle.get();
+}
+
+void FolderChain::NoteListedFolder(PathView name, uint64_t fileId) {
+  levels_.back().listed.push_back(ListedFolder{PathString(name), fileId});
+}
+
+void FolderChain::ForgetListedFolders() {
+  levels_.back().listed.clear();
+  levels_.back().nextListed = 0;
+}
+
+// Whether `opened`, just opened by `name` inside `parent`, is the folder
+// the parent's listing showed under that name. A name the listing did not
+// show (a folder reached without its parent's directory pass) is asked no
+// more than to be no reparse point.
+bool FolderChain::IsListedFolder(Level& parent, PathView name, HANDLE opened) {
+  if (IsReparsePoint(opened)) return false;
+  const size_t count = parent.listed.size();
+  for (size_t k = 0; k < count; ++k) {
+    const size_t i = (parent.nextListed + k) % count;
+    if (parent.listed[i].name != name) continue;
+    parent.nextListed = i + 1;
+    const uint64_t listedId = parent.listed[i].fileId;
+    return IsNoFileId(listedId) || FileIdOf(opened) == listedId;
+  }
+  return true;
 }
 
 void FolderChain::Close() {

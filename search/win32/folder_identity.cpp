@@ -9,8 +9,21 @@ std::optional<uint64_t> FileIdOf(HANDLE entry) {
   FILE_INTERNAL_INFORMATION id;
   if (!NT_SUCCESS(NtQueryInformationFile(entry, &io, &id, sizeof id, FileInternalInformation))) return std::nullopt;
   const auto file = static_cast<uint64_t>(id.IndexNumber.QuadPart);
-  if (file == 0 || file == ~uint64_t{0}) return std::nullopt;
+  if (IsNoFileId(file)) return std::nullopt;
   return file;
+}
+
+std::optional<FolderIdentity> IdentityOf(HANDLE folder) {
+  const std::optional<uint64_t> id = FileIdOf(folder);
+  FILE_BASIC_INFO basic;
+  if (!id || !GetFileInformationByHandleEx(folder, FileBasicInfo, &basic, sizeof basic)) return std::nullopt;
+  return FolderIdentity{*id, basic.CreationTime.QuadPart};
+}
+
+bool IsReparsePoint(HANDLE entry) {
+  FILE_ATTRIBUTE_TAG_INFO tag;
+  if (!GetFileInformationByHandleEx(entry, FileAttributeTagInfo, &tag, sizeof tag)) return true;
+  return (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }
 
 std::optional<uint32_t> VolumeSerialOf(HANDLE entry) {

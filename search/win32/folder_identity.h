@@ -5,22 +5,35 @@
 #include <cstdint>
 #include <optional>
 
+#include "search/win32/walked_folders.h"
+
 namespace dustvane {
 
-// What tells one folder from every other: the serial number of its volume
-// and its file ID there. A folder keeps both when it is renamed or moved
-// within its volume; a folder made in its place, another volume in the same
-// drive, or a junction put where it was, has other ones. Two disks cloned
-// from one image share both.
+// What tells one folder from every other: the serial number of its volume,
+// and there its file ID and creation time. A folder keeps them when it is
+// renamed or moved within its volume; a folder made in its place, another
+// volume in the same drive, or a junction put where it was, has other ones.
+// Two disks cloned from one image share them.
 //
 // A folder opened by its name inside another, never through a reparse
 // point, lies on that folder's volume, so a walk asks its root alone for the
 // serial: under Wine the question goes to another process and takes about
 // a millisecond, where the file ID takes a microsecond.
 
-// The file ID of the open entry; none where the file system gives none (0,
-// or all ones where a 64-bit ID cannot hold it), which would prove nothing.
+// Whether a file ID, as the system gave it, is none at all: 0, or all ones
+// where a 64-bit ID cannot hold the file system's own. Such an ID proves
+// nothing.
+constexpr bool IsNoFileId(uint64_t id) { return id == 0 || id == ~uint64_t{0}; }
+
+// The file ID of the open entry; none where the file system gives none.
 std::optional<uint64_t> FileIdOf(HANDLE entry);
+
+// The file ID and creation time of the open folder; none without a file ID.
+std::optional<FolderIdentity> IdentityOf(HANDLE folder);
+
+// Whether the open entry carries a reparse point (a junction, a link, a
+// placeholder of some file system's own); also where the system cannot say.
+bool IsReparsePoint(HANDLE entry);
 
 // The serial number of the volume that holds the open entry.
 std::optional<uint32_t> VolumeSerialOf(HANDLE entry);

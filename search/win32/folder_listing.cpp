@@ -32,11 +32,12 @@ Result<FolderListing::Entry> FolderListing::Next() {
   }
   const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(entry_);
   entry_ = info->NextEntryOffset == 0 ? nullptr : entry_ + info->NextEntryOffset;
-  return Entry{PathView(info->FileName, info->FileNameLength / sizeof(wchar_t)), info->FileAttributes};
+  return Entry{PathView(info->FileName, info->FileNameLength / sizeof(wchar_t)), info->FileAttributes,
+               info->EndOfFile.QuadPart, static_cast<uint64_t>(info->FileId.QuadPart)};
 }
 
-// The next batch of entries into `batch_`. The ID form of the listing is
-// the one every Windows since Vista offers; the IDs themselves go unused.
+// The next batch of entries into `batch_`, in the ID form of the listing,
+// which every Windows since Vista offers.
 bool FolderListing::ReadBatch() {
   failure_ = ERROR_SUCCESS;
   if (folder_ == nullptr) return false;

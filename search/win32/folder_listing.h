@@ -18,6 +18,8 @@ class FolderListing {
   struct Entry {
     PathView name;  // valid until the next call of Next; empty once the folder has run out
     DWORD attributes = 0;
+    int64_t length = 0;   // of the entry itself (a link's own, not its target's)
+    uint64_t fileId = 0;  // 0 where the file system gives none
   };
 
   // Reads `folder` from its first entry on, in place of what was read before.

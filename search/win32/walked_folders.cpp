@@ -5,19 +5,20 @@ namespace dustvane {
 void WalkedFolders::Begin(PathString root) {
   root_ = std::move(root);
   volume_.reset();
-  fileIds_.clear();
+  identities_.clear();
   byName_.clear();
+  lossyNames_.clear();
 }
 
-uint32_t WalkedFolders::Add(uint32_t parent, PathView name, uint64_t fileId) {
-  const auto index = static_cast<uint32_t>(fileIds_.size());
-  fileIds_.push_back(fileId);
+uint32_t WalkedFolders::Add(uint32_t parent, PathView name, FolderIdentity identity) {
+  const auto index = static_cast<uint32_t>(identities_.size());
+  identities_.push_back(identity);
   try {
     const auto [place, added] = byName_.try_emplace({parent, PathString(name)}, index);
-    if (!added) fileIds_.pop_back();
+    if (!added) identities_.pop_back();
     return place->second;
   } catch (...) {
-    fileIds_.pop_back();
+    identities_.pop_back();
     throw;
   }
 }
@@ -25,6 +26,16 @@ uint32_t WalkedFolders::Add(uint32_t parent, PathView name, uint64_t fileId) {
 std::optional<uint32_t> WalkedFolders::Find(uint32_t parent, PathView name) const {
   const auto place = byName_.find({parent, PathString(name)});
   if (place == byName_.end()) return std::nullopt;
+  return place->second;
+}
+
+void WalkedFolders::AddLossyName(uint32_t folder, PathView name, uint64_t fileId) {
+  lossyNames_.insert_or_assign({folder, PathString(name)}, fileId);
+}
+
+std::optional<uint64_t> WalkedFolders::LossyNameFileId(uint32_t folder, PathView name) const {
+  const auto place = lossyNames_.find({folder, PathString(name)});
+  if (place == lossyNames_.end()) return std::nullopt;
   return place->second;
 }
 

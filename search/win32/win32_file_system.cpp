@@ -14,6 +14,7 @@
 #include "search/file_system.h"
 #include "search/name_pattern.h"
 #include "search/win32/api_path.h"
+#include "search/win32/entry_open.h"
 #include "search/win32/file_removal.h"
 #include "search/win32/folder_chain.h"
 #include "search/win32/folder_identity.h"
@@ -63,6 +64,17 @@ bool IsDriveRoot(const PathString& folder) {
 
 bool IsDotOrDotDot(PathView name) { return name == L"." || name == L".."; }
 
+// A system that cannot read a name as text (Wine, for bytes that are not
+// UTF-8) gives U+FFFD in place of what it could not read, so that several
+// entries of one folder may list under one name, of which the name then
+// leads to one at most.
+bool MayBeLossy(PathView name) { return name.find(L'\uFFFD') != PathView::npos; }
+
+// A name holding the separator (which another system can give, such as
+// Linux on a drive that Wine maps) would read as a path through other
+// folders: no path names that entry, so the walk passes it over.
+bool IsNameable(PathView name) { return name.find(kSeparator) == PathView::npos; }
+
 class Win32FileSystem final : public FileSystem {
  public:
   // Lists the whole folder and filters the names with the program's own
@@ -82,8 +94,11 @@ class Win32FileSystem final : public FileSystem {
     const Result<PathString> everything = ApiPath(folder_ + L"*");
     if (!everything.ok()) return everything.failure();
     const Result<HANDLE> folder = chain_.Reach(folder_);
+    listed_ = nullptr;
     if (folder.ok()) {
-      listing_.Start(folder.value());
+      listed_ = folder.value();
+      listing_.Start(listed_);
+      if ((mask & AttrDirectory) != 0) chain_.ForgetListedFolders();
     } else {
       const int32_t error = folder.failure().number;
       // A folder not there is a path not found, as for a pattern search; a
@@ -110,8 +125,12 @@ class Win32FileSystem final : public FileSystem {
     return QueryAttributes(bits) & wanted;
   }
 
-  // Asked afresh every time: the search sums what is on disk now.
+  // The entry just handed out is answered from the listing, which describes
+  // that very entry: a lookup of its name could find another one (a case
+  // twin, a short name), or none where the path parser refuses the name or
+  // a folder above was renamed meanwhile.
   Result<int64_t> FileLength(const PathString& path) override {
+    if (IsLastHanded(path)) return handed_.length;
     const Result<PathString> exact = ApiPath(path);
     if (!exact.ok()) return exact.failure();
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -154,15 +173,40 @@ class Win32FileSystem final : public FileSystem {
       const FolderListing::Entry& found = entry.value();
       if (found.name.empty()) return PathString();
       if (atDriveRoot_ && IsDotOrDotDot(found.name)) continue;
+      if (!IsNameable(found.name)) continue;
       if (!PassesMask(found.attributes & kKnownBits, mask_)) continue;
       if (!namePattern_.empty() && !MatchesNamePattern(found.name, namePattern_)) continue;
+      const bool lossy = MayBeLossy(found.name);
+      if (lossy && !LeadsToItself(found)) continue;
       handed_ = found;
       handedOut_ = true;
-      // A file pass hands out matches: a delete of one goes through the
-      // folders that lead to it, so they are recorded now.
-      if ((mask_ & AttrDirectory) == 0) RecordInnermost();
+      if ((mask_ & AttrDirectory) != 0) {
+        // The walk enters a sub-folder only if it is the one listed here.
+        if ((QueryAttributes(found.attributes) & AttrDirectory) != 0) chain_.NoteListedFolder(found.name, found.fileId);
+      } else {
+        // A file pass hands out matches: a delete of one goes through the
+        // folders that lead to it, so they are recorded now.
+        RecordInnermost();
+        if (lossy) NoteLossyName(found);
+      }
       return PathString(found.name);
     }
+  }
+
+  // Whether the entry's name, looked up in its folder, leads to the entry
+  // itself; where the file system gives no file IDs it cannot be told.
+  bool LeadsToItself(const FolderListing::Entry& entry) const {
+    if (IsNoFileId(entry.fileId)) return true;
+    const Result<OwnedHandle> named = OpenEntryIn(listed_, entry.name);
+    return named.ok() && FileIdOf(named.value().get()) == entry.fileId;
+  }
+
+  // A line with such a name is proven by its file's ID too: a file made
+  // again under it could be another entry the name only reads like.
+  void NoteLossyName(const FolderListing::Entry& entry) {
+    if (chain_.Depth() == 0) return;
+    const uint32_t folder = chain_.RecordIndex(chain_.Depth() - 1);
+    if (folder != FolderChain::kNotRecorded) walked_.AddLossyName(folder, entry.name, entry.fileId);
   }
 
   // Records the chain's folders, from the search's root down to the one
@@ -181,9 +225,9 @@ class Win32FileSystem final : public FileSystem {
     for (size_t level = 0; level < chain_.Depth(); ++level) {
       uint32_t& recorded = chain_.RecordIndex(level);
       if (recorded == FolderChain::kNotRecorded) {
-        const std::optional<uint64_t> id = FileIdOf(chain_.Handle(level));
-        if (!id) return;
-        recorded = walked_.Add(parent, chain_.Name(level), *id);
+        const std::optional<FolderIdentity> identity = IdentityOf(chain_.Handle(level));
+        if (!identity) return;
+        recorded = walked_.Add(parent, chain_.Name(level), *identity);
       }
       parent = recorded;
     }
@@ -198,6 +242,7 @@ class Win32FileSystem final : public FileSystem {
   // The enumeration cursor.
   bool started_ = false;
   FolderChain chain_;
+  HANDLE listed_ = nullptr;  // the folder being listed, the chain's innermost
   FolderListing listing_;
   FolderListing::Entry handed_;  // the entry handed out last, while `handedOut_`
   bool handedOut_ = false;

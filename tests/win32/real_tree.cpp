@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "search/win32/wide_text.h"
@@ -14,7 +15,48 @@ void Check(BOOL ok, const PathString& what) {
   ASSERT_TRUE(ok) << "error " << GetLastError() << " on " << Utf8FromWide(what);
 }
 
+bool Exists(const PathString& path) { return GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The first bytes of a small file, as text.
+std::string Contents(const PathString& path) {
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0,
+                            nullptr);
+  if (file == INVALID_HANDLE_VALUE) return {};
+  char text[64];
+  DWORD read = 0;
+  const BOOL ok = ReadFile(file, text, sizeof text, &read, nullptr);
+  CloseHandle(file);
+  return ok ? std::string(text, read) : std::string();
+}
+
 }  // namespace
+
+// Wine starts a Unix program without waiting for it, so the command ends by
+// writing its status into a file, which is waited for.
+int RunOnLinuxSide(const PathString& folder, const std::string& command) {
+  const PathString done = folder + L".ran";
+  DeleteFileW(done.c_str());
+  std::wstring line = L"sh -c \"";
+  for (const wchar_t c : WideFromUtf8("(" + command + "); echo $? >.running && mv .running .ran")) {
+    if (c == L'"') line += L'\\';
+    line += c;
+  }
+  line += L'"';
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(L"Z:\\bin\\sh", line.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
+                      &process)) {
+    ADD_FAILURE() << "no Unix shell at Z:\\bin\\sh: error " << GetLastError();
+    return -1;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int waited = 0; waited < 600 && !Exists(done); ++waited) Sleep(20);
+  const std::string status = Contents(done);
+  DeleteFileW(done.c_str());
+  return status.empty() ? -1 : std::atoi(status.c_str());
+}
 
 PathString Extended(const PathString& path) { return L"\\\\?\\" + path; }
 

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 
 #include "search/path_string.h"
 
@@ -37,6 +38,11 @@ void RemoveTree(const PathString& path);
 // The folder that the Windows stage prepared for a test in the environment
 // variable `name`, ending in "\"; empty when there is none.
 PathString Prepared(const wchar_t* name);
+
+// Runs `command` in a Unix shell in `folder`, as from the Linux side of the
+// drive, and gives its exit status (-1 when no shell ran it). Only under
+// Wine, which runs Unix programs too.
+int RunOnLinuxSide(const PathString& folder, const std::string& command);
 
 // The path with the "\\?\" prefix that lets the test itself build paths past
 // the classic length limit.

@@ -52,9 +52,7 @@ void AppendShown(std::string& out, char32_t cp) {
   } else if (cp == '\\') {
     out += "\\\\";
   } else if (path_text::ShownAsEscape(cp)) {
-    out += "\\u{";
-    path_text::AppendHex(out, cp, 4);
-    out += '}';
+    path_text::AppendEscape(out, cp);
   } else {
     path_text::AppendUtf8(out, cp);
   }

@@ -1,6 +1,5 @@
 // Paths on Windows are UTF-16 code units, which need not pair up: a name may
 // hold a lone surrogate, which no UTF-8 can carry, so it is shown escaped.
-// Escapes begin with "<", which Windows does not allow in names.
 
 #include "ui/path_text.h"
 
@@ -11,20 +10,18 @@ namespace {
 bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
-void AppendEscape(std::string& out, char32_t value) {
-  out += "<U+";
-  path_text::AppendHex(out, value, 4);
-  out += '>';
-}
-
 void AppendShown(std::string& out, char32_t cp) {
-  // A "<" that some other system put into a name is escaped too, so that it
-  // never reads as the start of an escape.
-  if (cp == '<' || path_text::ShownAsEscape(cp)) {
-    AppendEscape(out, cp);
+  if (path_text::ShownAsEscape(cp)) {
+    path_text::AppendEscape(out, cp);
   } else {
     path_text::AppendUtf8(out, cp);
   }
+}
+
+// A "u{" at the start of a name would read, after its separator, as an
+// escape.
+bool BeginsLikeAnEscape(const PathString& path, size_t i) {
+  return path[i] == L'u' && (i == 0 || path[i - 1] == L'\\') && i + 1 < path.size() && path[i + 1] == L'{';
 }
 
 }  // namespace
@@ -38,8 +35,8 @@ std::string DisplayPath(const PathString& path) {
       const char32_t low = static_cast<char16_t>(path[i + 1]);
       AppendShown(out, 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
       ++i;
-    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
-      AppendEscape(out, unit);
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit) || BeginsLikeAnEscape(path, i)) {
+      path_text::AppendEscape(out, unit);
     } else {
       AppendShown(out, unit);
     }

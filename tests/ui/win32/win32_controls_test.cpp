@@ -53,7 +53,7 @@ TEST_F(Win32ControlsTest, ListDeletesByTheStoredPathNotTheShownText) {
   // In the order added, never sorted, with a control character escaped.
   EXPECT_EQ(SendMessageW(box, LB_GETCOUNT, 0, 0), 3);
   EXPECT_EQ(LineText(box, 0), L"C:\\t\\z.tmp");
-  EXPECT_EQ(LineText(box, 1), L"C:\\t\\line<U+000A>break.tmp");
+  EXPECT_EQ(LineText(box, 1), L"C:\\t\\line\\u{000A}break.tmp");
   EXPECT_EQ(list.SelectedPath(), PathString());
   SendMessageW(box, LB_SETCURSEL, 1, 0);
   EXPECT_EQ(list.SelectedPath(), odd);
