@@ -10,6 +10,19 @@ dustvane_lib_loaded=1
 
 # Installs the Debian packages listed in the files given, when they are missing.
 # As root it installs them; otherwise it prints the exact command to run and fails.
+# Refreshes apt's lists. A mirror caught mid-sync serves a list whose size
+# does not match its Release file for a minute or so: try again after a
+# pause, and when it still fails go on with the lists there are (the
+# install that follows then says what it cannot find).
+refresh_package_lists() {
+  local try
+  for try in 1 2 3; do
+    apt-get update -qq && return 0
+    [ "$try" -lt 3 ] && sleep 20
+  done
+  echo "Could not refresh apt's package lists; installing from the lists there are."
+}
+
 install_packages() {
   local wanted=() missing=() pkg
   mapfile -t wanted < <(cat "$@" | sed -e 's/#.*//' -e '/^[[:space:]]*$/d')
@@ -22,7 +35,7 @@ install_packages() {
   if [ "$(id -u)" -eq 0 ]; then
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
+    refresh_package_lists
     apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
   else
     echo "These Debian packages are missing. Install them, then run this again:"
@@ -123,7 +136,7 @@ install_from_backports() {
   fi
   echo "Installing from $(backports_suite): $*"
   export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq || { echo "apt-get update failed"; exit 1; }
+  refresh_package_lists
   apt-get install -y -qq --no-install-recommends -t "$(backports_suite)" "$@" >/dev/null ||
     { echo "Installing $* from $(backports_suite) failed"; exit 1; }
 }

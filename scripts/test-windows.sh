@@ -40,7 +40,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
     exit 1
   fi
   dpkg --add-architecture i386
-  apt-get update -qq
+  refresh_package_lists
 fi
 install_packages "$scripts/packages-windows-build.txt" "$scripts/packages-windows.txt"
 installed=$SECONDS
