@@ -8,9 +8,10 @@
 #
 # The machine sees this machine's files, shared read-only over 9p, beneath a
 # writable overlay kept in memory: what the command writes is gone when it
-# ends. Its /tmp, /run and /dev are its own, so the command and the files it
-# reads must lie elsewhere (the build folder, say). It runs as root, in the
-# current folder, with the variables named in DUSTVANE_GUEST_ENV passed on.
+# ends. Its /tmp, /run and /dev are its own, save the checkout, the build
+# folder and the current folder, which it sees wherever they lie. The
+# command runs as root, in the current folder, with the variables named in
+# DUSTVANE_GUEST_ENV passed on.
 # The kernel is fetched with apt once and kept in BUILD/debian-kernel.
 # shellcheck source=scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../lib.sh"
@@ -86,12 +87,17 @@ trap 'rm -f "$run_file" "$log"' EXIT
   printf '\n'
 } >"$run_file"
 
+# The folders the command needs, kept visible in the machine's own /tmp and
+# /run when they lie there (as a clean clone in /tmp does).
+keep="$top:$build:$PWD"
+case $keep in *[[:space:]]*) fail "the checkout, the build folder and the current folder must have no blanks in their paths" ;; esac
+
 echo "Booting $package ($release) under qemu"
 status=0
 timeout "$limit" qemu-system-x86_64 -accel tcg -cpu max -m 3072 -smp 2 \
   -display none -serial stdio -monitor none -no-reboot \
   -kernel "$kernel_dir/root/boot/vmlinuz-$release" -initrd "$kernel_dir/initrd.gz" \
-  -append "console=ttyS0 panic=-1 loglevel=3 dustvane.run=$run_file dustvane.modules=$kernel_dir/root/lib/modules/$release" \
+  -append "console=ttyS0 panic=-1 loglevel=3 dustvane.run=$run_file dustvane.modules=$kernel_dir/root/lib/modules/$release dustvane.keep=$keep" \
   -fsdev local,id=host,path=/,security_model=none,readonly=on,multidevs=remap -device virtio-9p-pci,fsdev=host,mount_tag=hostroot \
   </dev/null | tr -d '\r' | tee "$log" | grep -v '^dustvane-guest-status: ' || status=$?
 [ "$status" -ne 124 ] || fail "the machine on $release did not finish within $limit s"
