@@ -41,18 +41,26 @@ initramfs_modules() {
   done | awk '!seen[$0]++'
 }
 
-# Fetches and unpacks the kernel package $2 into $1, gives its modules the
-# index modprobe reads, and makes the initramfs.
+# Fetches and unpacks the kernel package $2 into $1, and gives its modules
+# the index modprobe reads.
 prepare_kernel() {
-  local dir=$1 package=$2 release staging module
+  local dir=$1 package=$2
   rm -rf "$dir" && mkdir -p "$dir"
   (cd "$dir" && apt-get download -q "$package" >/dev/null 2>&1) ||
     (refresh_package_lists && cd "$dir" && apt-get download -q "$package" >/dev/null 2>&1) ||
     fail "apt could not fetch $package"
   dpkg -x "$dir"/"$package"_*.deb "$dir/root" && rm -f "$dir"/"$package"_*.deb
-  release=$(basename "$(ls -d "$dir"/root/lib/modules/*)")
-  depmod -b "$dir/root" "$release"
-  staging="$dir/initramfs"
+  basename "$(ls -d "$dir"/root/lib/modules/*)" >"$dir/release.new"
+  depmod -b "$dir/root" "$(cat "$dir/release.new")"
+  mv "$dir/release.new" "$dir/release"
+}
+
+# Makes the initramfs $3 for the kernel unpacked in $1 (release $2): busybox,
+# the modules and the first process. It is made for every run (it takes
+# well under a second), so that it always holds this checkout's init.
+make_initramfs() {
+  local dir=$1 release=$2 staging module
+  staging=$(mktemp -d "$dir/initramfs-XXXXXX")
   mkdir -p "$staging/bin" "$staging/modules"
   cp /bin/busybox "$staging/bin/busybox"
   install -m 0755 "$scripts/kernel/init" "$staging/init"
@@ -61,9 +69,8 @@ prepare_kernel() {
     cp "$module" "$staging/modules/"
     basename "$module" >>"$staging/modules.order"
   done
-  (cd "$staging" && find . | cpio -o -H newc --quiet | gzip -1) >"$dir/initrd.gz"
+  (cd "$staging" && find . | cpio -o -H newc --quiet | gzip -1) >"$3"
   rm -rf "$staging"
-  echo "$release" >"$dir/release"
 }
 
 package=$(kernel_package)
@@ -76,7 +83,9 @@ release=$(cat "$kernel_dir/release")
 # which the machine sees where this one does.
 run_file=$(mktemp "$build/debian-kernel/run-XXXXXX.sh")
 log=$(mktemp "$build/debian-kernel/console-XXXXXX.log")
-trap 'rm -f "$run_file" "$log"' EXIT
+initrd=$(mktemp "$build/debian-kernel/initrd-XXXXXX.gz")
+trap 'rm -f "$run_file" "$log" "$initrd"' EXIT
+make_initramfs "$kernel_dir" "$release" "$initrd"
 {
   printf 'cd %q || exit 125\n' "$PWD"
   for variable in ${DUSTVANE_GUEST_ENV:-}; do
@@ -96,7 +105,7 @@ echo "Booting $package ($release) under qemu"
 status=0
 timeout "$limit" qemu-system-x86_64 -accel tcg -cpu max -m 3072 -smp 2 \
   -display none -serial stdio -monitor none -no-reboot \
-  -kernel "$kernel_dir/root/boot/vmlinuz-$release" -initrd "$kernel_dir/initrd.gz" \
+  -kernel "$kernel_dir/root/boot/vmlinuz-$release" -initrd "$initrd" \
   -append "console=ttyS0 panic=-1 loglevel=3 dustvane.run=$run_file dustvane.modules=$kernel_dir/root/lib/modules/$release dustvane.keep=$keep" \
   -fsdev local,id=host,path=/,security_model=none,readonly=on,multidevs=remap -device virtio-9p-pci,fsdev=host,mount_tag=hostroot \
   </dev/null | tr -d '\r' | tee "$log" | grep -v '^dustvane-guest-status: ' || status=$?
