@@ -21,7 +21,7 @@ constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(2
 constexpr DWORD kDispositionDelete = 0x1;
 constexpr DWORD kDispositionPosixSemantics = 0x2;
 
-bool IsRecorded(const WalkedFolders& walked, uint32_t folder, HANDLE handle) {
+bool IsRecorded(const WalkedFolderIds& walked, uint32_t folder, HANDLE handle) {
   const std::optional<FolderIdentity> identity = IdentityOf(handle);
   return identity.has_value() && *identity == walked.Identity(folder);
 }
@@ -36,8 +36,8 @@ struct ProvenFolder {
 // level: the root on its recorded volume, each folder below by its name
 // inside the one above, which keeps it on that volume. `names` are the
 // folders' names below the root, each followed by "\".
-Result<ProvenFolder> OpenProvenFolder(const WalkedFolders& walked, PathView names) {
-  const std::optional<uint32_t> root = walked.Find(WalkedFolders::kNone, PathView());
+Result<ProvenFolder> OpenProvenFolder(const WalkedFolderIds& walked, PathView names) {
+  const std::optional<uint32_t> root = walked.Find(WalkedFolderIds::kNone, PathView());
   const Result<PathString> exactRoot = ApiPath(walked.Root());
   if (!root || !walked.Volume() || !exactRoot.ok()) return Gone();
   Result<OwnedHandle> folder = OpenFolderAt(exactRoot.value());
@@ -112,7 +112,7 @@ MaybeFailure CheckGone(HANDLE folder, PathView name, std::optional<uint64_t> rem
 
 }  // namespace
 
-MaybeFailure RemoveWalkedFile(WalkedFolders& walked, const PathString& path) {
+MaybeFailure RemoveFileProvenByIds(WalkedFolderIds& walked, const PathString& path) {
   const PathString& root = walked.Root();
   if (root.empty() || path.size() <= root.size() || path.compare(0, root.size(), root) != 0) return Gone();
   PathView rest = PathView(path).substr(root.size());

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "search/win32/walked_folders.h"
+#include "search/win32/walked_folder_ids.h"
 
 namespace dustvane {
 

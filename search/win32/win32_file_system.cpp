@@ -6,7 +6,7 @@
 //
 // A walk lists each folder through a handle of its own, opened by its name
 // inside its parent's (FolderChain). The folders that hold a match, and
-// those above them, are recorded with their identities (WalkedFolders), and
+// those above them, are recorded with their identities (WalkedFolderIds), and
 // a delete removes a line's file only through those very folders.
 
 #include <windows.h>
@@ -18,8 +18,8 @@
 #include "search/win32/file_removal.h"
 #include "search/win32/folder_chain.h"
 #include "search/win32/folder_identity.h"
-#include "search/win32/folder_listing.h"
-#include "search/win32/walked_folders.h"
+#include "search/win32/folder_scan.h"
+#include "search/win32/walked_folder_ids.h"
 #include "search/win32/win32_failure.h"
 
 namespace dustvane {
@@ -82,7 +82,7 @@ class Win32FileSystem final : public FileSystem {
   // against the 8.3 short names, so "*.tmp" would find "notes.tmpl" through
   // "NOTES~1.TMP".
   Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override {
-    listing_.Stop();
+    scan_.Stop();
     handedOut_ = false;
     started_ = false;
     const size_t folderLength = FolderPartLength(pattern);
@@ -91,13 +91,12 @@ class Win32FileSystem final : public FileSystem {
     mask_ = mask;
     atDriveRoot_ = IsDriveRoot(folder_);
 
-    const Result<PathString> everything = ApiPath(folder_ + L"*");
-    if (!everything.ok()) return everything.failure();
+    if (MaybeFailure refused = ApiPathRefusal(folder_ + L"*")) return *refused;
     const Result<HANDLE> folder = chain_.Reach(folder_);
     listed_ = nullptr;
     if (folder.ok()) {
       listed_ = folder.value();
-      listing_.Start(listed_);
+      scan_.Start(listed_);
       if ((mask & AttrDirectory) != 0) chain_.ForgetListedFolders();
     } else {
       const int32_t error = folder.failure().number;
@@ -142,9 +141,8 @@ class Win32FileSystem final : public FileSystem {
 
   MaybeFailure RemoveFile(const PathString& path) override {
     handedOut_ = false;
-    const Result<PathString> exact = ApiPath(path);
-    if (!exact.ok()) return exact.failure();
-    return RemoveWalkedFile(walked_, path);
+    if (MaybeFailure refused = ApiPathRefusal(path)) return refused;
+    return RemoveFileProvenByIds(walked_, path);
   }
 
   // A new search: what the last one walked is forgotten.
@@ -156,7 +154,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   void CloseFolders() override {
-    listing_.Stop();
+    scan_.Stop();
     handedOut_ = false;
     chain_.Close();
   }
@@ -168,9 +166,9 @@ class Win32FileSystem final : public FileSystem {
   Result<PathString> Advance() {
     handedOut_ = false;
     while (true) {
-      Result<FolderListing::Entry> entry = listing_.Next();
+      Result<FolderScan::Entry> entry = scan_.Next();
       if (!entry.ok()) return entry.failure();
-      const FolderListing::Entry& found = entry.value();
+      const FolderScan::Entry& found = entry.value();
       if (found.name.empty()) return PathString();
       if (atDriveRoot_ && IsDotOrDotDot(found.name)) continue;
       if (!IsNameable(found.name)) continue;
@@ -195,7 +193,7 @@ class Win32FileSystem final : public FileSystem {
 
   // Whether the entry's name, looked up in its folder, leads to the entry
   // itself; where the file system gives no file IDs it cannot be told.
-  bool LeadsToItself(const FolderListing::Entry& entry) const {
+  bool LeadsToItself(const FolderScan::Entry& entry) const {
     if (IsNoFileId(entry.fileId)) return true;
     const Result<OwnedHandle> named = OpenEntryIn(listed_, entry.name);
     return named.ok() && FileIdOf(named.value().get()) == entry.fileId;
@@ -203,7 +201,7 @@ class Win32FileSystem final : public FileSystem {
 
   // A line with such a name is proven by its file's ID too: a file made
   // again under it could be another entry the name only reads like.
-  void NoteLossyName(const FolderListing::Entry& entry) {
+  void NoteLossyName(const FolderScan::Entry& entry) {
     if (chain_.Depth() == 0) return;
     const uint32_t folder = chain_.RecordIndex(chain_.Depth() - 1);
     if (folder != FolderChain::kNotRecorded) walked_.AddLossyName(folder, entry.name, entry.fileId);
@@ -221,7 +219,7 @@ class Win32FileSystem final : public FileSystem {
       if (!volume) return;
       walked_.SetVolume(*volume);
     }
-    uint32_t parent = WalkedFolders::kNone;
+    uint32_t parent = WalkedFolderIds::kNone;
     for (size_t level = 0; level < chain_.Depth(); ++level) {
       uint32_t& recorded = chain_.RecordIndex(level);
       if (recorded == FolderChain::kNotRecorded) {
@@ -243,8 +241,8 @@ class Win32FileSystem final : public FileSystem {
   bool started_ = false;
   FolderChain chain_;
   HANDLE listed_ = nullptr;  // the folder being listed, the chain's innermost
-  FolderListing listing_;
-  FolderListing::Entry handed_;  // the entry handed out last, while `handedOut_`
+  FolderScan scan_;
+  FolderScan::Entry handed_;  // the entry handed out last, while `handedOut_`
   bool handedOut_ = false;
   PathString folder_;
   PathString namePattern_;
@@ -252,7 +250,7 @@ class Win32FileSystem final : public FileSystem {
   bool atDriveRoot_ = false;
 
   // What the last search walked, for deletes of its lines.
-  WalkedFolders walked_;
+  WalkedFolderIds walked_;
 };
 
 }  // namespace

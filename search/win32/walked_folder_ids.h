@@ -27,7 +27,7 @@ struct FolderIdentity {
 // its identity (folder_identity.h). It outlives the walk but holds no
 // handle, so a finished search keeps no folder of a removable disk busy. The
 // search's folder count bounds it at 32,768 folders.
-class WalkedFolders {
+class WalkedFolderIds {
  public:
   static constexpr uint32_t kNone = UINT32_MAX;
 

@@ -1,8 +1,8 @@
-#include "search/win32/walked_folders.h"
+#include "search/win32/walked_folder_ids.h"
 
 namespace dustvane {
 
-void WalkedFolders::Begin(PathString root) {
+void WalkedFolderIds::Begin(PathString root) {
   root_ = std::move(root);
   volume_.reset();
   identities_.clear();
@@ -10,7 +10,7 @@ void WalkedFolders::Begin(PathString root) {
   lossyNames_.clear();
 }
 
-uint32_t WalkedFolders::Add(uint32_t parent, PathView name, FolderIdentity identity) {
+uint32_t WalkedFolderIds::Add(uint32_t parent, PathView name, FolderIdentity identity) {
   const auto index = static_cast<uint32_t>(identities_.size());
   identities_.push_back(identity);
   try {
@@ -23,17 +23,17 @@ uint32_t WalkedFolders::Add(uint32_t parent, PathView name, FolderIdentity ident
   }
 }
 
-std::optional<uint32_t> WalkedFolders::Find(uint32_t parent, PathView name) const {
+std::optional<uint32_t> WalkedFolderIds::Find(uint32_t parent, PathView name) const {
   const auto place = byName_.find({parent, PathString(name)});
   if (place == byName_.end()) return std::nullopt;
   return place->second;
 }
 
-void WalkedFolders::AddLossyName(uint32_t folder, PathView name, uint64_t fileId) {
+void WalkedFolderIds::AddLossyName(uint32_t folder, PathView name, uint64_t fileId) {
   lossyNames_.insert_or_assign({folder, PathString(name)}, fileId);
 }
 
-std::optional<uint64_t> WalkedFolders::LossyNameFileId(uint32_t folder, PathView name) const {
+std::optional<uint64_t> WalkedFolderIds::LossyNameFileId(uint32_t folder, PathView name) const {
   const auto place = lossyNames_.find({folder, PathString(name)});
   if (place == lossyNames_.end()) return std::nullopt;
   return place->second;
