@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "search/posix/folder_opener.h"
 #include "search/posix/mount_map.h"
 #include "search/posix/read_ahead_mode.h"
+#include "search/posix/read_ahead_pacing.h"
 #include "search/posix/read_ahead_queue.h"
 #include "search/posix/walked_folders.h"
 
@@ -157,20 +157,11 @@ class FolderWalk {
   // Reading ahead.
   std::unique_ptr<ReadAheadQueue> queue_;
   size_t window_ = 0;  // most requests waiting or in hand ahead of the walk; 0: none
-  bool cold_ = false;
+  Pace pace_;
   size_t readyBytes_ = 0;  // what ready listings hold
   FolderAnswer answer_;    // the walk's own reading ahead, and answers on their way to nodes
   std::vector<FolderListing> spareListings_;
   std::string filePattern_;
-  unsigned sinceLooked_ = 0;
-  uint64_t walkBlocks_ = 0;
-  unsigned coldLooks_ = 0;
-  unsigned sinceLookedAtHelpers_ = 0;
-  unsigned answers_ = 0;  // helpers' answers taken since the walk last looked
-  std::chrono::steady_clock::time_point lookedAt_;
-  std::chrono::steady_clock::duration lookWorked_{};  // the walk thread's time on a processor then
-  unsigned resting_ = 0;  // folders left before the helpers are asked again
-  unsigned restShift_ = 0;
 };
 
 }  // namespace dustvane

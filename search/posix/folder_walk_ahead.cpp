@@ -1,12 +1,8 @@
 // The walk's reading ahead: which folders it asks helpers to open and list,
 // in the walk's own order, and what it takes of their answers.
 
-#include <sys/resource.h>
-#include <time.h>
-
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "search/posix/folder_walk.h"
@@ -14,8 +10,6 @@
 namespace dustvane {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Requests waiting or in hand ahead of the walk, for each helper: enough
 // that one is ready or being read when the walk comes to it on a warm tree,
@@ -30,34 +24,8 @@ constexpr size_t kMostReadyBytes = 2 << 20;
 // Folders the walk does itself further on, at most, when a helper is still
 // reading the one it has come to.
 constexpr int kMostDoneAhead = 2;
-// How often the walk looks whether its own reads went to a disk, in folders:
-// often enough to start the helpers within a few folders, rarely enough to
-// cost nothing. A folder counts as one more for each so many entries.
-constexpr unsigned kLookEvery = 16;
-constexpr size_t kEntriesLikeAFolder = 256;
-// Where, over this many folders, the walk's thread had less than four fifths
-// of the time on a processor (other programs keep them busy: a partner would
-// take from its share), or a partner answered fewer than one in four, the
-// walk asks it nothing for a while, twice as long each time in a row.
-constexpr unsigned kFoldersPerLook = 256;
-constexpr unsigned kRestFolders = 1024;
-constexpr unsigned kLongestRestShift = 4;
 
 std::atomic<uint64_t> adoptedSoFar{0};
-
-// Blocks the calling thread has had read from a disk (none from the cache).
-uint64_t BlocksReadByThisThread() {
-  struct rusage usage;
-  if (getrusage(RUSAGE_THREAD, &usage) != 0) return 0;
-  return static_cast<uint64_t>(usage.ru_inblock);
-}
-
-// The time the calling thread has had on a processor so far.
-Clock::duration ThisThreadsTime() {
-  struct timespec used;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
-  return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
-}
 
 // One for each other processor.
 unsigned Partners() { return std::max(std::thread::hardware_concurrency(), 1u) - 1; }
@@ -67,13 +35,9 @@ unsigned Partners() { return std::max(std::thread::hardware_concurrency(), 1u) -
 uint64_t FoldersAdoptedSoFar() { return adoptedSoFar.load(std::memory_order_relaxed); }
 
 void FolderWalk::StartAhead() {
-  cold_ = mode_ == ReadAheadMode::kAlways;
-  window_ = cold_ ? kColdWindowPerHelper * coldHelpers_ : 0;
+  pace_ = StartingPace(mode_ == ReadAheadMode::kWhenCold, mode_ == ReadAheadMode::kAlways, ThisThreadsReadings());
+  window_ = pace_.cold ? kColdWindowPerHelper * coldHelpers_ : 0;
   if (mode_ == ReadAheadMode::kPartner || mode_ == ReadAheadMode::kWhenCold) window_ = kWarmWindowPerHelper * Partners();
-  walkBlocks_ = BlocksReadByThisThread();
-  sinceLooked_ = coldLooks_ = sinceLookedAtHelpers_ = answers_ = resting_ = restShift_ = 0;
-  lookedAt_ = Clock::now();
-  lookWorked_ = ThisThreadsTime();
   if (mode_ != ReadAheadMode::kOff) queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
 }
 
@@ -82,7 +46,7 @@ void FolderWalk::StartAhead() {
 // full. Those ready ahead count against descriptors and memory, not against
 // the window, so that a helper never waits for the walk to take its answers.
 void FolderWalk::Refill(FolderNode& at) {
-  if (window_ == 0 || resting_ > 0 || open_ + ChainsShare() >= limit_) return;
+  if (window_ == 0 || pace_.resting > 0 || open_ + ChainsShare() >= limit_) return;
   size_t asked = 0;
   FolderNode* node = &at;
   bool descend = true;
@@ -111,10 +75,10 @@ FolderNode* FolderWalk::NextInOrder(FolderNode& node, bool descend) {
 // there is no room for it.
 bool FolderWalk::Ask(FolderNode& node) {
   if (readyBytes_ > kMostReadyBytes || !TryTake(ChainsShare())) return false;
-  if (queue_->Helpers() == 0) queue_->StartHelpers(cold_ ? coldHelpers_ : Partners(), root_->fd.get());
+  if (queue_->Helpers() == 0) queue_->StartHelpers(pace_.cold ? coldHelpers_ : Partners(), root_->fd.get());
   // On a cold tree the walk's own reading and lookups of the matches would
   // wait on the disk too: the helper brings them into the cache beforehand.
-  node.request = queue_->Request(node.parent->fd.get(), node.name, cold_ ? &filePattern_ : nullptr, &node);
+  node.request = queue_->Request(node.parent->fd.get(), node.name, pace_.cold ? &filePattern_ : nullptr, &node);
   if (node.request == nullptr) {
     GiveBack();
     return false;
@@ -145,7 +109,7 @@ void FolderWalk::Gather(FolderNode& node) {
   node.request = nullptr;
   --node.parent->pins;
   TakeAnswer(node, answer_);
-  ++answers_;
+  ++pace_.answers;
 }
 
 void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
@@ -186,7 +150,7 @@ bool FolderWalk::DoOneAhead(FolderNode& from) {
     if (node == nullptr) return false;
     if (node->state != State::kQueued || !Withdraw(*node)) continue;
     ++open_;  // for the folder it opens
-    AnswerRequest(node->parent->fd.get(), node->name, cold_ ? &filePattern_ : nullptr, reader_, answer_);
+    AnswerRequest(node->parent->fd.get(), node->name, pace_.cold ? &filePattern_ : nullptr, reader_, answer_);
     TakeAnswer(*node, answer_);
     return true;
   }
@@ -229,37 +193,15 @@ void FolderWalk::ForgetAnswer(FolderNode& node) {
   node.whole = false;
 }
 
-// After each folder the walk lists (a folder of many entries counting as
-// more): whether the tree has turned out cold, and whether a partner is
-// running beside the walk at all.
+// After each folder the walk lists: where the tree has turned out cold,
+// many helpers read ahead from then on.
 void FolderWalk::Stepped(size_t entries) {
   if (queue_ == nullptr) return;
-  const unsigned weight = 1 + static_cast<unsigned>(entries / kEntriesLikeAFolder);
-  resting_ -= std::min(resting_, weight);
-  if (mode_ == ReadAheadMode::kWhenCold && !cold_ && (sinceLooked_ += weight) >= kLookEvery) {
-    sinceLooked_ = 0;
-    const uint64_t blocks = BlocksReadByThisThread();
-    // Twice in a row: a cold tree reads from the disk all the time, while a
-    // warm one may now and then page in a piece of the program itself.
-    coldLooks_ = blocks != walkBlocks_ ? coldLooks_ + 1 : 0;
-    walkBlocks_ = blocks;
-    if (coldLooks_ >= 2) {
-      cold_ = true;
-      window_ = kColdWindowPerHelper * coldHelpers_;
-      resting_ = 0;
-      if (queue_->Helpers() > 0) queue_->StartHelpers(coldHelpers_, root_->fd.get());
-    }
-  }
-  if (!cold_ && resting_ == 0 && queue_->Helpers() > 0 && (sinceLookedAtHelpers_ += weight) >= kFoldersPerLook) {
-    const Clock::time_point now = Clock::now();
-    const Clock::duration worked = ThisThreadsTime();
-    const bool helps = (worked - lookWorked_) * 5 >= (now - lookedAt_) * 4 && answers_ * 4 >= sinceLookedAtHelpers_;
-    lookedAt_ = now;
-    lookWorked_ = worked;
-    resting_ = helps ? 0 : kRestFolders << restShift_;
-    restShift_ = helps ? 0 : std::min(restShift_ + 1, kLongestRestShift);
-    sinceLookedAtHelpers_ = answers_ = 0;
-  }
+  const bool wasCold = pace_.cold;
+  pace_ = Paced(pace_, entries, queue_->Helpers() > 0, ThisThreadsReadings());
+  if (pace_.cold == wasCold) return;
+  window_ = kColdWindowPerHelper * coldHelpers_;
+  if (queue_->Helpers() > 0) queue_->StartHelpers(coldHelpers_, root_->fd.get());
 }
 
 void FolderWalk::DescendsNoMore() {
