@@ -29,41 +29,41 @@ std::string KernelPath(int fd) {
 }  // namespace
 
 FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
-    : mode_(mode), coldHelpers_(coldHelpers), isInside_([this](const FolderIdentity& id) { return Holds(id); }) {}
+    : mode_(mode),
+      coldHelpers_(coldHelpers),
+      chain_(budget_, walked_.Watches(), [this](FolderNode& parent) { PassChild(parent); }) {}
 
 Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
   TakeAnswers();
-  const bool inside = IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0;
+  const bool inside = chain_.InRoot(folder);
   if (!inside) {
     Close();
     walked_.Begin(folder);
     if (MaybeFailure failure = Begin(folder)) return *failure;
-  } else if (MaybeFailure failure = ReturnTo(LevelLeadingTo(folder))) {
+  } else if (MaybeFailure failure = chain_.ReturnTo(chain_.LevelLeadingTo(folder))) {
     return *failure;
   }
   bool openedNow = !inside;
   bool adopted = false;
-  for (size_t at = path_.size(); at < folder.size();) {
+  for (size_t at = chain_.Path().size(); at < folder.size();) {
     const size_t slash = folder.find('/', at);
     if (slash == at) {  // a doubled "/" belongs to the folder before it
-      path_ += '/';
-      ends_.back() = path_.size();
+      chain_.AddSeparator();
       ++at;
       continue;
     }
-    FolderNode& child = ChildNamed(*chain_.back(), std::string_view(folder).substr(at, slash - at));
+    FolderNode& child = ChildNamed(chain_.Innermost(), std::string_view(folder).substr(at, slash - at));
     Result<FolderNode*> entered = Enter(child, adopted);
     if (!entered.ok()) return entered.failure();
     if (entered.value() == nullptr) {
       static const FolderListing kNothing;
       return &kNothing;
     }
-    path_.append(folder, at, slash + 1 - at);
-    ends_.push_back(path_.size());
+    chain_.Push(*entered.value(), std::string_view(folder).substr(at, slash + 1 - at));
     openedNow = true;
     at = slash + 1;
   }
-  FolderNode& here = *chain_.back();
+  FolderNode& here = chain_.Innermost();
   if (!adopted) {
     DropChildren(here);
     if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, here.listing)) return *failure;
@@ -74,31 +74,21 @@ Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
   return &here.listing;
 }
 
-// The deepest level of the chain whose path `folder` begins with.
-size_t FolderWalk::LevelLeadingTo(const std::string& folder) const {
-  const size_t common = static_cast<size_t>(
-      std::mismatch(path_.begin(), path_.end(), folder.begin(), folder.end()).first - path_.begin());
-  return static_cast<size_t>(std::upper_bound(ends_.begin(), ends_.end(), common) - ends_.begin()) - 1;
-}
-
 MaybeFailure FolderWalk::Begin(const std::string& folder) {
-  SizeBudget();
+  budget_.Begin();
   Result<int> fd = OpenFolderAtPath(folder);
   if (!fd.ok()) return fd.failure();
-  open_ = 1;
+  budget_.TakeAnyway();
   root_ = std::make_unique<FolderNode>();
   root_->name = folder;
   root_->fd.reset(fd.value());
   root_->state = State::kTaken;
   struct statfs fs;
   root_->trusted = fstatfs(fd.value(), &fs) == 0 && !RecordsMayBeCached(static_cast<long>(fs.f_type));
-  chain_ = {root_.get()};
-  path_ = folder;
-  ends_ = {folder.size()};
-  firstOpen_ = 1;
   absoluteRoot_ = KernelPath(fd.value());
   if (absoluteRoot_.empty()) absoluteRoot_ = folder;
   mounts_ = std::make_shared<const MountMap>(ReadMountTable());
+  chain_.Begin(*root_, folder, *mounts_);
   mountsInside_ = mounts_->HoldsAnyBelow(absoluteRoot_);
   StartAhead();
   return std::nullopt;
@@ -119,13 +109,12 @@ FolderNode& FolderWalk::ChildNamed(FolderNode& parent, std::string_view name) {
 // otherwise. Null where the rules keep it out. Either way, and on failure,
 // the walk searches nothing below it but what it lists of it.
 Result<FolderNode*> FolderWalk::Enter(FolderNode& node, bool& adopted) {
-  const size_t level = chain_.size() - 1;
-  FolderNode& parent = *chain_[level];
+  FolderNode& parent = chain_.Innermost();
   FolderNode* child = Settle(node);
   adopted = child->state == State::kReady && Adopt(parent, *child);
   if (!adopted) {
     if (child->state == State::kReady) child = Replace(*child);
-    Result<WalkOpened> opened = OpenChild(level, child->name);
+    Result<WalkOpened> opened = chain_.OpenChild(child->name);
     if (!opened.ok() || opened.value().fd < 0) {
       PassChild(parent);
       if (!opened.ok()) return opened.failure();
@@ -135,7 +124,6 @@ Result<FolderNode*> FolderWalk::Enter(FolderNode& node, bool& adopted) {
     child->trusted = opened.value().crossed ? !RecordsMayBeCached(opened.value().magic) : parent.trusted;
   }
   child->state = State::kTaken;
-  chain_.push_back(child);
   // Below it the walk needs no more of the parent's listing than the
   // sub-folders still to come: a deep chain holds little more than names.
   parent.listing = parent.listing.SubFoldersFrom(parent.nextChild);
@@ -197,7 +185,7 @@ void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
 // since freeing memory a helper allocated would wait on the helper's lock.
 void FolderWalk::LetGoOf(FolderNode& node) {
   ForgetAnswer(node);
-  Release(node);
+  budget_.Release(node.fd);
   if (spareListings_.size() < kSpareListings) {
     node.listing.Clear();
     spareListings_.push_back(std::move(node.listing));
@@ -242,41 +230,12 @@ void FolderWalk::Close() {
     }
   }
   all.clear();  // closes every descriptor left
+  budget_.CloseThrough(nullptr);
   queue_.reset();
   window_ = 0;
   readyBytes_ = 0;
-  chain_.clear();
-  ends_.clear();
-  path_.clear();
+  chain_.Clear();
   mounts_.reset();
-  open_ = 0;
-}
-
-const FolderRecord* FolderWalk::Record(FolderNode& node) {
-  if (!node.record && node.fd.open()) {
-    Result<FolderRecord> record = ReadRecord(node.fd.get());
-    if (record.ok()) node.record = record.value();
-  }
-  return node.record ? &*node.record : nullptr;
-}
-
-// Takes Delete's proof of `node` where it is open and has none yet; that of
-// the folder above it serves where both lie on one device.
-void FolderWalk::TakeProof(FolderNode& node) {
-  if (node.proof || !node.fd.open()) return;
-  const FolderNode* above = node.parent;
-  const FolderRecord* record = Record(node);
-  const bool sameDevice = above != nullptr && above->proof && above->record && record != nullptr &&
-                          above->record->identity.device == record->identity.device;
-  node.proof = dustvane::TakeProof(node.fd.get(), walked_.Watches(), sameDevice ? &*above->proof : nullptr);
-}
-
-bool FolderWalk::Holds(const FolderIdentity& identity) {
-  for (FolderNode* node : chain_) {
-    const FolderRecord* record = Record(*node);
-    if (record != nullptr && record->identity == identity) return true;
-  }
-  return false;
 }
 
 // `node` from the system's root, ending in "/", as the mount table writes
@@ -294,7 +253,7 @@ void FolderWalk::NoteMounts(FolderNode& node) {
 }
 
 bool FolderWalk::IsClosed(std::string_view name) {
-  FolderNode& here = *chain_.back();
+  FolderNode& here = chain_.Innermost();
   if (!here.holdsMounts) return false;
   const std::string entry(name);
   switch (mounts_->At(AbsolutePath(here) + entry + "/")) {
@@ -303,25 +262,26 @@ bool FolderWalk::IsClosed(std::string_view name) {
     case MountAt::kOrdinary: break;
   }
   const std::optional<FolderIdentity> identity = IdentityOfEntry(here.fd.get(), entry.c_str());
-  return identity && Holds(*identity);
+  return identity && chain_.Holds(*identity);
 }
 
 bool FolderWalk::IsClosedAt(const std::string& folder, const std::string& name) {
-  if (IsOpen() && folder == path_) return IsClosed(name);
+  if (IsOpen() && folder == chain_.Path()) return IsClosed(name);
   // Outside a walk the mount table is read afresh.
   if (!IsOpen()) outsideMounts_ = MountMap(ReadMountTable());
   const MountMap& mounts = IsOpen() ? *mounts_ : outsideMounts_;
-  const bool inRoot = IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0;
-  return mounts.At((inRoot ? absoluteRoot_ + folder.substr(ends_[0]) : folder) + name + "/") == MountAt::kSystem;
+  const std::string inSystem = chain_.InRoot(folder) ? absoluteRoot_ + std::string(chain_.BelowRoot(folder)) : folder;
+  return mounts.At(inSystem + name + "/") == MountAt::kSystem;
 }
 
 void FolderWalk::NoteWay() {
   uint32_t above = WalkedFolders::kNoParent;
-  for (FolderNode* node : chain_) {
+  for (size_t level = 0; level < chain_.Depth(); ++level) {
+    FolderNode* node = &chain_.At(level);
     if (node->walked == FolderNode::kNotWalked) {
-      const FolderRecord* record = Record(*node);
+      const FolderRecord* record = node->Record();
       if (record == nullptr) return;
-      TakeProof(*node);
+      node->TakeProof(walked_.Watches());
       node->walked = walked_.Add(above, node->name, MarkOf(*record, node->proof.value_or(FolderProof())));
     }
     above = node->walked;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "search/failure.h"
+#include "search/posix/descriptor_budget.h"
 #include "search/posix/folder_listing.h"
 #include "search/posix/folder_node.h"
 #include "search/posix/folder_opener.h"
@@ -15,6 +16,7 @@
 #include "search/posix/read_ahead_mode.h"
 #include "search/posix/read_ahead_pacing.h"
 #include "search/posix/read_ahead_queue.h"
+#include "search/posix/walk_chain.h"
 #include "search/posix/walked_folders.h"
 
 namespace dustvane {
@@ -24,23 +26,17 @@ namespace dustvane {
 uint64_t FoldersAdoptedSoFar();
 
 // A walk over a tree of folders: its nodes (folder_node.h), from the root to
-// where the walk is (the chain) and ahead of it, and the descriptors they
-// hold. List is the one place that learns where the walk is from a path.
-//
-// Descriptors (folder_walk_descriptors.cpp): the root is opened by its path,
-// every folder below by its name inside its parent, by the walk's rules
-// (folder_opener.h). Past a budget sized from the open-files limit, the chain
-// gives back its outermost descriptors but the root's, records read first.
-// Coming back up to one, it opens ".." of the open folder below and checks it
-// is the very folder it left; where not (a folder was moved), it reopens it
-// name by name from the nearest open one above, or reports it gone.
+// where the walk is (the chain, walk_chain.h) and ahead of it, and the
+// descriptors they hold (descriptor_budget.h). List is the one place that
+// learns where the walk is from a path.
 //
 // Reading ahead (folder_walk_ahead.cpp): helpers open and list the folders the
 // walk comes to next, on its requests (read_ahead_queue.h), with its opener,
-// from its descriptors, never across a mount. The walk adopts what a helper
-// opened only when the name, looked up now from its own descriptor of the
-// parent, still shows that very folder unchanged (folder_record.h), on a file
-// system whose records prove the listing current; else it lists it itself.
+// from its descriptors, never across a mount, as fast as the pacing lets them
+// (read_ahead_pacing.h). The walk adopts what a helper opened only when the
+// name, looked up now from its own descriptor of the parent, still shows that
+// very folder unchanged (folder_record.h), on a file system whose records
+// prove the listing current; else it lists it itself.
 class FolderWalk {
  public:
   FolderWalk(ReadAheadMode mode, unsigned coldHelpers);
@@ -61,10 +57,10 @@ class FolderWalk {
   // The walk asks for files whose names match `namePattern`.
   void LookForFiles(const std::string& namePattern) { filePattern_ = namePattern; }
 
-  bool IsOpen() const { return !chain_.empty(); }
+  bool IsOpen() const { return chain_.IsOpen(); }
   // The innermost folder's path, and its descriptor (open once List succeeded).
-  const std::string& Path() const { return path_; }
-  int InnermostFd() const { return chain_.back()->fd.get(); }
+  const std::string& Path() const { return chain_.Path(); }
+  int InnermostFd() const { return chain_.Innermost().fd.get(); }
   // Whether the walk never enters the folder `name` of the innermost folder:
   // a system file system shows there, or it is a folder the walk is already
   // inside (mounted below itself), by the walk's mount table. Only mount
@@ -82,7 +78,6 @@ class FolderWalk {
 
   // Where the walk is (folder_walk.cpp).
   MaybeFailure Begin(const std::string& folder);
-  size_t LevelLeadingTo(const std::string& folder) const;
   FolderNode& ChildNamed(FolderNode& parent, std::string_view name);
   Result<FolderNode*> Enter(FolderNode& node, bool& adopted);
   FolderNode* ChildAt(FolderNode& parent, size_t index);
@@ -91,28 +86,8 @@ class FolderWalk {
   void Discard(std::unique_ptr<FolderNode> node);
   void LetGoOf(FolderNode& node);
   void TakeAnswers();
-  const FolderRecord* Record(FolderNode& node);
-  void TakeProof(FolderNode& node);
-  bool Holds(const FolderIdentity& identity);
   std::string AbsolutePath(const FolderNode& node) const;
   void NoteMounts(FolderNode& node);
-
-  // Descriptors (folder_walk_descriptors.cpp).
-  void SizeBudget();
-  bool TryTake(size_t spare = 0);
-  void TakeDescriptor(size_t keep);
-  void GiveBack() { --open_; }
-  // What of the budget stays the chain's: a quarter, and the fewest it needs.
-  size_t ChainsShare() const { return limit_ / 4 + 2; }
-  bool GiveBackOutermost(size_t keep);
-  void Evict(size_t level);
-  void Release(FolderNode& node);
-  Result<WalkOpened> OpenChild(size_t parent, const std::string& name);
-  MaybeFailure ReturnTo(size_t target);
-  bool ClimbTo(size_t target);
-  MaybeFailure ReopenByNames(size_t target);
-  void PopTo(size_t level);
-  bool TakeIfSame(size_t level, Descriptor fd);
 
   // Reading ahead (folder_walk_ahead.cpp).
   void StartAhead();
@@ -135,24 +110,15 @@ class FolderWalk {
   WalkedFolders walked_;  // outlives the walk
   MountMap outsideMounts_;
 
-  // The walk: its nodes, the chain, and the innermost folder's path (with
-  // where each chain level's name ends in it).
+  // The walk: its nodes, the chain, and the descriptors they hold.
+  DescriptorBudget budget_;
   std::unique_ptr<FolderNode> root_;
-  std::vector<FolderNode*> chain_;
-  std::string path_;
-  std::vector<size_t> ends_;
+  WalkChain chain_;
   std::string absoluteRoot_;  // the root from the system's root, as the mount table writes paths
   std::shared_ptr<const MountMap> mounts_;
   bool mountsInside_ = false;  // some mount shows somewhere below the root
-  std::function<bool(const FolderIdentity&)> isInside_;
   // Nodes the walk let go of that a request still uses.
   std::vector<std::unique_ptr<FolderNode>> dropped_;
-
-  // Descriptors: chain levels 1 .. firstOpen_-1 are given back or kept open
-  // for their requests, the rest open.
-  size_t limit_ = 3;
-  size_t open_ = 0;  // held by nodes, or taken for a request's answer
-  size_t firstOpen_ = 0;
 
   // Reading ahead.
   std::unique_ptr<ReadAheadQueue> queue_;

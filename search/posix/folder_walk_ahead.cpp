@@ -38,7 +38,10 @@ void FolderWalk::StartAhead() {
   pace_ = StartingPace(mode_ == ReadAheadMode::kWhenCold, mode_ == ReadAheadMode::kAlways, ThisThreadsReadings());
   window_ = pace_.cold ? kColdWindowPerHelper * coldHelpers_ : 0;
   if (mode_ == ReadAheadMode::kPartner || mode_ == ReadAheadMode::kWhenCold) window_ = kWarmWindowPerHelper * Partners();
-  if (mode_ != ReadAheadMode::kOff) queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
+  if (mode_ == ReadAheadMode::kOff) return;
+  queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
+  // Helpers close what the walk lets go of, so that it does not wait for the close.
+  budget_.CloseThrough([queue = queue_.get()](int fd, size_t most) { return queue->CloseLater(fd, most); });
 }
 
 // The walk has listed `at`: the folders it comes to next, as far as they are
@@ -46,7 +49,7 @@ void FolderWalk::StartAhead() {
 // full. Those ready ahead count against descriptors and memory, not against
 // the window, so that a helper never waits for the walk to take its answers.
 void FolderWalk::Refill(FolderNode& at) {
-  if (window_ == 0 || pace_.resting > 0 || open_ + ChainsShare() >= limit_) return;
+  if (window_ == 0 || pace_.resting > 0 || !budget_.RoomAhead()) return;
   size_t asked = 0;
   FolderNode* node = &at;
   bool descend = true;
@@ -74,13 +77,13 @@ FolderNode* FolderWalk::NextInOrder(FolderNode& node, bool descend) {
 // Queues a request for `node`, its parent held open for it; false when
 // there is no room for it.
 bool FolderWalk::Ask(FolderNode& node) {
-  if (readyBytes_ > kMostReadyBytes || !TryTake(ChainsShare())) return false;
+  if (readyBytes_ > kMostReadyBytes || !budget_.TryTakeAhead()) return false;
   if (queue_->Helpers() == 0) queue_->StartHelpers(pace_.cold ? coldHelpers_ : Partners(), root_->fd.get());
   // On a cold tree the walk's own reading and lookups of the matches would
   // wait on the disk too: the helper brings them into the cache beforehand.
   node.request = queue_->Request(node.parent->fd.get(), node.name, pace_.cold ? &filePattern_ : nullptr, &node);
   if (node.request == nullptr) {
-    GiveBack();
+    budget_.GiveBack();
     return false;
   }
   node.state = State::kQueued;
@@ -93,7 +96,7 @@ bool FolderWalk::Withdraw(FolderNode& node) {
   if (!queue_->Withdraw(*node.request)) return false;
   node.request = nullptr;
   --node.parent->pins;
-  GiveBack();
+  budget_.GiveBack();
   if (node.state == State::kQueued) node.state = State::kUnqueued;
   return true;
 }
@@ -114,7 +117,7 @@ void FolderWalk::Gather(FolderNode& node) {
 
 void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
   node.fd = std::move(answer.fd);
-  if (!node.fd.open()) GiveBack();
+  if (!node.fd.open()) budget_.GiveBack();
   node.error = answer.error;
   node.whole = answer.whole;
   if (answer.error == 0) {
@@ -149,7 +152,7 @@ bool FolderWalk::DoOneAhead(FolderNode& from) {
     node = NextInOrder(*node, node->state == State::kReady && node->whole);
     if (node == nullptr) return false;
     if (node->state != State::kQueued || !Withdraw(*node)) continue;
-    ++open_;  // for the folder it opens
+    budget_.TakeAnyway();  // for the folder it opens
     AnswerRequest(node->parent->fd.get(), node->name, pace_.cold ? &filePattern_ : nullptr, reader_, answer_);
     TakeAnswer(*node, answer_);
     return true;
