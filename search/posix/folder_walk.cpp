@@ -12,8 +12,6 @@ namespace dustvane {
 
 namespace {
 
-constexpr size_t kSpareListings = 16;  // kept for helpers' answers
-
 // The path the kernel gives for an open folder, from the system's root,
 // ending in "/"; the empty string where it cannot tell.
 std::string KernelPath(int fd) {
@@ -29,9 +27,8 @@ std::string KernelPath(int fd) {
 }  // namespace
 
 FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
-    : mode_(mode),
-      coldHelpers_(coldHelpers),
-      chain_(budget_, walked_.Watches(), [this](FolderNode& parent) { PassChild(parent); }) {}
+    : chain_(budget_, walked_.Watches(), [this](FolderNode& parent) { PassChild(parent); }),
+      ahead_(mode, coldHelpers, budget_, reader_, *this) {}
 
 Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
   TakeAnswers();
@@ -69,8 +66,7 @@ Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
     if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, here.listing)) return *failure;
     NoteMounts(here);
   }
-  Stepped(here.listing.size());
-  Refill(here);
+  ahead_.Stepped(here, here.listing.size());
   return &here.listing;
 }
 
@@ -90,7 +86,7 @@ MaybeFailure FolderWalk::Begin(const std::string& folder) {
   mounts_ = std::make_shared<const MountMap>(ReadMountTable());
   chain_.Begin(*root_, folder, *mounts_);
   mountsInside_ = mounts_->HoldsAnyBelow(absoluteRoot_);
-  StartAhead();
+  ahead_.Begin(root_->fd.get());
   return std::nullopt;
 }
 
@@ -110,8 +106,8 @@ FolderNode& FolderWalk::ChildNamed(FolderNode& parent, std::string_view name) {
 // the walk searches nothing below it but what it lists of it.
 Result<FolderNode*> FolderWalk::Enter(FolderNode& node, bool& adopted) {
   FolderNode& parent = chain_.Innermost();
-  FolderNode* child = Settle(node);
-  adopted = child->state == State::kReady && Adopt(parent, *child);
+  FolderNode* child = ahead_.Settle(node);
+  adopted = child->state == State::kReady && ahead_.Adopt(parent, *child);
   if (!adopted) {
     if (child->state == State::kReady) child = Replace(*child);
     Result<WalkOpened> opened = chain_.OpenChild(child->name);
@@ -154,6 +150,17 @@ void FolderWalk::PassChild(FolderNode& parent) {
   parent.firstChild = 0;
 }
 
+// A fresh node in the place of `node`, whose answer the walk refused or
+// whose request it leaves to a helper that is not done with it.
+FolderNode* FolderWalk::Replace(FolderNode& node) {
+  FolderNode& parent = *node.parent;
+  const size_t index = node.index;
+  std::unique_ptr<FolderNode> fresh = parent.Child(index, node.name);
+  fresh->walkOnly = node.walkOnly;
+  Discard(std::exchange(parent.children[index], std::move(fresh)));
+  return parent.children[index].get();
+}
+
 void FolderWalk::DropChildren(FolderNode& node) {
   for (size_t i = node.firstChild; i < node.children.size(); ++i) Discard(std::move(node.children[i]));
   node.children.clear();
@@ -173,7 +180,7 @@ void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
     for (std::unique_ptr<FolderNode>& child : at->children) pending.push_back(std::move(child));
     at->children.clear();
     at->state = State::kDropped;
-    if ((at->request != nullptr && !Withdraw(*at)) || at->pins > 0) {
+    if ((at->request != nullptr && !ahead_.Withdraw(*at)) || at->pins > 0) {
       dropped_.push_back(std::move(at));
     } else {
       LetGoOf(*at);
@@ -181,25 +188,18 @@ void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
   }
 }
 
-// Lets go of what the node holds; its listing goes to a helper's next answer,
-// since freeing memory a helper allocated would wait on the helper's lock.
+// Lets go of what the node holds; its listing goes to a helper's next answer.
 void FolderWalk::LetGoOf(FolderNode& node) {
-  ForgetAnswer(node);
+  ahead_.Forget(node);
   budget_.Release(node.fd);
-  if (spareListings_.size() < kSpareListings) {
-    node.listing.Clear();
-    spareListings_.push_back(std::move(node.listing));
-  }
+  ahead_.Recycle(std::move(node.listing));
 }
 
 // Takes every answer that has come (the nodes are ready, the folders they
 // were opened from no longer held for them), and lets go of the dropped nodes
 // nothing uses any more, late answers with them.
 void FolderWalk::TakeAnswers() {
-  if (queue_ == nullptr) return;
-  for (size_t at = 0; void* node = queue_->Next(ReadAheadQueue::Progress::kAnswered, at);) {
-    Gather(*static_cast<FolderNode*>(node));
-  }
+  ahead_.TakeAnswers();
   for (size_t i = dropped_.size(); i-- > 0;) {
     FolderNode& node = *dropped_[i];
     if (node.request != nullptr || node.pins > 0) continue;
@@ -209,7 +209,7 @@ void FolderWalk::TakeAnswers() {
 }
 
 void FolderWalk::Close() {
-  if (queue_ != nullptr) queue_->Stop();
+  ahead_.Stop();
   std::vector<std::unique_ptr<FolderNode>> all = std::move(dropped_);
   dropped_.clear();
   if (root_ != nullptr) all.push_back(std::move(root_));
@@ -219,21 +219,9 @@ void FolderWalk::Close() {
     }
     all[i]->children.clear();
   }
-  for (std::unique_ptr<FolderNode>& node : all) {
-    if (node->request == nullptr || queue_->Withdraw(*node->request)) continue;
-    if (queue_->Look(*node->request) == ReadAheadQueue::Progress::kAnswered) {
-      queue_->Collect(*node->request, answer_);
-      answer_.fd.reset();
-    } else if (node->parent->fd.open()) {
-      // A helper kept by a file system that does not answer still opens from it.
-      queue_->KeepUntilHelpersEnd(std::move(node->parent->fd));
-    }
-  }
+  for (std::unique_ptr<FolderNode>& node : all) ahead_.Abandon(*node);
   all.clear();  // closes every descriptor left
-  budget_.CloseThrough(nullptr);
-  queue_.reset();
-  window_ = 0;
-  readyBytes_ = 0;
+  ahead_.End();
   chain_.Clear();
   mounts_.reset();
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,31 +12,19 @@
 #include "search/posix/folder_node.h"
 #include "search/posix/folder_opener.h"
 #include "search/posix/mount_map.h"
+#include "search/posix/read_ahead.h"
 #include "search/posix/read_ahead_mode.h"
-#include "search/posix/read_ahead_pacing.h"
-#include "search/posix/read_ahead_queue.h"
 #include "search/posix/walk_chain.h"
 #include "search/posix/walked_folders.h"
 
 namespace dustvane {
 
-// Folders the walk took from helpers without opening them itself, so far in
-// this process (tests and benchmarks).
-uint64_t FoldersAdoptedSoFar();
-
 // A walk over a tree of folders: its nodes (folder_node.h), from the root to
-// where the walk is (the chain, walk_chain.h) and ahead of it, and the
-// descriptors they hold (descriptor_budget.h). List is the one place that
-// learns where the walk is from a path.
-//
-// Reading ahead (folder_walk_ahead.cpp): helpers open and list the folders the
-// walk comes to next, on its requests (read_ahead_queue.h), with its opener,
-// from its descriptors, never across a mount, as fast as the pacing lets them
-// (read_ahead_pacing.h). The walk adopts what a helper opened only when the
-// name, looked up now from its own descriptor of the parent, still shows that
-// very folder unchanged (folder_record.h), on a file system whose records
-// prove the listing current; else it lists it itself.
-class FolderWalk {
+// where the walk is (the chain, walk_chain.h) and ahead of it (read_ahead.h),
+// and the descriptors they hold (descriptor_budget.h). The walk owns the
+// tree of nodes; List is the one place that learns where the walk is from a
+// path.
+class FolderWalk final : private ReadAhead::Tree {
  public:
   FolderWalk(ReadAheadMode mode, unsigned coldHelpers);
   ~FolderWalk() { Close(); }
@@ -53,9 +40,9 @@ class FolderWalk {
   // Ends the walk: the helpers stop and every descriptor is let go of.
   void Close();
   // The walk descends nowhere any more: no more reading ahead.
-  void DescendsNoMore();
+  void DescendsNoMore() { ahead_.DescendsNoMore(); }
   // The walk asks for files whose names match `namePattern`.
-  void LookForFiles(const std::string& namePattern) { filePattern_ = namePattern; }
+  void LookForFiles(const std::string& namePattern) { ahead_.LookForFiles(namePattern); }
 
   bool IsOpen() const { return chain_.IsOpen(); }
   // The innermost folder's path, and its descriptor (open once List succeeded).
@@ -76,11 +63,12 @@ class FolderWalk {
  private:
   using State = FolderNode::State;
 
-  // Where the walk is (folder_walk.cpp).
   MaybeFailure Begin(const std::string& folder);
   FolderNode& ChildNamed(FolderNode& parent, std::string_view name);
   Result<FolderNode*> Enter(FolderNode& node, bool& adopted);
-  FolderNode* ChildAt(FolderNode& parent, size_t index);
+  FolderNode* ChildAt(FolderNode& parent, size_t index) override;
+  FolderNode* Replace(FolderNode& node) override;
+  void Answered(FolderNode& node) override { NoteMounts(node); }
   void PassChild(FolderNode& parent);
   void DropChildren(FolderNode& node);
   void Discard(std::unique_ptr<FolderNode> node);
@@ -89,23 +77,6 @@ class FolderWalk {
   std::string AbsolutePath(const FolderNode& node) const;
   void NoteMounts(FolderNode& node);
 
-  // Reading ahead (folder_walk_ahead.cpp).
-  void StartAhead();
-  void Refill(FolderNode& at);
-  FolderNode* NextInOrder(FolderNode& node, bool descend);
-  bool Ask(FolderNode& node);
-  bool Withdraw(FolderNode& node);
-  void Gather(FolderNode& node);
-  void TakeAnswer(FolderNode& node, FolderAnswer& answer);
-  FolderNode* Settle(FolderNode& node);
-  bool DoOneAhead(FolderNode& from);
-  FolderNode* Replace(FolderNode& node);
-  bool Adopt(FolderNode& parent, FolderNode& child);
-  void ForgetAnswer(FolderNode& node);
-  void Stepped(size_t entries);
-
-  const ReadAheadMode mode_;
-  const unsigned coldHelpers_;
   FolderReader reader_;
   WalkedFolders walked_;  // outlives the walk
   MountMap outsideMounts_;
@@ -120,14 +91,7 @@ class FolderWalk {
   // Nodes the walk let go of that a request still uses.
   std::vector<std::unique_ptr<FolderNode>> dropped_;
 
-  // Reading ahead.
-  std::unique_ptr<ReadAheadQueue> queue_;
-  size_t window_ = 0;  // most requests waiting or in hand ahead of the walk; 0: none
-  Pace pace_;
-  size_t readyBytes_ = 0;  // what ready listings hold
-  FolderAnswer answer_;    // the walk's own reading ahead, and answers on their way to nodes
-  std::vector<FolderListing> spareListings_;
-  std::string filePattern_;
+  ReadAhead ahead_;
 };
 
 }  // namespace dustvane

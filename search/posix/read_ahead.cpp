@@ -1,11 +1,10 @@
-// The walk's reading ahead: which folders it asks helpers to open and list,
-// in the walk's own order, and what it takes of their answers.
+#include "search/posix/read_ahead.h"
 
 #include <algorithm>
 #include <atomic>
 #include <thread>
 
-#include "search/posix/folder_walk.h"
+#include "search/posix/folder_record.h"
 
 namespace dustvane {
 
@@ -24,6 +23,10 @@ constexpr size_t kMostReadyBytes = 2 << 20;
 // Folders the walk does itself further on, at most, when a helper is still
 // reading the one it has come to.
 constexpr int kMostDoneAhead = 2;
+// Listings let go of, kept for helpers' answers.
+constexpr size_t kSpareListings = 16;
+
+using State = FolderNode::State;
 
 std::atomic<uint64_t> adoptedSoFar{0};
 
@@ -34,7 +37,8 @@ unsigned Partners() { return std::max(std::thread::hardware_concurrency(), 1u) -
 
 uint64_t FoldersAdoptedSoFar() { return adoptedSoFar.load(std::memory_order_relaxed); }
 
-void FolderWalk::StartAhead() {
+void ReadAhead::Begin(int rootFd) {
+  rootFd_ = rootFd;
   pace_ = StartingPace(mode_ == ReadAheadMode::kWhenCold, mode_ == ReadAheadMode::kAlways, ThisThreadsReadings());
   window_ = pace_.cold ? kColdWindowPerHelper * coldHelpers_ : 0;
   if (mode_ == ReadAheadMode::kPartner || mode_ == ReadAheadMode::kWhenCold) window_ = kWarmWindowPerHelper * Partners();
@@ -48,7 +52,7 @@ void FolderWalk::StartAhead() {
 // known, are asked for until the window of requests waiting or in hand is
 // full. Those ready ahead count against descriptors and memory, not against
 // the window, so that a helper never waits for the walk to take its answers.
-void FolderWalk::Refill(FolderNode& at) {
+void ReadAhead::Refill(FolderNode& at) {
   if (window_ == 0 || pace_.resting > 0 || !budget_.RoomAhead()) return;
   size_t asked = 0;
   FolderNode* node = &at;
@@ -64,21 +68,21 @@ void FolderWalk::Refill(FolderNode& at) {
 
 // The folder the walk comes to after `node` (after its sub-folders, with
 // `descend`), of those known; null past the last.
-FolderNode* FolderWalk::NextInOrder(FolderNode& node, bool descend) {
+FolderNode* ReadAhead::NextInOrder(FolderNode& node, bool descend) {
   if (descend) {
-    if (FolderNode* first = ChildAt(node, node.firstChild)) return first;
+    if (FolderNode* first = tree_.ChildAt(node, node.firstChild)) return first;
   }
   for (FolderNode* at = &node; at->parent != nullptr; at = at->parent) {
-    if (FolderNode* next = ChildAt(*at->parent, at->index + 1)) return next;
+    if (FolderNode* next = tree_.ChildAt(*at->parent, at->index + 1)) return next;
   }
   return nullptr;
 }
 
 // Queues a request for `node`, its parent held open for it; false when
 // there is no room for it.
-bool FolderWalk::Ask(FolderNode& node) {
+bool ReadAhead::Ask(FolderNode& node) {
   if (readyBytes_ > kMostReadyBytes || !budget_.TryTakeAhead()) return false;
-  if (queue_->Helpers() == 0) queue_->StartHelpers(pace_.cold ? coldHelpers_ : Partners(), root_->fd.get());
+  if (queue_->Helpers() == 0) queue_->StartHelpers(pace_.cold ? coldHelpers_ : Partners(), rootFd_);
   // On a cold tree the walk's own reading and lookups of the matches would
   // wait on the disk too: the helper brings them into the cache beforehand.
   node.request = queue_->Request(node.parent->fd.get(), node.name, pace_.cold ? &filePattern_ : nullptr, &node);
@@ -92,7 +96,7 @@ bool FolderWalk::Ask(FolderNode& node) {
 }
 
 // Takes back the request of `node` if no helper has begun it.
-bool FolderWalk::Withdraw(FolderNode& node) {
+bool ReadAhead::Withdraw(FolderNode& node) {
   if (!queue_->Withdraw(*node.request)) return false;
   node.request = nullptr;
   --node.parent->pins;
@@ -102,7 +106,7 @@ bool FolderWalk::Withdraw(FolderNode& node) {
 }
 
 // Takes the answer of `node`'s request, if it has come.
-void FolderWalk::Gather(FolderNode& node) {
+void ReadAhead::Gather(FolderNode& node) {
   if (queue_->Look(*node.request) != ReadAheadQueue::Progress::kAnswered) return;
   if (!spareListings_.empty()) {  // the slot's next answer fills it
     answer_.listing = std::move(spareListings_.back());
@@ -115,7 +119,7 @@ void FolderWalk::Gather(FolderNode& node) {
   ++pace_.answers;
 }
 
-void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
+void ReadAhead::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
   node.fd = std::move(answer.fd);
   if (!node.fd.open()) budget_.GiveBack();
   node.error = answer.error;
@@ -128,7 +132,7 @@ void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
   readyBytes_ += node.readAt.now != 0 ? node.listing.Bytes() : 0;
   if (node.state == State::kDropped) return;
   node.state = State::kReady;
-  NoteMounts(node);
+  tree_.Answered(node);
 }
 
 // The walk comes to `node`: it takes what a helper did of it, or takes back
@@ -136,17 +140,17 @@ void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
 // the walk does not wait: it does one or two further on meanwhile, and if the
 // helper is not done by then, does this one itself too. Returns the node the
 // walk goes on with.
-FolderNode* FolderWalk::Settle(FolderNode& node) {
+FolderNode* ReadAhead::Settle(FolderNode& node) {
   if (node.state != State::kQueued || Withdraw(node)) return &node;
   Gather(node);
   for (int done = 0; node.state == State::kQueued && done < kMostDoneAhead && DoOneAhead(node); ++done) {
     Gather(node);
   }
-  return node.state == State::kQueued ? Replace(node) : &node;
+  return node.state == State::kQueued ? tree_.Replace(node) : &node;
 }
 
 // Does the first request after `from` no helper has begun, as a helper would.
-bool FolderWalk::DoOneAhead(FolderNode& from) {
+bool ReadAhead::DoOneAhead(FolderNode& from) {
   FolderNode* node = &from;
   for (size_t looked = 0; looked < window_; ++looked) {
     node = NextInOrder(*node, node->state == State::kReady && node->whole);
@@ -160,60 +164,89 @@ bool FolderWalk::DoOneAhead(FolderNode& from) {
   return false;
 }
 
-// A fresh node in the place of `node`, whose answer the walk refused or
-// whose request it leaves to a helper that is not done with it.
-FolderNode* FolderWalk::Replace(FolderNode& node) {
-  FolderNode& parent = *node.parent;
-  const size_t index = node.index;
-  std::unique_ptr<FolderNode> fresh = parent.Child(index, node.name);
-  fresh->walkOnly = node.walkOnly;
-  Discard(std::exchange(parent.children[index], std::move(fresh)));
-  return parent.children[index].get();
-}
-
 // Whether the walk may take the helper's answer for `child` as its own: the
 // listing is whole, a record on its file system proves it current (not on
 // a folder whose names a key changes, nor across a setting of the clock), and the
 // name, looked up now from the walk's own descriptor of `parent`, still shows
 // that very folder unchanged.
-bool FolderWalk::Adopt(FolderNode& parent, FolderNode& child) {
+bool ReadAhead::Adopt(FolderNode& parent, FolderNode& child) {
   if (!child.whole || !child.trusted || !child.record || child.record->encrypted || child.readAt.now == 0) return false;
   const FolderState& state = child.record->state;
   if (MayChangeUnseen(state, child.readAt, ReadFileSystemClock(), KeepsFineTimes(state)) ||
       !StillShows(parent.fd.get(), child.name.c_str(), *child.record)) {
     return false;
   }
-  ForgetAnswer(child);
+  Forget(child);
   adoptedSoFar.fetch_add(1, std::memory_order_relaxed);
   return true;
 }
 
-// The node's answer no longer counts as one held ahead of the walk.
-void FolderWalk::ForgetAnswer(FolderNode& node) {
+void ReadAhead::Forget(FolderNode& node) {
   if (node.readAt.now != 0) readyBytes_ -= node.listing.Bytes();
   node.readAt = ClockReading();
   node.error = 0;
   node.whole = false;
 }
 
-// After each folder the walk lists: where the tree has turned out cold,
-// many helpers read ahead from then on.
-void FolderWalk::Stepped(size_t entries) {
-  if (queue_ == nullptr) return;
-  const bool wasCold = pace_.cold;
-  pace_ = Paced(pace_, entries, queue_->Helpers() > 0, ThisThreadsReadings());
-  if (pace_.cold == wasCold) return;
-  window_ = kColdWindowPerHelper * coldHelpers_;
-  if (queue_->Helpers() > 0) queue_->StartHelpers(coldHelpers_, root_->fd.get());
+void ReadAhead::Stepped(FolderNode& at, size_t entries) {
+  Paced(entries);
+  Refill(at);
 }
 
-void FolderWalk::DescendsNoMore() {
+// After each folder the walk lists: where the tree has turned out cold,
+// many helpers read ahead from then on.
+void ReadAhead::Paced(size_t entries) {
+  if (queue_ == nullptr) return;
+  const bool wasCold = pace_.cold;
+  pace_ = dustvane::Paced(pace_, entries, queue_->Helpers() > 0, ThisThreadsReadings());
+  if (pace_.cold == wasCold) return;
+  window_ = kColdWindowPerHelper * coldHelpers_;
+  if (queue_->Helpers() > 0) queue_->StartHelpers(coldHelpers_, rootFd_);
+}
+
+void ReadAhead::DescendsNoMore() {
   window_ = 0;
-  // Requests no helper has begun are taken back.
   if (queue_ == nullptr) return;
   for (size_t at = 0; void* node = queue_->Next(ReadAheadQueue::Progress::kQueued, at);) {
     Withdraw(*static_cast<FolderNode*>(node));
   }
+}
+
+void ReadAhead::TakeAnswers() {
+  if (queue_ == nullptr) return;
+  for (size_t at = 0; void* node = queue_->Next(ReadAheadQueue::Progress::kAnswered, at);) {
+    Gather(*static_cast<FolderNode*>(node));
+  }
+}
+
+void ReadAhead::Recycle(FolderListing&& listing) {
+  if (spareListings_.size() >= kSpareListings) return;
+  listing.Clear();
+  spareListings_.push_back(std::move(listing));
+}
+
+void ReadAhead::Stop() {
+  if (queue_ != nullptr) queue_->Stop();
+}
+
+// A request no helper has begun is taken back; an answer that came is let
+// go of; the parent of one a helper still works on stays open for it.
+void ReadAhead::Abandon(FolderNode& node) {
+  if (node.request == nullptr || queue_->Withdraw(*node.request)) return;
+  if (queue_->Look(*node.request) == ReadAheadQueue::Progress::kAnswered) {
+    queue_->Collect(*node.request, answer_);
+    answer_.fd.reset();
+  } else if (node.parent->fd.open()) {
+    // A helper kept by a file system that does not answer still opens from it.
+    queue_->KeepUntilHelpersEnd(std::move(node.parent->fd));
+  }
+}
+
+void ReadAhead::End() {
+  budget_.CloseThrough(nullptr);
+  queue_.reset();
+  window_ = 0;
+  readyBytes_ = 0;
 }
 
 }  // namespace dustvane
