@@ -1,30 +1,10 @@
 #include "search/posix/folder_walk.h"
 
 #include <sys/statfs.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
 
 #include "search/posix/mount_table.h"
 
 namespace dustvane {
-
-namespace {
-
-// The path the kernel gives for an open folder, from the system's root,
-// ending in "/"; the empty string where it cannot tell.
-std::string KernelPath(int fd) {
-  const std::string link = "/proc/self/fd/" + std::to_string(fd);
-  std::string target(4096, '\0');
-  const ssize_t length = readlink(link.c_str(), target.data(), target.size());
-  if (length <= 0 || static_cast<size_t>(length) >= target.size() || target[0] != '/') return std::string();
-  target.resize(static_cast<size_t>(length));
-  if (target.size() > 1) target += '/';
-  return target;
-}
-
-}  // namespace
 
 FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
     : chain_(budget_, walked_.Watches(), [this](FolderNode& parent) { PassChild(parent); }),
@@ -62,9 +42,12 @@ Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
   }
   FolderNode& here = chain_.Innermost();
   if (!adopted) {
-    DropChildren(here);
+    for (size_t i = here.firstChild; i < here.children.size(); ++i) Discard(std::move(here.children[i]));
+    here.children.clear();
+    here.firstChild = 0;
+    here.nextChild = FolderListing::Place();
     if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, here.listing)) return *failure;
-    NoteMounts(here);
+    here.holdsMounts = mounts_.HoldsAny(here);
   }
   ahead_.Stepped(here, here.listing.size());
   return &here.listing;
@@ -81,11 +64,8 @@ MaybeFailure FolderWalk::Begin(const std::string& folder) {
   root_->state = State::kTaken;
   struct statfs fs;
   root_->trusted = fstatfs(fd.value(), &fs) == 0 && !RecordsMayBeCached(static_cast<long>(fs.f_type));
-  absoluteRoot_ = KernelPath(fd.value());
-  if (absoluteRoot_.empty()) absoluteRoot_ = folder;
-  mounts_ = std::make_shared<const MountMap>(ReadMountTable());
-  chain_.Begin(*root_, folder, *mounts_);
-  mountsInside_ = mounts_->HoldsAnyBelow(absoluteRoot_);
+  mounts_.Begin(fd.value(), folder);
+  chain_.Begin(*root_, folder, mounts_.Table());
   ahead_.Begin(root_->fd.get());
   return std::nullopt;
 }
@@ -135,7 +115,7 @@ FolderNode* FolderWalk::ChildAt(FolderNode& parent, size_t index) {
       if (!parent.listing.Next(parent.nextChild, entry)) return nullptr;
     } while (entry.kind != EntryKind::kFolder || entry.name == "." || entry.name == "..");
     std::unique_ptr<FolderNode> child = parent.Child(parent.children.size(), entry.name);
-    child->walkOnly = parent.holdsMounts && mounts_->At(AbsolutePath(*child)) != MountAt::kNone;
+    child->walkOnly = parent.holdsMounts && mounts_.At(mounts_.PathOf(*child)) != MountAt::kNone;
     parent.children.push_back(std::move(child));
   }
   return parent.children[index].get();
@@ -159,13 +139,6 @@ FolderNode* FolderWalk::Replace(FolderNode& node) {
   fresh->walkOnly = node.walkOnly;
   Discard(std::exchange(parent.children[index], std::move(fresh)));
   return parent.children[index].get();
-}
-
-void FolderWalk::DropChildren(FolderNode& node) {
-  for (size_t i = node.firstChild; i < node.children.size(); ++i) Discard(std::move(node.children[i]));
-  node.children.clear();
-  node.firstChild = 0;
-  node.nextChild = FolderListing::Place();
 }
 
 // Lets go of `node` and everything below it; what a helper still works on,
@@ -223,28 +196,14 @@ void FolderWalk::Close() {
   all.clear();  // closes every descriptor left
   ahead_.End();
   chain_.Clear();
-  mounts_.reset();
-}
-
-// `node` from the system's root, ending in "/", as the mount table writes
-// paths: the root's own path may be relative or pass links.
-std::string FolderWalk::AbsolutePath(const FolderNode& node) const {
-  std::vector<const FolderNode*> down;
-  for (const FolderNode* at = &node; at->parent != nullptr; at = at->parent) down.push_back(at);
-  std::string path = absoluteRoot_;
-  for (auto at = down.rbegin(); at != down.rend(); ++at) path.append((*at)->name).push_back('/');
-  return path;
-}
-
-void FolderWalk::NoteMounts(FolderNode& node) {
-  node.holdsMounts = mountsInside_ && mounts_->HoldsAny(AbsolutePath(node));
+  mounts_.End();
 }
 
 bool FolderWalk::IsClosed(std::string_view name) {
   FolderNode& here = chain_.Innermost();
   if (!here.holdsMounts) return false;
   const std::string entry(name);
-  switch (mounts_->At(AbsolutePath(here) + entry + "/")) {
+  switch (mounts_.At(mounts_.PathOf(here) + entry + "/")) {
     case MountAt::kNone: return false;
     case MountAt::kSystem: return true;
     case MountAt::kOrdinary: break;
@@ -255,11 +214,8 @@ bool FolderWalk::IsClosed(std::string_view name) {
 
 bool FolderWalk::IsClosedAt(const std::string& folder, const std::string& name) {
   if (IsOpen() && folder == chain_.Path()) return IsClosed(name);
-  // Outside a walk the mount table is read afresh.
-  if (!IsOpen()) outsideMounts_ = MountMap(ReadMountTable());
-  const MountMap& mounts = IsOpen() ? *mounts_ : outsideMounts_;
-  const std::string inSystem = chain_.InRoot(folder) ? absoluteRoot_ + std::string(chain_.BelowRoot(folder)) : folder;
-  return mounts.At(inSystem + name + "/") == MountAt::kSystem;
+  const std::string inSystem = chain_.InRoot(folder) ? mounts_.PathBelowRoot(chain_.BelowRoot(folder)) : folder;
+  return mounts_.At(inSystem + name + "/") == MountAt::kSystem;
 }
 
 void FolderWalk::NoteWay() {

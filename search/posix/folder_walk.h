@@ -15,6 +15,7 @@
 #include "search/posix/read_ahead.h"
 #include "search/posix/read_ahead_mode.h"
 #include "search/posix/walk_chain.h"
+#include "search/posix/walk_mounts.h"
 #include "search/posix/walked_folders.h"
 
 namespace dustvane {
@@ -68,26 +69,20 @@ class FolderWalk final : private ReadAhead::Tree {
   Result<FolderNode*> Enter(FolderNode& node, bool& adopted);
   FolderNode* ChildAt(FolderNode& parent, size_t index) override;
   FolderNode* Replace(FolderNode& node) override;
-  void Answered(FolderNode& node) override { NoteMounts(node); }
+  void Answered(FolderNode& node) override { node.holdsMounts = mounts_.HoldsAny(node); }
   void PassChild(FolderNode& parent);
-  void DropChildren(FolderNode& node);
   void Discard(std::unique_ptr<FolderNode> node);
   void LetGoOf(FolderNode& node);
   void TakeAnswers();
-  std::string AbsolutePath(const FolderNode& node) const;
-  void NoteMounts(FolderNode& node);
 
   FolderReader reader_;
   WalkedFolders walked_;  // outlives the walk
-  MountMap outsideMounts_;
 
   // The walk: its nodes, the chain, and the descriptors they hold.
   DescriptorBudget budget_;
   std::unique_ptr<FolderNode> root_;
   WalkChain chain_;
-  std::string absoluteRoot_;  // the root from the system's root, as the mount table writes paths
-  std::shared_ptr<const MountMap> mounts_;
-  bool mountsInside_ = false;  // some mount shows somewhere below the root
+  WalkMounts mounts_;
   // Nodes the walk let go of that a request still uses.
   std::vector<std::unique_ptr<FolderNode>> dropped_;
 
