@@ -220,8 +220,7 @@ bool FolderWalk::IsClosedAt(const std::string& folder, const std::string& name) 
 
 void FolderWalk::NoteWay() {
   uint32_t above = WalkedFolders::kNoParent;
-  for (size_t level = 0; level < chain_.Depth(); ++level) {
-    FolderNode* node = &chain_.At(level);
+  for (FolderNode* node : chain_.Levels()) {
     if (node->walked == FolderNode::kNotWalked) {
       const FolderRecord* record = node->Record();
       if (record == nullptr) return;

@@ -79,7 +79,7 @@ void WalkChain::Evict(size_t level) {
   FolderNode& node = *levels_[level];
   node.Record();
   node.TakeProof(watches_);
-  Release(node);
+  budget_.Release(node.fd);
 }
 
 Result<WalkOpened> WalkChain::OpenChild(size_t parent, const std::string& name) {
@@ -170,7 +170,7 @@ bool WalkChain::TakeIfSame(size_t level, Descriptor fd) {
   const FolderRecord* now = node.Record();
   if (left && now != nullptr && now->identity == left->identity) return true;
   node.record = left;
-  Release(node);
+  budget_.Release(node.fd);
   return false;
 }
 

@@ -38,8 +38,7 @@ class WalkChain {
   void Clear();
   bool IsOpen() const { return !levels_.empty(); }
 
-  size_t Depth() const { return levels_.size(); }
-  FolderNode& At(size_t level) const { return *levels_[level]; }
+  const std::vector<FolderNode*>& Levels() const { return levels_; }
   FolderNode& Innermost() const { return *levels_.back(); }
   const std::string& Path() const { return path_; }
   // Whether `folder` lies under the chain's root, and the part of it that
@@ -60,8 +59,6 @@ class WalkChain {
   void AddSeparator();
   // Makes level `target` the innermost, open.
   MaybeFailure ReturnTo(size_t target);
-  // Lets go of the descriptor of `node`, counted.
-  void Release(FolderNode& node) { budget_.Release(node.fd); }
 
  private:
   Result<WalkOpened> OpenChild(size_t parent, const std::string& name);
