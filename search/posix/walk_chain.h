@@ -43,7 +43,9 @@ class WalkChain {
   const std::string& Path() const { return path_; }
   // Whether `folder` lies under the chain's root, and the part of it that
   // does after the root's own path.
-  bool InRoot(const std::string& folder) const { return IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0; }
+  bool InRoot(const std::string& folder) const {
+    return IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0;
+  }
   std::string_view BelowRoot(const std::string& folder) const { return std::string_view(folder).substr(ends_[0]); }
   // The deepest level whose path `folder` begins with.
   size_t LevelLeadingTo(const std::string& folder) const;
