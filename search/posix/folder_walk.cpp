@@ -7,7 +7,7 @@
 namespace dustvane {
 
 FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
-    : chain_(budget_, walked_.Watches(), [this](FolderNode& parent) { PassChild(parent); }),
+    : chain_(budget_, watches_, [this](FolderNode& parent) { PassChild(parent); }),
       ahead_(mode, coldHelpers, budget_, reader_, *this) {}
 
 Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
@@ -16,6 +16,7 @@ Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
   if (!inside) {
     Close();
     walked_.Begin(folder);
+    watches_.Reset();
     if (MaybeFailure failure = Begin(folder)) return *failure;
   } else if (MaybeFailure failure = chain_.ReturnTo(chain_.LevelLeadingTo(folder))) {
     return *failure;
@@ -219,13 +220,14 @@ bool FolderWalk::IsClosedAt(const std::string& folder, const std::string& name) 
 }
 
 void FolderWalk::NoteWay() {
-  uint32_t above = WalkedFolders::kNoParent;
+  uint32_t above = WalkedFolders<FolderMark>::kNone;
   for (FolderNode* node : chain_.Levels()) {
     if (node->walked == FolderNode::kNotWalked) {
       const FolderRecord* record = node->Record();
       if (record == nullptr) return;
-      node->TakeProof(walked_.Watches());
-      node->walked = walked_.Add(above, node->name, MarkOf(*record, node->proof.value_or(FolderProof())));
+      node->TakeProof(watches_);
+      const FolderMark mark = MarkOf(*record, node->proof.value_or(FolderProof()));
+      node->walked = walked_.Add(above, node->parent != nullptr ? node->name : std::string(), mark);
     }
     above = node->walked;
   }

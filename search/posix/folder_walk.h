@@ -16,7 +16,7 @@
 #include "search/posix/read_ahead_mode.h"
 #include "search/posix/walk_chain.h"
 #include "search/posix/walk_mounts.h"
-#include "search/posix/walked_folders.h"
+#include "search/walked_folders.h"
 
 namespace dustvane {
 
@@ -57,9 +57,11 @@ class FolderWalk final : private ReadAhead::Tree {
   // The same for the folder `name` in `folder`, wherever it is.
   bool IsClosedAt(const std::string& folder, const std::string& name);
 
-  // Notes the innermost folder and those above it in Delete's record.
+  // Notes the innermost folder and those above it in Delete's record, with
+  // the watches their marks hold.
   void NoteWay();
-  const WalkedFolders& Walked() const { return walked_; }
+  const WalkedFolders<FolderMark>& Walked() const { return walked_; }
+  const FolderWatches& Watches() const { return watches_; }
 
  private:
   using State = FolderNode::State;
@@ -76,7 +78,9 @@ class FolderWalk final : private ReadAhead::Tree {
   void TakeAnswers();
 
   FolderReader reader_;
-  WalkedFolders walked_;  // outlives the walk
+  // Delete's record: it outlives the walk.
+  WalkedFolders<FolderMark> walked_;
+  FolderWatches watches_;
 
   // The walk: its nodes, the chain, and the descriptors they hold.
   DescriptorBudget budget_;

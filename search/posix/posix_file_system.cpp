@@ -12,7 +12,7 @@
 // from the directory pass's listing, as the search's calls allow
 // (file_system.h). Folders are reached through the walk's nodes (folder_walk.h),
 // which helpers read ahead for; Delete removes a file only through the very
-// folders the walk noted on its way (walked_folders.h, file_removal.h).
+// folders the walk noted on its way (search/walked_folders.h, file_removal.h).
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -139,7 +139,7 @@ class PosixFileSystem final : public FileSystem {
 
   MaybeFailure RemoveFile(const PathString& path) override {
     listing_ = nullptr;
-    return RemoveWalkedFile(walk_.Walked(), path);
+    return RemoveWalkedFile(walk_.Walked(), walk_.Watches(), path);
   }
 
   void CloseFolders() override {
