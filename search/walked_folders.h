@@ -10,8 +10,6 @@
 
 namespace dustvane {
 
-using PathView = std::basic_string_view<PathChar>;
-
 // The folders a search listed files in, and every folder above them up to
 // its root, each by its name inside the folder above it and by its mark:
 // what the platform tells that very folder by. What Delete holds the folders
@@ -45,10 +43,18 @@ class WalkedFolders {
 
   // Notes the folder `name` inside the noted folder `parent`, or the root
   // with kNone and an empty name; gives where it is noted.
+  // A lack of memory on the way leaves the record as it was.
   uint32_t Add(uint32_t parent, PathView name, const Mark& mark) {
-    const auto [at, added] = byName_.try_emplace({parent, PathString(name)}, static_cast<uint32_t>(marks_.size()));
-    if (added) marks_.push_back(mark);
-    return at->second;
+    marks_.push_back(mark);
+    try {
+      const auto index = static_cast<uint32_t>(marks_.size() - 1);
+      const auto [at, added] = byName_.try_emplace({parent, PathString(name)}, index);
+      if (!added) marks_.pop_back();
+      return at->second;
+    } catch (...) {
+      marks_.pop_back();
+      throw;
+    }
   }
   const Mark& MarkAt(uint32_t folder) const { return marks_[folder]; }
   // The mark a folder proven bears after Delete's own change to it.

@@ -6,7 +6,7 @@
 //
 // A walk lists each folder through a handle of its own, opened by its name
 // inside its parent's (FolderChain). The folders that hold a match, and
-// those above them, are recorded with their identities (WalkedFolderIds), and
+// those above them, are recorded with their identities (WalkedTree), and
 // a delete removes a line's file only through those very folders.
 
 #include <windows.h>
@@ -19,7 +19,7 @@
 #include "search/win32/folder_chain.h"
 #include "search/win32/folder_identity.h"
 #include "search/win32/folder_scan.h"
-#include "search/win32/walked_folder_ids.h"
+#include "search/win32/walked_tree.h"
 #include "search/win32/win32_failure.h"
 
 namespace dustvane {
@@ -204,7 +204,8 @@ class Win32FileSystem final : public FileSystem {
   void NoteLossyName(const FolderScan::Entry& entry) {
     if (chain_.Depth() == 0) return;
     const uint32_t folder = chain_.RecordIndex(chain_.Depth() - 1);
-    if (folder != FolderChain::kNotRecorded) walked_.AddLossyName(folder, entry.name, entry.fileId);
+    if (folder == FolderChain::kNotRecorded) return;
+    walked_.lossyNames.insert_or_assign({folder, PathString(entry.name)}, entry.fileId);
   }
 
   // Records the chain's folders, from the search's root down to the one
@@ -213,19 +214,19 @@ class Win32FileSystem final : public FileSystem {
   // through it.
   void RecordInnermost() {
     if (chain_.Depth() == 0 || chain_.RecordIndex(chain_.Depth() - 1) != FolderChain::kNotRecorded) return;
-    if (chain_.Path(0) != walked_.Root()) return;
+    if (chain_.Path(0) != walked_.folders.Root()) return;
     if (chain_.RecordIndex(0) == FolderChain::kNotRecorded) {
       const std::optional<uint32_t> volume = VolumeSerialOf(chain_.Handle(0));
       if (!volume) return;
-      walked_.SetVolume(*volume);
+      walked_.volume = *volume;
     }
-    uint32_t parent = WalkedFolderIds::kNone;
+    uint32_t parent = WalkedFolders<FolderIdentity>::kNone;
     for (size_t level = 0; level < chain_.Depth(); ++level) {
       uint32_t& recorded = chain_.RecordIndex(level);
       if (recorded == FolderChain::kNotRecorded) {
         const std::optional<FolderIdentity> identity = IdentityOf(chain_.Handle(level));
         if (!identity) return;
-        recorded = walked_.Add(parent, chain_.Name(level), *identity);
+        recorded = walked_.folders.Add(parent, chain_.Name(level), *identity);
       }
       parent = recorded;
     }
@@ -250,7 +251,7 @@ class Win32FileSystem final : public FileSystem {
   bool atDriveRoot_ = false;
 
   // What the last search walked, for deletes of its lines.
-  WalkedFolderIds walked_;
+  WalkedTree walked_;
 };
 
 }  // namespace
