@@ -12,7 +12,7 @@
 #include <windows.h>
 
 #include "search/file_system.h"
-#include "search/name_pattern.h"
+#include "search/enumeration_cursor.h"
 #include "search/win32/api_path.h"
 #include "search/win32/entry_open.h"
 #include "search/win32/file_removal.h"
@@ -83,16 +83,13 @@ class Win32FileSystem final : public FileSystem {
   // "NOTES~1.TMP".
   Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override {
     scan_.Stop();
-    handedOut_ = false;
-    started_ = false;
+    cursor_.Stop();
     const size_t folderLength = FolderPartLength(pattern);
-    folder_ = pattern.substr(0, folderLength);
-    namePattern_ = pattern.substr(folderLength);
-    mask_ = mask;
-    atDriveRoot_ = IsDriveRoot(folder_);
+    const PathString folderPath = pattern.substr(0, folderLength);
+    atDriveRoot_ = IsDriveRoot(folderPath);
 
-    if (MaybeFailure refused = ApiPathRefusal(folder_ + L"*")) return *refused;
-    const Result<HANDLE> folder = chain_.Reach(folder_);
+    if (MaybeFailure refused = ApiPathRefusal(folderPath + L"*")) return *refused;
+    const Result<HANDLE> folder = chain_.Reach(folderPath);
     listed_ = nullptr;
     if (folder.ok()) {
       listed_ = folder.value();
@@ -106,17 +103,17 @@ class Win32FileSystem final : public FileSystem {
       if (error == ERROR_FILE_NOT_FOUND) return Win32Failure(ERROR_PATH_NOT_FOUND);
       if (error != ERROR_ACCESS_DENIED) return folder.failure();
     }
-    started_ = true;
+    cursor_.Start(folderPath, pattern.substr(folderLength), mask);
     return Advance();
   }
 
   Result<PathString> EnumNext() override {
-    if (!started_) return Win32Failure(ERROR_INVALID_HANDLE);
+    if (!cursor_.Started()) return Win32Failure(ERROR_INVALID_HANDLE);
     return Advance();
   }
 
   Result<Attributes> FileAttributes(const PathString& path, Attributes wanted) override {
-    if (IsLastHanded(path)) return QueryAttributes(handed_.attributes) & wanted;
+    if (cursor_.IsLastHanded(path)) return QueryAttributes(handed_.attributes) & wanted;
     const Result<PathString> exact = ApiPath(path);
     if (!exact.ok()) return exact.failure();
     const DWORD bits = GetFileAttributesW(exact.value().c_str());
@@ -129,7 +126,7 @@ class Win32FileSystem final : public FileSystem {
   // twin, a short name), or none where the path parser refuses the name or
   // a folder above was renamed meanwhile.
   Result<int64_t> FileLength(const PathString& path) override {
-    if (IsLastHanded(path)) return handed_.length;
+    if (cursor_.IsLastHanded(path)) return handed_.length;
     const Result<PathString> exact = ApiPath(path);
     if (!exact.ok()) return exact.failure();
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -140,7 +137,7 @@ class Win32FileSystem final : public FileSystem {
   }
 
   MaybeFailure RemoveFile(const PathString& path) override {
-    handedOut_ = false;
+    cursor_.Forget();
     if (MaybeFailure refused = ApiPathRefusal(path)) return refused;
     return RemoveFileProvenByIds(walked_, path);
   }
@@ -155,7 +152,7 @@ class Win32FileSystem final : public FileSystem {
 
   void CloseFolders() override {
     scan_.Stop();
-    handedOut_ = false;
+    cursor_.Forget();
     chain_.Close();
   }
 
@@ -164,7 +161,7 @@ class Win32FileSystem final : public FileSystem {
   // keeps the entry handed out last, whose attributes the directory pass
   // asks next.
   Result<PathString> Advance() {
-    handedOut_ = false;
+    cursor_.Forget();
     while (true) {
       Result<FolderScan::Entry> entry = scan_.Next();
       if (!entry.ok()) return entry.failure();
@@ -172,13 +169,12 @@ class Win32FileSystem final : public FileSystem {
       if (found.name.empty()) return PathString();
       if (atDriveRoot_ && IsDotOrDotDot(found.name)) continue;
       if (!IsNameable(found.name)) continue;
-      if (!PassesMask(found.attributes & kKnownBits, mask_)) continue;
-      if (!namePattern_.empty() && !MatchesNamePattern(found.name, namePattern_)) continue;
+      if (!cursor_.Passes(found.name, found.attributes & kKnownBits)) continue;
       const bool lossy = MayBeLossy(found.name);
       if (lossy && !LeadsToItself(found)) continue;
       handed_ = found;
-      handedOut_ = true;
-      if ((mask_ & AttrDirectory) != 0) {
+      cursor_.Hand(handed_.name);
+      if ((cursor_.Mask() & AttrDirectory) != 0) {
         // The walk enters a sub-folder only if it is the one listed here.
         if ((QueryAttributes(found.attributes) & AttrDirectory) != 0) chain_.NoteListedFolder(found.name, found.fileId);
       } else {
@@ -232,22 +228,12 @@ class Win32FileSystem final : public FileSystem {
     }
   }
 
-  bool IsLastHanded(const PathString& path) const {
-    if (!handedOut_) return false;
-    return path.size() == folder_.size() + handed_.name.size() && path.compare(0, folder_.size(), folder_) == 0 &&
-           PathView(path).substr(folder_.size()) == handed_.name;
-  }
-
-  // The enumeration cursor.
-  bool started_ = false;
+  // The enumeration cursor, and what it hands out from.
+  EnumerationCursor cursor_;
   FolderChain chain_;
   HANDLE listed_ = nullptr;  // the folder being listed, the chain's innermost
   FolderScan scan_;
-  FolderScan::Entry handed_;  // the entry handed out last, while `handedOut_`
-  bool handedOut_ = false;
-  PathString folder_;
-  PathString namePattern_;
-  Attributes mask_ = 0;
+  FolderScan::Entry handed_;  // the entry handed out last, while the cursor says so
   bool atDriveRoot_ = false;
 
   // What the last search walked, for deletes of its lines.
