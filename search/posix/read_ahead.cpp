@@ -189,16 +189,16 @@ void ReadAhead::Forget(FolderNode& node) {
 }
 
 void ReadAhead::Stepped(FolderNode& at, size_t entries) {
-  Paced(entries);
+  TakePace(entries);
   Refill(at);
 }
 
 // After each folder the walk lists: where the tree has turned out cold,
 // many helpers read ahead from then on.
-void ReadAhead::Paced(size_t entries) {
+void ReadAhead::TakePace(size_t entries) {
   if (queue_ == nullptr) return;
   const bool wasCold = pace_.cold;
-  pace_ = dustvane::Paced(pace_, entries, queue_->Helpers() > 0, ThisThreadsReadings());
+  pace_ = Paced(pace_, entries, queue_->Helpers() > 0, ThisThreadsReadings());
   if (pace_.cold == wasCold) return;
   window_ = kColdWindowPerHelper * coldHelpers_;
   if (queue_->Helpers() > 0) queue_->StartHelpers(coldHelpers_, rootFd_);

@@ -84,7 +84,7 @@ class ReadAhead {
   void Gather(FolderNode& node);
   void TakeAnswer(FolderNode& node, FolderAnswer& answer);
   bool DoOneAhead(FolderNode& from);
-  void Paced(size_t entries);
+  void TakePace(size_t entries);
 
   const ReadAheadMode mode_;
   const unsigned coldHelpers_;

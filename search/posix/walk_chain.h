@@ -31,6 +31,9 @@ class WalkChain {
   using Passed = std::function<void(FolderNode& parent)>;
   WalkChain(DescriptorBudget& budget, FolderWatches& watches, Passed passed)
       : budget_(budget), watches_(watches), passed_(std::move(passed)) {}
+  // It hands itself to the opener as the judge of which folders it is inside.
+  WalkChain(const WalkChain&) = delete;
+  WalkChain& operator=(const WalkChain&) = delete;
 
   // A new chain of the open `root`, its descriptor counted, at `path`, with
   // the walk's mount table.
