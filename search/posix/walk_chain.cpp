@@ -6,6 +6,7 @@
 #include <cerrno>
 
 #include "search/posix/errno_failure.h"
+#include "search/walk_locator.h"
 
 namespace dustvane {
 
@@ -25,9 +26,7 @@ void WalkChain::Clear() {
 }
 
 size_t WalkChain::LevelLeadingTo(const std::string& folder) const {
-  const size_t common = static_cast<size_t>(
-      std::mismatch(path_.begin(), path_.end(), folder.begin(), folder.end()).first - path_.begin());
-  return static_cast<size_t>(std::upper_bound(ends_.begin(), ends_.end(), common) - ends_.begin()) - 1;
+  return LevelsLeadingTo(path_, ends_.size(), [this](size_t level) { return ends_[level]; }, folder) - 1;
 }
 
 bool WalkChain::Holds(const FolderIdentity& identity) {
