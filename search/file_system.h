@@ -37,9 +37,11 @@ namespace dustvane {
 //   match. Both run to the empty string before the walk goes on.
 // - Where a pass stops before its empty string (a failure, a full count),
 //   the walk searches nothing below that folder. A directory pass stops
-//   early on a full folder count, after which no level descends any more,
-//   or on the failure of an entry whose name does not end in ".sys"; the
-//   POSIX layer stops reading ahead for the rest of the walk either way.
+//   early on a full folder count or on the failure of an entry whose name
+//   does not end in ".sys". Past a full count, every later folder that holds
+//   a sub-folder stops so, while the folders above it go on with the
+//   sub-folders they collected before. The POSIX layer stops reading ahead
+//   for the rest of the walk either way.
 // - A walk begins with a directory pass of a folder outside the previous
 //   walk's root, and ends with CloseFolders().
 class FileSystem {

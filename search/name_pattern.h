@@ -6,8 +6,6 @@
 
 namespace dustvane {
 
-using PathView = std::basic_string_view<PathChar>;
-
 // True when `name` matches `pattern`: "*" stands for any run of characters
 // (none, and dots, included); every other character stands for itself, with
 // ASCII letters compared without regard to case. Names are not decoded, so

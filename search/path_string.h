@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // Paths and entry names travel through the program exactly as the file system
 // gave them: bytes on POSIX systems, UTF-16 code units on Windows. They are
@@ -20,5 +21,6 @@ inline constexpr PathChar kSeparator = '/';
 #endif
 
 using PathString = std::basic_string<PathChar>;
+using PathView = std::basic_string_view<PathChar>;
 
 }  // namespace dustvane

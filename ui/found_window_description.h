@@ -16,7 +16,7 @@ inline constexpr ControlDescription kFoundWindowControls[] = {
     {.name = "lblFound", .kind = ControlKind::Label, .caption = "Found", .place = {120, 4560, 615, 255}, .tabIndex = 1,
      .commandId = 201, .align = TextAlign::Right},
     {.name = "Text3", .kind = ControlKind::TextBox, .place = {840, 4560, 735, 285}, .tabIndex = 2,
-     .accessibleName = "Number of files found", .commandId = 202},
+     .accessibleName = "Number of files found", .commandId = 202, .textColour = RgbColour{255, 0, 0}},
     {.name = "lblFiles", .kind = ControlKind::Label, .caption = "files", .place = {1680, 4560, 495, 255},
      .tabIndex = 3, .commandId = 203},
     {.name = "cmdDelete", .kind = ControlKind::Button, .caption = "&Delete", .place = {3360, 4560, 1215, 375},

@@ -8,6 +8,7 @@
 // it, and the scripts find the controls by name through it.
 
 #include <algorithm>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string_view>
@@ -57,6 +58,13 @@ enum class ControlKind {
 
 enum class TextAlign { Left, Centre, Right };
 
+// A colour by its red, green and blue, each 0 to 255.
+struct RgbColour {
+  int red = 0;
+  int green = 0;
+  int blue = 0;
+};
+
 struct ControlDescription {
   std::string_view name{};
   ControlKind kind = ControlKind::Label;
@@ -67,6 +75,13 @@ struct ControlDescription {
   std::string_view accessibleName{};  // what a screen reader says; empty: the caption
   int commandId = 0;                // the Windows program's number for the control
   TextAlign align = TextAlign::Left;
+  // How the window starts: the option chosen, a control that takes no
+  // input, one not shown, and a text in a colour of its own rather than the
+  // desktop's.
+  bool checked = false;
+  bool enabled = true;
+  bool visible = true;
+  std::optional<RgbColour> textColour{};
 };
 
 // Whether Tab can take the focus to a control of this kind: never to text

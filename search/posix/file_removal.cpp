@@ -35,7 +35,7 @@ bool Bears(int fd, const FolderMark& mark, const FolderWatches& watches) {
 // Opens the last folder of `way` into `at`, reached from the root (by its
 // path, as the search opened it) name by name, not through a link, each
 // folder bearing its mark.
-MaybeFailure OpenWay(const std::vector<WalkedFolders::Step>& way, const FolderWatches& watches, Descriptor& at) {
+MaybeFailure OpenWay(const std::vector<WalkedFolders<FolderMark>::Step>& way, const FolderWatches& watches, Descriptor& at) {
   const std::string root(way[0].name);
   at.reset(open(root.empty() ? "." : root.c_str(), kWayFlags | O_DIRECTORY));
   for (size_t depth = 0;; ++depth) {
@@ -48,14 +48,16 @@ MaybeFailure OpenWay(const std::vector<WalkedFolders::Step>& way, const FolderWa
 
 }  // namespace
 
-MaybeFailure RemoveWalkedFile(const WalkedFolders& walked, const std::string& path) {
+MaybeFailure RemoveWalkedFile(const WalkedFolders<FolderMark>& walked, const FolderWatches& watches,
+                              const std::string& path) {
   const size_t slash = path.rfind('/');
   const size_t nameAt = slash == std::string::npos ? 0 : slash + 1;
   if (nameAt == path.size()) return ErrnoFailure(ENOENT);
-  const std::optional<std::vector<WalkedFolders::Step>> way = walked.WayTo(std::string_view(path).substr(0, nameAt));
+  const std::optional<std::vector<WalkedFolders<FolderMark>::Step>> way =
+      walked.WayTo(std::string_view(path).substr(0, nameAt));
   if (!way) return ErrnoFailure(ENOENT);
   Descriptor folder;
-  if (MaybeFailure failure = OpenWay(*way, walked.Watches(), folder)) return failure;
+  if (MaybeFailure failure = OpenWay(*way, watches, folder)) return failure;
   const std::string name = path.substr(nameAt);
   struct stat st;
   if (fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoFailure(errno);

@@ -3,11 +3,14 @@
 #include <string>
 
 #include "search/failure.h"
-#include "search/posix/walked_folders.h"
+#include "search/posix/folder_proof.h"
+#include "search/posix/folder_record.h"
+#include "search/walked_folders.h"
 
 namespace dustvane {
 
-// Removes the file at `path`, a line of the search `walked` records, never a
+// Removes the file at `path`, a line of the search `walked` records (with
+// the watches its marks hold), never a
 // folder, and refuses one whose owner may not write it. The file is taken by
 // its name inside its folder, and that folder is reached from the search's
 // root name by name, each folder on the way opened without following a link
@@ -20,6 +23,7 @@ namespace dustvane {
 // search could take no proof of. The file itself may have been made again
 // or replaced in its folder since: it is what the line names, in the folder
 // the search listed.
-MaybeFailure RemoveWalkedFile(const WalkedFolders& walked, const std::string& path);
+MaybeFailure RemoveWalkedFile(const WalkedFolders<FolderMark>& walked, const FolderWatches& watches,
+                              const std::string& path);
 
 }  // namespace dustvane

@@ -44,7 +44,6 @@ class FolderListing {
   Entry At(Place place) const;
 
   size_t size() const { return count_; }
-  bool empty() const { return count_ == 0; }
   // The memory its entries hold.
   size_t Bytes() const;
   // The sub-folders from `place` on ("." and ".." left out), in one block of

@@ -54,6 +54,25 @@ struct FolderNode {
   ClockReading readAt;  // when the answer's record was read; 0 when no answer is held
   bool whole = false;
 
+  // Its record, read through `fd` the first time it is asked while open.
+  const FolderRecord* Record() {
+    if (!record && fd.open()) {
+      Result<FolderRecord> read = ReadRecord(fd.get());
+      if (read.ok()) record = read.value();
+    }
+    return record ? &*record : nullptr;
+  }
+
+  // Takes Delete's proof of it where it is open and has none yet; that of
+  // the folder above it serves where both lie on one device.
+  void TakeProof(FolderWatches& watches) {
+    if (proof || !fd.open()) return;
+    const FolderRecord* own = Record();
+    const bool sameDevice = parent != nullptr && parent->proof && parent->record && own != nullptr &&
+                            parent->record->identity.device == own->identity.device;
+    proof = dustvane::TakeProof(fd.get(), watches, sameDevice ? &*parent->proof : nullptr);
+  }
+
   // A node for its sub-folder `childName`, its child number `at`.
   std::unique_ptr<FolderNode> Child(size_t at, std::string_view childName) {
     auto child = std::make_unique<FolderNode>();

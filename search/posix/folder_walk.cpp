@@ -1,106 +1,73 @@
 #include "search/posix/folder_walk.h"
 
 #include <sys/statfs.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
 
 #include "search/posix/mount_table.h"
 
 namespace dustvane {
 
-namespace {
-
-constexpr size_t kSpareListings = 16;  // kept for helpers' answers
-
-// The path the kernel gives for an open folder, from the system's root,
-// ending in "/"; the empty string where it cannot tell.
-std::string KernelPath(int fd) {
-  const std::string link = "/proc/self/fd/" + std::to_string(fd);
-  std::string target(4096, '\0');
-  const ssize_t length = readlink(link.c_str(), target.data(), target.size());
-  if (length <= 0 || static_cast<size_t>(length) >= target.size() || target[0] != '/') return std::string();
-  target.resize(static_cast<size_t>(length));
-  if (target.size() > 1) target += '/';
-  return target;
-}
-
-}  // namespace
-
 FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
-    : mode_(mode), coldHelpers_(coldHelpers), isInside_([this](const FolderIdentity& id) { return Holds(id); }) {}
+    : chain_(budget_, watches_, [this](FolderNode& parent) { PassChild(parent); }),
+      ahead_(mode, coldHelpers, budget_, reader_, *this) {}
 
 Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
   TakeAnswers();
-  const bool inside = IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0;
+  const bool inside = chain_.InRoot(folder);
   if (!inside) {
     Close();
     walked_.Begin(folder);
+    watches_.Reset();
     if (MaybeFailure failure = Begin(folder)) return *failure;
-  } else if (MaybeFailure failure = ReturnTo(LevelLeadingTo(folder))) {
+  } else if (MaybeFailure failure = chain_.ReturnTo(chain_.LevelLeadingTo(folder))) {
     return *failure;
   }
   bool openedNow = !inside;
   bool adopted = false;
-  for (size_t at = path_.size(); at < folder.size();) {
+  for (size_t at = chain_.Path().size(); at < folder.size();) {
     const size_t slash = folder.find('/', at);
     if (slash == at) {  // a doubled "/" belongs to the folder before it
-      path_ += '/';
-      ends_.back() = path_.size();
+      chain_.AddSeparator();
       ++at;
       continue;
     }
-    FolderNode& child = ChildNamed(*chain_.back(), std::string_view(folder).substr(at, slash - at));
+    FolderNode& child = ChildNamed(chain_.Innermost(), std::string_view(folder).substr(at, slash - at));
     Result<FolderNode*> entered = Enter(child, adopted);
     if (!entered.ok()) return entered.failure();
     if (entered.value() == nullptr) {
       static const FolderListing kNothing;
       return &kNothing;
     }
-    path_.append(folder, at, slash + 1 - at);
-    ends_.push_back(path_.size());
+    chain_.Push(*entered.value(), std::string_view(folder).substr(at, slash + 1 - at));
     openedNow = true;
     at = slash + 1;
   }
-  FolderNode& here = *chain_.back();
+  FolderNode& here = chain_.Innermost();
   if (!adopted) {
-    DropChildren(here);
+    for (size_t i = here.firstChild; i < here.children.size(); ++i) Discard(std::move(here.children[i]));
+    here.children.clear();
+    here.firstChild = 0;
+    here.nextChild = FolderListing::Place();
     if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, here.listing)) return *failure;
-    NoteMounts(here);
+    here.holdsMounts = mounts_.HoldsAny(here);
   }
-  Stepped(here.listing.size());
-  Refill(here);
+  ahead_.Stepped(here, here.listing.size());
   return &here.listing;
 }
 
-// The deepest level of the chain whose path `folder` begins with.
-size_t FolderWalk::LevelLeadingTo(const std::string& folder) const {
-  const size_t common = static_cast<size_t>(
-      std::mismatch(path_.begin(), path_.end(), folder.begin(), folder.end()).first - path_.begin());
-  return static_cast<size_t>(std::upper_bound(ends_.begin(), ends_.end(), common) - ends_.begin()) - 1;
-}
-
 MaybeFailure FolderWalk::Begin(const std::string& folder) {
-  SizeBudget();
+  budget_.Begin();
   Result<int> fd = OpenFolderAtPath(folder);
   if (!fd.ok()) return fd.failure();
-  open_ = 1;
+  budget_.TakeAnyway();
   root_ = std::make_unique<FolderNode>();
   root_->name = folder;
   root_->fd.reset(fd.value());
   root_->state = State::kTaken;
   struct statfs fs;
   root_->trusted = fstatfs(fd.value(), &fs) == 0 && !RecordsMayBeCached(static_cast<long>(fs.f_type));
-  chain_ = {root_.get()};
-  path_ = folder;
-  ends_ = {folder.size()};
-  firstOpen_ = 1;
-  absoluteRoot_ = KernelPath(fd.value());
-  if (absoluteRoot_.empty()) absoluteRoot_ = folder;
-  mounts_ = std::make_shared<const MountMap>(ReadMountTable());
-  mountsInside_ = mounts_->HoldsAnyBelow(absoluteRoot_);
-  StartAhead();
+  mounts_.Begin(fd.value(), folder);
+  chain_.Begin(*root_, folder, mounts_.Table());
+  ahead_.Begin(root_->fd.get());
   return std::nullopt;
 }
 
@@ -119,13 +86,12 @@ FolderNode& FolderWalk::ChildNamed(FolderNode& parent, std::string_view name) {
 // otherwise. Null where the rules keep it out. Either way, and on failure,
 // the walk searches nothing below it but what it lists of it.
 Result<FolderNode*> FolderWalk::Enter(FolderNode& node, bool& adopted) {
-  const size_t level = chain_.size() - 1;
-  FolderNode& parent = *chain_[level];
-  FolderNode* child = Settle(node);
-  adopted = child->state == State::kReady && Adopt(parent, *child);
+  FolderNode& parent = chain_.Innermost();
+  FolderNode* child = ahead_.Settle(node);
+  adopted = child->state == State::kReady && ahead_.Adopt(parent, *child);
   if (!adopted) {
     if (child->state == State::kReady) child = Replace(*child);
-    Result<WalkOpened> opened = OpenChild(level, child->name);
+    Result<WalkOpened> opened = chain_.OpenChild(child->name);
     if (!opened.ok() || opened.value().fd < 0) {
       PassChild(parent);
       if (!opened.ok()) return opened.failure();
@@ -135,7 +101,6 @@ Result<FolderNode*> FolderWalk::Enter(FolderNode& node, bool& adopted) {
     child->trusted = opened.value().crossed ? !RecordsMayBeCached(opened.value().magic) : parent.trusted;
   }
   child->state = State::kTaken;
-  chain_.push_back(child);
   // Below it the walk needs no more of the parent's listing than the
   // sub-folders still to come: a deep chain holds little more than names.
   parent.listing = parent.listing.SubFoldersFrom(parent.nextChild);
@@ -151,7 +116,7 @@ FolderNode* FolderWalk::ChildAt(FolderNode& parent, size_t index) {
       if (!parent.listing.Next(parent.nextChild, entry)) return nullptr;
     } while (entry.kind != EntryKind::kFolder || entry.name == "." || entry.name == "..");
     std::unique_ptr<FolderNode> child = parent.Child(parent.children.size(), entry.name);
-    child->walkOnly = parent.holdsMounts && mounts_->At(AbsolutePath(*child)) != MountAt::kNone;
+    child->walkOnly = parent.holdsMounts && mounts_.At(mounts_.PathOf(*child)) != MountAt::kNone;
     parent.children.push_back(std::move(child));
   }
   return parent.children[index].get();
@@ -166,11 +131,15 @@ void FolderWalk::PassChild(FolderNode& parent) {
   parent.firstChild = 0;
 }
 
-void FolderWalk::DropChildren(FolderNode& node) {
-  for (size_t i = node.firstChild; i < node.children.size(); ++i) Discard(std::move(node.children[i]));
-  node.children.clear();
-  node.firstChild = 0;
-  node.nextChild = FolderListing::Place();
+// A fresh node in the place of `node`, whose answer the walk refused or
+// whose request it leaves to a helper that is not done with it.
+FolderNode* FolderWalk::Replace(FolderNode& node) {
+  FolderNode& parent = *node.parent;
+  const size_t index = node.index;
+  std::unique_ptr<FolderNode> fresh = parent.Child(index, node.name);
+  fresh->walkOnly = node.walkOnly;
+  Discard(std::exchange(parent.children[index], std::move(fresh)));
+  return parent.children[index].get();
 }
 
 // Lets go of `node` and everything below it; what a helper still works on,
@@ -185,7 +154,7 @@ void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
     for (std::unique_ptr<FolderNode>& child : at->children) pending.push_back(std::move(child));
     at->children.clear();
     at->state = State::kDropped;
-    if ((at->request != nullptr && !Withdraw(*at)) || at->pins > 0) {
+    if ((at->request != nullptr && !ahead_.Withdraw(*at)) || at->pins > 0) {
       dropped_.push_back(std::move(at));
     } else {
       LetGoOf(*at);
@@ -193,25 +162,18 @@ void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
   }
 }
 
-// Lets go of what the node holds; its listing goes to a helper's next answer,
-// since freeing memory a helper allocated would wait on the helper's lock.
+// Lets go of what the node holds; its listing goes to a helper's next answer.
 void FolderWalk::LetGoOf(FolderNode& node) {
-  ForgetAnswer(node);
-  Release(node);
-  if (spareListings_.size() < kSpareListings) {
-    node.listing.Clear();
-    spareListings_.push_back(std::move(node.listing));
-  }
+  ahead_.Forget(node);
+  budget_.Release(node.fd);
+  ahead_.Recycle(std::move(node.listing));
 }
 
 // Takes every answer that has come (the nodes are ready, the folders they
 // were opened from no longer held for them), and lets go of the dropped nodes
 // nothing uses any more, late answers with them.
 void FolderWalk::TakeAnswers() {
-  if (queue_ == nullptr) return;
-  for (size_t at = 0; void* node = queue_->Next(ReadAheadQueue::Progress::kAnswered, at);) {
-    Gather(*static_cast<FolderNode*>(node));
-  }
+  ahead_.TakeAnswers();
   for (size_t i = dropped_.size(); i-- > 0;) {
     FolderNode& node = *dropped_[i];
     if (node.request != nullptr || node.pins > 0) continue;
@@ -221,7 +183,7 @@ void FolderWalk::TakeAnswers() {
 }
 
 void FolderWalk::Close() {
-  if (queue_ != nullptr) queue_->Stop();
+  ahead_.Stop();
   std::vector<std::unique_ptr<FolderNode>> all = std::move(dropped_);
   dropped_.clear();
   if (root_ != nullptr) all.push_back(std::move(root_));
@@ -231,98 +193,41 @@ void FolderWalk::Close() {
     }
     all[i]->children.clear();
   }
-  for (std::unique_ptr<FolderNode>& node : all) {
-    if (node->request == nullptr || queue_->Withdraw(*node->request)) continue;
-    if (queue_->Look(*node->request) == ReadAheadQueue::Progress::kAnswered) {
-      queue_->Collect(*node->request, answer_);
-      answer_.fd.reset();
-    } else if (node->parent->fd.open()) {
-      // A helper kept by a file system that does not answer still opens from it.
-      queue_->KeepUntilHelpersEnd(std::move(node->parent->fd));
-    }
-  }
+  for (std::unique_ptr<FolderNode>& node : all) ahead_.Abandon(*node);
   all.clear();  // closes every descriptor left
-  queue_.reset();
-  window_ = 0;
-  readyBytes_ = 0;
-  chain_.clear();
-  ends_.clear();
-  path_.clear();
-  mounts_.reset();
-  open_ = 0;
-}
-
-const FolderRecord* FolderWalk::Record(FolderNode& node) {
-  if (!node.record && node.fd.open()) {
-    Result<FolderRecord> record = ReadRecord(node.fd.get());
-    if (record.ok()) node.record = record.value();
-  }
-  return node.record ? &*node.record : nullptr;
-}
-
-// Takes Delete's proof of `node` where it is open and has none yet; that of
-// the folder above it serves where both lie on one device.
-void FolderWalk::TakeProof(FolderNode& node) {
-  if (node.proof || !node.fd.open()) return;
-  const FolderNode* above = node.parent;
-  const FolderRecord* record = Record(node);
-  const bool sameDevice = above != nullptr && above->proof && above->record && record != nullptr &&
-                          above->record->identity.device == record->identity.device;
-  node.proof = dustvane::TakeProof(node.fd.get(), walked_.Watches(), sameDevice ? &*above->proof : nullptr);
-}
-
-bool FolderWalk::Holds(const FolderIdentity& identity) {
-  for (FolderNode* node : chain_) {
-    const FolderRecord* record = Record(*node);
-    if (record != nullptr && record->identity == identity) return true;
-  }
-  return false;
-}
-
-// `node` from the system's root, ending in "/", as the mount table writes
-// paths: the root's own path may be relative or pass links.
-std::string FolderWalk::AbsolutePath(const FolderNode& node) const {
-  std::vector<const FolderNode*> down;
-  for (const FolderNode* at = &node; at->parent != nullptr; at = at->parent) down.push_back(at);
-  std::string path = absoluteRoot_;
-  for (auto at = down.rbegin(); at != down.rend(); ++at) path.append((*at)->name).push_back('/');
-  return path;
-}
-
-void FolderWalk::NoteMounts(FolderNode& node) {
-  node.holdsMounts = mountsInside_ && mounts_->HoldsAny(AbsolutePath(node));
+  ahead_.End();
+  chain_.Clear();
+  mounts_.End();
 }
 
 bool FolderWalk::IsClosed(std::string_view name) {
-  FolderNode& here = *chain_.back();
+  FolderNode& here = chain_.Innermost();
   if (!here.holdsMounts) return false;
   const std::string entry(name);
-  switch (mounts_->At(AbsolutePath(here) + entry + "/")) {
+  switch (mounts_.At(mounts_.PathOf(here) + entry + "/")) {
     case MountAt::kNone: return false;
     case MountAt::kSystem: return true;
     case MountAt::kOrdinary: break;
   }
   const std::optional<FolderIdentity> identity = IdentityOfEntry(here.fd.get(), entry.c_str());
-  return identity && Holds(*identity);
+  return identity && chain_.Holds(*identity);
 }
 
 bool FolderWalk::IsClosedAt(const std::string& folder, const std::string& name) {
-  if (IsOpen() && folder == path_) return IsClosed(name);
-  // Outside a walk the mount table is read afresh.
-  if (!IsOpen()) outsideMounts_ = MountMap(ReadMountTable());
-  const MountMap& mounts = IsOpen() ? *mounts_ : outsideMounts_;
-  const bool inRoot = IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0;
-  return mounts.At((inRoot ? absoluteRoot_ + folder.substr(ends_[0]) : folder) + name + "/") == MountAt::kSystem;
+  if (IsOpen() && folder == chain_.Path()) return IsClosed(name);
+  const std::string inSystem = chain_.InRoot(folder) ? mounts_.PathBelowRoot(chain_.BelowRoot(folder)) : folder;
+  return mounts_.At(inSystem + name + "/") == MountAt::kSystem;
 }
 
 void FolderWalk::NoteWay() {
-  uint32_t above = WalkedFolders::kNoParent;
-  for (FolderNode* node : chain_) {
+  uint32_t above = WalkedFolders<FolderMark>::kNone;
+  for (FolderNode* node : chain_.Levels()) {
     if (node->walked == FolderNode::kNotWalked) {
-      const FolderRecord* record = Record(*node);
+      const FolderRecord* record = node->Record();
       if (record == nullptr) return;
-      TakeProof(*node);
-      node->walked = walked_.Add(above, node->name, MarkOf(*record, node->proof.value_or(FolderProof())));
+      node->TakeProof(watches_);
+      const FolderMark mark = MarkOf(*record, node->proof.value_or(FolderProof()));
+      node->walked = walked_.Add(above, node->parent != nullptr ? node->name : std::string(), mark);
     }
     above = node->walked;
   }

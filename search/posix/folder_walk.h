@@ -1,47 +1,31 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "search/failure.h"
+#include "search/posix/descriptor_budget.h"
 #include "search/posix/folder_listing.h"
 #include "search/posix/folder_node.h"
 #include "search/posix/folder_opener.h"
 #include "search/posix/mount_map.h"
+#include "search/posix/read_ahead.h"
 #include "search/posix/read_ahead_mode.h"
-#include "search/posix/read_ahead_queue.h"
-#include "search/posix/walked_folders.h"
+#include "search/posix/walk_chain.h"
+#include "search/posix/walk_mounts.h"
+#include "search/walked_folders.h"
 
 namespace dustvane {
 
-// Folders the walk took from helpers without opening them itself, so far in
-// this process (tests and benchmarks).
-uint64_t FoldersAdoptedSoFar();
-
 // A walk over a tree of folders: its nodes (folder_node.h), from the root to
-// where the walk is (the chain) and ahead of it, and the descriptors they
-// hold. List is the one place that learns where the walk is from a path.
-//
-// Descriptors (folder_walk_descriptors.cpp): the root is opened by its path,
-// every folder below by its name inside its parent, by the walk's rules
-// (folder_opener.h). Past a budget sized from the open-files limit, the chain
-// gives back its outermost descriptors but the root's, records read first.
-// Coming back up to one, it opens ".." of the open folder below and checks it
-// is the very folder it left; where not (a folder was moved), it reopens it
-// name by name from the nearest open one above, or reports it gone.
-//
-// Reading ahead (folder_walk_ahead.cpp): helpers open and list the folders the
-// walk comes to next, on its requests (read_ahead_queue.h), with its opener,
-// from its descriptors, never across a mount. The walk adopts what a helper
-// opened only when the name, looked up now from its own descriptor of the
-// parent, still shows that very folder unchanged (folder_record.h), on a file
-// system whose records prove the listing current; else it lists it itself.
-class FolderWalk {
+// where the walk is (the chain, walk_chain.h) and ahead of it (read_ahead.h),
+// and the descriptors they hold (descriptor_budget.h). The walk owns the
+// tree of nodes; List is the one place that learns where the walk is from a
+// path.
+class FolderWalk final : private ReadAhead::Tree {
  public:
   FolderWalk(ReadAheadMode mode, unsigned coldHelpers);
   ~FolderWalk() { Close(); }
@@ -57,14 +41,14 @@ class FolderWalk {
   // Ends the walk: the helpers stop and every descriptor is let go of.
   void Close();
   // The walk descends nowhere any more: no more reading ahead.
-  void DescendsNoMore();
+  void DescendsNoMore() { ahead_.DescendsNoMore(); }
   // The walk asks for files whose names match `namePattern`.
-  void LookForFiles(const std::string& namePattern) { filePattern_ = namePattern; }
+  void LookForFiles(const std::string& namePattern) { ahead_.LookForFiles(namePattern); }
 
-  bool IsOpen() const { return !chain_.empty(); }
+  bool IsOpen() const { return chain_.IsOpen(); }
   // The innermost folder's path, and its descriptor (open once List succeeded).
-  const std::string& Path() const { return path_; }
-  int InnermostFd() const { return chain_.back()->fd.get(); }
+  const std::string& Path() const { return chain_.Path(); }
+  int InnermostFd() const { return chain_.Innermost().fd.get(); }
   // Whether the walk never enters the folder `name` of the innermost folder:
   // a system file system shows there, or it is a folder the walk is already
   // inside (mounted below itself), by the walk's mount table. Only mount
@@ -73,104 +57,40 @@ class FolderWalk {
   // The same for the folder `name` in `folder`, wherever it is.
   bool IsClosedAt(const std::string& folder, const std::string& name);
 
-  // Notes the innermost folder and those above it in Delete's record.
+  // Notes the innermost folder and those above it in Delete's record, with
+  // the watches their marks hold.
   void NoteWay();
-  const WalkedFolders& Walked() const { return walked_; }
+  const WalkedFolders<FolderMark>& Walked() const { return walked_; }
+  const FolderWatches& Watches() const { return watches_; }
 
  private:
   using State = FolderNode::State;
 
-  // Where the walk is (folder_walk.cpp).
   MaybeFailure Begin(const std::string& folder);
-  size_t LevelLeadingTo(const std::string& folder) const;
   FolderNode& ChildNamed(FolderNode& parent, std::string_view name);
   Result<FolderNode*> Enter(FolderNode& node, bool& adopted);
-  FolderNode* ChildAt(FolderNode& parent, size_t index);
+  FolderNode* ChildAt(FolderNode& parent, size_t index) override;
+  FolderNode* Replace(FolderNode& node) override;
+  void Answered(FolderNode& node) override { node.holdsMounts = mounts_.HoldsAny(node); }
   void PassChild(FolderNode& parent);
-  void DropChildren(FolderNode& node);
   void Discard(std::unique_ptr<FolderNode> node);
   void LetGoOf(FolderNode& node);
   void TakeAnswers();
-  const FolderRecord* Record(FolderNode& node);
-  void TakeProof(FolderNode& node);
-  bool Holds(const FolderIdentity& identity);
-  std::string AbsolutePath(const FolderNode& node) const;
-  void NoteMounts(FolderNode& node);
 
-  // Descriptors (folder_walk_descriptors.cpp).
-  void SizeBudget();
-  bool TryTake(size_t spare = 0);
-  void TakeDescriptor(size_t keep);
-  void GiveBack() { --open_; }
-  // What of the budget stays the chain's: a quarter, and the fewest it needs.
-  size_t ChainsShare() const { return limit_ / 4 + 2; }
-  bool GiveBackOutermost(size_t keep);
-  void Evict(size_t level);
-  void Release(FolderNode& node);
-  Result<WalkOpened> OpenChild(size_t parent, const std::string& name);
-  MaybeFailure ReturnTo(size_t target);
-  bool ClimbTo(size_t target);
-  MaybeFailure ReopenByNames(size_t target);
-  void PopTo(size_t level);
-  bool TakeIfSame(size_t level, Descriptor fd);
-
-  // Reading ahead (folder_walk_ahead.cpp).
-  void StartAhead();
-  void Refill(FolderNode& at);
-  FolderNode* NextInOrder(FolderNode& node, bool descend);
-  bool Ask(FolderNode& node);
-  bool Withdraw(FolderNode& node);
-  void Gather(FolderNode& node);
-  void TakeAnswer(FolderNode& node, FolderAnswer& answer);
-  FolderNode* Settle(FolderNode& node);
-  bool DoOneAhead(FolderNode& from);
-  FolderNode* Replace(FolderNode& node);
-  bool Adopt(FolderNode& parent, FolderNode& child);
-  void ForgetAnswer(FolderNode& node);
-  void Stepped(size_t entries);
-
-  const ReadAheadMode mode_;
-  const unsigned coldHelpers_;
   FolderReader reader_;
-  WalkedFolders walked_;  // outlives the walk
-  MountMap outsideMounts_;
+  // Delete's record: it outlives the walk.
+  WalkedFolders<FolderMark> walked_;
+  FolderWatches watches_;
 
-  // The walk: its nodes, the chain, and the innermost folder's path (with
-  // where each chain level's name ends in it).
+  // The walk: its nodes, the chain, and the descriptors they hold.
+  DescriptorBudget budget_;
   std::unique_ptr<FolderNode> root_;
-  std::vector<FolderNode*> chain_;
-  std::string path_;
-  std::vector<size_t> ends_;
-  std::string absoluteRoot_;  // the root from the system's root, as the mount table writes paths
-  std::shared_ptr<const MountMap> mounts_;
-  bool mountsInside_ = false;  // some mount shows somewhere below the root
-  std::function<bool(const FolderIdentity&)> isInside_;
+  WalkChain chain_;
+  WalkMounts mounts_;
   // Nodes the walk let go of that a request still uses.
   std::vector<std::unique_ptr<FolderNode>> dropped_;
 
-  // Descriptors: chain levels 1 .. firstOpen_-1 are given back or kept open
-  // for their requests, the rest open.
-  size_t limit_ = 3;
-  size_t open_ = 0;  // held by nodes, or taken for a request's answer
-  size_t firstOpen_ = 0;
-
-  // Reading ahead.
-  std::unique_ptr<ReadAheadQueue> queue_;
-  size_t window_ = 0;  // most requests waiting or in hand ahead of the walk; 0: none
-  bool cold_ = false;
-  size_t readyBytes_ = 0;  // what ready listings hold
-  FolderAnswer answer_;    // the walk's own reading ahead, and answers on their way to nodes
-  std::vector<FolderListing> spareListings_;
-  std::string filePattern_;
-  unsigned sinceLooked_ = 0;
-  uint64_t walkBlocks_ = 0;
-  unsigned coldLooks_ = 0;
-  unsigned sinceLookedAtHelpers_ = 0;
-  unsigned answers_ = 0;  // helpers' answers taken since the walk last looked
-  std::chrono::steady_clock::time_point lookedAt_;
-  std::chrono::steady_clock::duration lookWorked_{};  // the walk thread's time on a processor then
-  unsigned resting_ = 0;  // folders left before the helpers are asked again
-  unsigned restShift_ = 0;
+  ReadAhead ahead_;
 };
 
 }  // namespace dustvane

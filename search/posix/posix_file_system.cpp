@@ -12,7 +12,7 @@
 // from the directory pass's listing, as the search's calls allow
 // (file_system.h). Folders are reached through the walk's nodes (folder_walk.h),
 // which helpers read ahead for; Delete removes a file only through the very
-// folders the walk noted on its way (walked_folders.h, file_removal.h).
+// folders the walk noted on its way (search/walked_folders.h, file_removal.h).
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,7 +20,7 @@
 #include <cerrno>
 #include <string_view>
 
-#include "search/name_pattern.h"
+#include "search/enumeration_cursor.h"
 #include "search/posix/errno_failure.h"
 #include "search/posix/descriptor.h"
 #include "search/posix/file_removal.h"
@@ -79,31 +79,29 @@ class PosixFileSystem final : public FileSystem {
   ~PosixFileSystem() override { CloseFolders(); }
 
   Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override {
-    started_ = false;
+    cursor_.Stop();
     const size_t slash = pattern.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string() : pattern.substr(0, slash + 1);
     const Pass pass = (mask & AttrDirectory) != 0 ? Pass::kFolders : Pass::kFiles;
     // The file pass is served from the directory pass's listing; every other
     // enumeration reads the folder afresh. A directory pass cut short means
     // the walk descends no more (file_system.h).
-    if (!(pass == Pass::kFiles && listing_ != nullptr && pass_ == Pass::kFolders && listedPath_ == folder)) {
+    if (!(pass == Pass::kFiles && listing_ != nullptr && pass_ == Pass::kFolders && cursor_.Folder() == folder)) {
       if (listing_ != nullptr && pass_ == Pass::kFolders && !ranToEnd_) walk_.DescendsNoMore();
       if (MaybeFailure failure = List(folder)) return *failure;
     }
     pass_ = pass;
     ranToEnd_ = false;
     noted_ = false;
-    namePattern_ = pattern.substr(folder.size());
-    if (pass == Pass::kFiles) walk_.LookForFiles(namePattern_);
-    mask_ = mask;
+    cursor_.Start(folder, pattern.substr(folder.size()), mask);
+    if (pass == Pass::kFiles) walk_.LookForFiles(cursor_.NamePattern());
     next_ = FolderListing::Place();
     lastHanded_.reset();
-    started_ = true;
     return Advance();
   }
 
   Result<PathString> EnumNext() override {
-    if (!started_) return ErrnoFailure(EBADF);
+    if (!cursor_.Started()) return ErrnoFailure(EBADF);
     return Advance();
   }
 
@@ -139,7 +137,8 @@ class PosixFileSystem final : public FileSystem {
 
   MaybeFailure RemoveFile(const PathString& path) override {
     listing_ = nullptr;
-    return RemoveWalkedFile(walk_.Walked(), path);
+    cursor_.Forget();
+    return RemoveWalkedFile(walk_.Walked(), walk_.Watches(), path);
   }
 
   void CloseFolders() override {
@@ -147,6 +146,7 @@ class PosixFileSystem final : public FileSystem {
     listing_ = nullptr;
     inWalk_ = false;
     lastHanded_.reset();
+    cursor_.Forget();
   }
 
  private:
@@ -157,10 +157,10 @@ class PosixFileSystem final : public FileSystem {
     static const FolderListing kNothing;
     listing_ = nullptr;
     lastHanded_.reset();
+    cursor_.Forget();
     Result<const FolderListing*> listed = walk_.List(folder);
     if (!listed.ok() && listed.failure().number != EACCES) return listed.failure();
     listing_ = listed.ok() ? listed.value() : &kNothing;
-    listedPath_ = folder;
     inWalk_ = listed.ok() && walk_.IsOpen() && walk_.Path() == folder;
     return std::nullopt;
   }
@@ -170,31 +170,28 @@ class PosixFileSystem final : public FileSystem {
 
   // The next entry of the listing that passes the mask and the name pattern.
   Result<PathString> Advance() {
-    const bool wantClosedCheck = (mask_ & AttrSystem) == 0;
+    const bool wantClosedCheck = (cursor_.Mask() & AttrSystem) == 0;
     FolderListing::Entry entry;
     while (listing_->Next(next_, entry)) {
       const bool closed = entry.kind == EntryKind::kFolder && wantClosedCheck && IsClosedInListing(entry.name);
-      const bool passes = PassesMask(KindAttributes(entry.kind, entry.name, closed), mask_) &&
-                          (namePattern_.empty() || MatchesNamePattern(entry.name, namePattern_));
-      if (passes) {
+      if (cursor_.Passes(entry.name, KindAttributes(entry.kind, entry.name, closed))) {
         // The file pass hands out a line Delete may come to: the folders on
         // its way go into the walk's record.
         if (pass_ == Pass::kFiles && !noted_ && inWalk_) walk_.NoteWay();
         noted_ = pass_ == Pass::kFiles;
         lastHanded_ = entry.place;
+        cursor_.Hand(entry.name);
         return PathString(entry.name);
       }
     }
     lastHanded_.reset();
+    cursor_.Forget();
     ranToEnd_ = true;
     return PathString();
   }
 
   bool IsLastHanded(const std::string& path) const {
-    if (listing_ == nullptr || !lastHanded_) return false;
-    const std::string_view name = listing_->At(*lastHanded_).name;
-    return path.size() == listedPath_.size() + name.size() && path.starts_with(listedPath_) &&
-           std::string_view(path).substr(listedPath_.size()) == name;
+    return listing_ != nullptr && lastHanded_ && cursor_.IsLastHanded(path);
   }
 
   // Entries of the innermost open folder are asked through its descriptor;
@@ -215,18 +212,16 @@ class PosixFileSystem final : public FileSystem {
 
   FolderWalk walk_;
 
-  // The enumeration cursor: the listing it hands out (null when none), of
-  // which folder, which pass, how far, and whether the folders on the way to
-  // it are in Delete's record.
+  // The enumeration cursor (of the folder listed), and what it hands out
+  // from: the listing (null when none), which pass, how far, where the entry
+  // handed out last lies, and whether the folders on the way to it are in
+  // Delete's record.
+  EnumerationCursor cursor_;
   const FolderListing* listing_ = nullptr;
-  std::string listedPath_;
   bool inWalk_ = false;  // the listing is that of the walk's innermost folder
   Pass pass_ = Pass::kFolders;
   bool ranToEnd_ = false;
   bool noted_ = false;
-  bool started_ = false;
-  std::string namePattern_;
-  Attributes mask_ = 0;
   FolderListing::Place next_;
   std::optional<FolderListing::Place> lastHanded_;
 };

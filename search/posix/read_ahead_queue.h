@@ -38,14 +38,18 @@ inline constexpr const char* kHelperName = "read-ahead";
 // Folders helpers have listed so far in this process (tests and benchmarks).
 uint64_t FoldersListedAheadSoFar();
 
-// A plain request queue from a walk's thread to helper threads that only
-// make system calls. A request is an open parent folder, which the walk keeps
+// Requests from a walk's thread to helper threads that only make system
+// calls, through a ring of slots the walk fills and helpers take from
+// without a lock. A request is an open parent folder, which the walk keeps
 // open until it is answered or taken back, a name, and a slot for the
 // answer. A helper takes the oldest request no one has taken and answers it
 // (AnswerRequest); the walk looks at the slot when it needs the answer, and
 // may take back a request no helper has begun. Helpers also close
-// descriptors the walk hands them. The walk's thread makes every call, and
-// nothing on the way waits: read_ahead_queue.cpp holds the whole protocol.
+// descriptors the walk hands them. An idle helper looks for work a while,
+// then sleeps until woken. The walk's thread makes every call, and none of
+// them waits for a helper's work: a request takes the helpers' lock only
+// to wake a sleeping one, and Stop waits a quarter of a second at most.
+// read_ahead_queue.cpp holds the whole protocol.
 class ReadAheadQueue {
  public:
   struct Slot;

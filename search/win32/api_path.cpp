@@ -25,15 +25,19 @@ bool IsShare(const PathString& path) {
 
 }  // namespace
 
-Result<PathString> ApiPath(const PathString& path) {
+MaybeFailure ApiPathRefusal(const PathString& path) {
   if (path.empty()) return Win32Failure(ERROR_PATH_NOT_FOUND);
-  if (StartsWith(path, kExactPrefix)) return path;
+  if (StartsWith(path, kExactPrefix)) return std::nullopt;
   // No name holds a "/": a path with one was never made from found names.
-  if (path.find(L'/') == PathString::npos) {
-    if (IsDriveAbsolute(path)) return kExactPrefix + path;
-    if (IsShare(path)) return L"\\\\?\\UNC\\" + path.substr(2);
-  }
+  if (path.find(L'/') == PathString::npos && (IsDriveAbsolute(path) || IsShare(path))) return std::nullopt;
   return Win32Failure(ERROR_BAD_PATHNAME);
+}
+
+Result<PathString> ApiPath(const PathString& path) {
+  if (MaybeFailure refused = ApiPathRefusal(path)) return *refused;
+  if (StartsWith(path, kExactPrefix)) return path;
+  if (IsDriveAbsolute(path)) return kExactPrefix + path;
+  return L"\\\\?\\UNC\\" + path.substr(2);
 }
 
 Result<PathString> FullRoot(const PathString& root) {

@@ -15,6 +15,8 @@ namespace dustvane {
 // over as it is; any other path (relative, or with "/" separators) has no
 // exact form and is refused. The empty path names no file.
 Result<PathString> ApiPath(const PathString& path);
+// Why `path` has no such form; nothing where it has one.
+MaybeFailure ApiPathRefusal(const PathString& path);
 
 // The root of a search, made absolute and clean once, before any found name
 // is appended to it: "." and ".." resolved, "/" turned into "\", a relative

@@ -21,9 +21,9 @@ constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(2
 constexpr DWORD kDispositionDelete = 0x1;
 constexpr DWORD kDispositionPosixSemantics = 0x2;
 
-bool IsRecorded(const WalkedFolders& walked, uint32_t folder, HANDLE handle) {
+bool IsRecorded(const FolderIdentity& recorded, HANDLE handle) {
   const std::optional<FolderIdentity> identity = IdentityOf(handle);
-  return identity.has_value() && *identity == walked.Identity(folder);
+  return identity.has_value() && *identity == recorded;
 }
 
 // The last folder on the way to a file, open, and its place in the record.
@@ -34,30 +34,22 @@ struct ProvenFolder {
 
 // Opens the last folder on the way to the file and proves it level by
 // level: the root on its recorded volume, each folder below by its name
-// inside the one above, which keeps it on that volume. `names` are the
-// folders' names below the root, each followed by "\".
-Result<ProvenFolder> OpenProvenFolder(const WalkedFolders& walked, PathView names) {
-  const std::optional<uint32_t> root = walked.Find(WalkedFolders::kNone, PathView());
-  const Result<PathString> exactRoot = ApiPath(walked.Root());
-  if (!root || !walked.Volume() || !exactRoot.ok()) return Gone();
+// inside the one above, which keeps it on that volume. `folderPath` is the
+// root's path followed by the folders' names, each followed by "\".
+Result<ProvenFolder> OpenProvenFolder(const WalkedTree& walked, PathView folderPath) {
+  const auto way = walked.folders.WayTo(folderPath);
+  const Result<PathString> exactRoot = ApiPath(walked.folders.Root());
+  if (!way || !walked.volume || !exactRoot.ok()) return Gone();
   Result<OwnedHandle> folder = OpenFolderAt(exactRoot.value());
-  if (!folder.ok() || VolumeSerialOf(folder.value().get()) != walked.Volume() ||
-      !IsRecorded(walked, *root, folder.value().get())) {
+  if (!folder.ok() || VolumeSerialOf(folder.value().get()) != walked.volume ||
+      !IsRecorded(way->front().mark, folder.value().get())) {
     return Gone();
   }
-  uint32_t recorded = *root;
-  while (!names.empty()) {
-    const size_t end = names.find(kSeparator);
-    if (end == PathView::npos) return Gone();
-    const PathView name = names.substr(0, end);
-    names.remove_prefix(end + 1);
-    const std::optional<uint32_t> below = walked.Find(recorded, name);
-    if (!below) return Gone();
-    folder = OpenFolderIn(folder.value().get(), name);
-    if (!folder.ok() || !IsRecorded(walked, *below, folder.value().get())) return Gone();
-    recorded = *below;
+  for (size_t depth = 1; depth < way->size(); ++depth) {
+    folder = OpenFolderIn(folder.value().get(), (*way)[depth].name);
+    if (!folder.ok() || !IsRecorded((*way)[depth].mark, folder.value().get())) return Gone();
   }
-  return ProvenFolder{std::move(folder.value()), recorded};
+  return ProvenFolder{std::move(folder.value()), way->back().at};
 }
 
 // Whether the file just opened by `name` is that entry of its folder and a
@@ -112,22 +104,25 @@ MaybeFailure CheckGone(HANDLE folder, PathView name, std::optional<uint64_t> rem
 
 }  // namespace
 
-MaybeFailure RemoveWalkedFile(WalkedFolders& walked, const PathString& path) {
-  const PathString& root = walked.Root();
+MaybeFailure RemoveFileProvenByIds(WalkedTree& walked, const PathString& path) {
+  const PathString& root = walked.folders.Root();
   if (root.empty() || path.size() <= root.size() || path.compare(0, root.size(), root) != 0) return Gone();
   PathView rest = PathView(path).substr(root.size());
   // A folder's path: the folder is taken as the last name, and refused.
   if (rest.back() == kSeparator) rest.remove_suffix(1);
   const size_t fileStart = rest.rfind(kSeparator) + 1;  // 0 when the file lies in the root
   const PathView name = rest.substr(fileStart);
-  Result<ProvenFolder> folder = OpenProvenFolder(walked, rest.substr(0, fileStart));
+  Result<ProvenFolder> folder = OpenProvenFolder(walked, PathView(path).substr(0, root.size() + fileStart));
   if (!folder.ok()) return folder.failure();
   const HANDLE folderHandle = folder.value().handle.get();
   const uint32_t record = folder.value().record;
 
   Result<OwnedHandle> file = OpenForRemovalIn(folderHandle, name);
   if (!file.ok()) return file.failure();
-  if (MaybeFailure f = CheckIsTheEntry(file.value().get(), name, walked.LossyNameFileId(record, name))) return f;
+  const auto lossy = walked.lossyNames.find({record, PathString(name)});
+  const std::optional<uint64_t> listedId =
+      lossy == walked.lossyNames.end() ? std::nullopt : std::optional<uint64_t>(lossy->second);
+  if (MaybeFailure f = CheckIsTheEntry(file.value().get(), name, listedId)) return f;
   if (MaybeFailure f = DeleteThrough(file.value().get())) return f;
   const std::optional<uint64_t> removed = FileIdOf(file.value().get());
   file.value().Close();
@@ -135,7 +130,7 @@ MaybeFailure RemoveWalkedFile(WalkedFolders& walked, const PathString& path) {
   // The removal changed the folder, which some file systems (Wine's) show
   // in its creation time: the record follows, so that the folder's other
   // lines can still be deleted.
-  if (const std::optional<FolderIdentity> now = IdentityOf(folderHandle)) walked.Renew(record, *now);
+  if (const std::optional<FolderIdentity> now = IdentityOf(folderHandle)) walked.folders.Renew(record, *now);
   return std::nullopt;
 }
 

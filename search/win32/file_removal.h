@@ -2,7 +2,7 @@
 
 #include "search/failure.h"
 #include "search/path_string.h"
-#include "search/win32/walked_folders.h"
+#include "search/win32/walked_tree.h"
 
 namespace dustvane {
 
@@ -24,6 +24,6 @@ namespace dustvane {
 // or is another one now, the drive names another volume, the name leads to
 // another entry), nothing is removed and the failure is that of a file that
 // is gone (error 2).
-MaybeFailure RemoveWalkedFile(WalkedFolders& walked, const PathString& path);
+MaybeFailure RemoveFileProvenByIds(WalkedTree& walked, const PathString& path);
 
 }  // namespace dustvane

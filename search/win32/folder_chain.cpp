@@ -3,12 +3,15 @@
 #include "search/win32/api_path.h"
 #include "search/win32/entry_open.h"
 #include "search/win32/folder_identity.h"
+#include "search/walk_locator.h"
 #include "search/win32/win32_failure.h"
 
 namespace dustvane {
 
 Result<HANDLE> FolderChain::Reach(const PathString& folder) {
-  levels_.erase(levels_.begin() + static_cast<ptrdiff_t>(LevelsLeadingTo(folder)), levels_.end());
+  const auto endOf = [this](size_t level) { return levels_[level].end; };
+  const size_t kept = LevelsLeadingTo(path_, levels_.size(), endOf, folder);
+  levels_.erase(levels_.begin() + static_cast<ptrdiff_t>(kept), levels_.end());
   if (levels_.empty()) {
     path_.clear();
     const Result<PathString> exact = ApiPath(folder);
@@ -69,16 +72,6 @@ PathView FolderChain::Name(size_t level) const {
   if (level == 0) return PathView();
   const size_t start = levels_[level - 1].end;
   return PathView(path_).substr(start, levels_[level].end - 1 - start);
-}
-
-// How many levels, from the base down, have paths that `folder` begins with.
-size_t FolderChain::LevelsLeadingTo(const PathString& folder) const {
-  size_t kept = 0;
-  while (kept < levels_.size() && levels_[kept].end <= folder.size() &&
-         folder.compare(0, levels_[kept].end, path_, 0, levels_[kept].end) == 0) {
-    ++kept;
-  }
-  return kept;
 }
 
 }  // namespace dustvane

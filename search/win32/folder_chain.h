@@ -65,7 +65,6 @@ class FolderChain {
     size_t nextListed = 0;             // where the next one is looked for first
   };
 
-  size_t LevelsLeadingTo(const PathString& folder) const;
   static bool IsListedFolder(Level& parent, PathView name, HANDLE opened);
 
   PathString path_;  // the innermost level's path

@@ -5,9 +5,16 @@
 #include <cstdint>
 #include <optional>
 
-#include "search/win32/walked_folders.h"
-
 namespace dustvane {
+
+// What tells a folder from one made later in its place: its file ID, which
+// some file systems give again (FAT and exFAT take it from where the entry
+// lies, ext4 under Wine from a reused inode), and its creation time.
+struct FolderIdentity {
+  uint64_t fileId = 0;
+  int64_t creationTime = 0;
+  friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+};
 
 // What tells one folder from every other: the serial number of its volume,
 // and there its file ID and creation time. A folder keeps them when it is

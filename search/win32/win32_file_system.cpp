@@ -6,20 +6,20 @@
 //
 // A walk lists each folder through a handle of its own, opened by its name
 // inside its parent's (FolderChain). The folders that hold a match, and
-// those above them, are recorded with their identities (WalkedFolders), and
+// those above them, are recorded with their identities (WalkedTree), and
 // a delete removes a line's file only through those very folders.
 
 #include <windows.h>
 
 #include "search/file_system.h"
-#include "search/name_pattern.h"
+#include "search/enumeration_cursor.h"
 #include "search/win32/api_path.h"
 #include "search/win32/entry_open.h"
 #include "search/win32/file_removal.h"
 #include "search/win32/folder_chain.h"
 #include "search/win32/folder_identity.h"
-#include "search/win32/folder_listing.h"
-#include "search/win32/walked_folders.h"
+#include "search/win32/folder_scan.h"
+#include "search/win32/walked_tree.h"
 #include "search/win32/win32_failure.h"
 
 namespace dustvane {
@@ -82,22 +82,18 @@ class Win32FileSystem final : public FileSystem {
   // against the 8.3 short names, so "*.tmp" would find "notes.tmpl" through
   // "NOTES~1.TMP".
   Result<PathString> EnumFirst(const PathString& pattern, Attributes mask) override {
-    listing_.Stop();
-    handedOut_ = false;
-    started_ = false;
+    scan_.Stop();
+    cursor_.Stop();
     const size_t folderLength = FolderPartLength(pattern);
-    folder_ = pattern.substr(0, folderLength);
-    namePattern_ = pattern.substr(folderLength);
-    mask_ = mask;
-    atDriveRoot_ = IsDriveRoot(folder_);
+    const PathString folderPath = pattern.substr(0, folderLength);
+    atDriveRoot_ = IsDriveRoot(folderPath);
 
-    const Result<PathString> everything = ApiPath(folder_ + L"*");
-    if (!everything.ok()) return everything.failure();
-    const Result<HANDLE> folder = chain_.Reach(folder_);
+    if (MaybeFailure refused = ApiPathRefusal(folderPath + L"*")) return *refused;
+    const Result<HANDLE> folder = chain_.Reach(folderPath);
     listed_ = nullptr;
     if (folder.ok()) {
       listed_ = folder.value();
-      listing_.Start(listed_);
+      scan_.Start(listed_);
       if ((mask & AttrDirectory) != 0) chain_.ForgetListedFolders();
     } else {
       const int32_t error = folder.failure().number;
@@ -107,17 +103,17 @@ class Win32FileSystem final : public FileSystem {
       if (error == ERROR_FILE_NOT_FOUND) return Win32Failure(ERROR_PATH_NOT_FOUND);
       if (error != ERROR_ACCESS_DENIED) return folder.failure();
     }
-    started_ = true;
+    cursor_.Start(folderPath, pattern.substr(folderLength), mask);
     return Advance();
   }
 
   Result<PathString> EnumNext() override {
-    if (!started_) return Win32Failure(ERROR_INVALID_HANDLE);
+    if (!cursor_.Started()) return Win32Failure(ERROR_INVALID_HANDLE);
     return Advance();
   }
 
   Result<Attributes> FileAttributes(const PathString& path, Attributes wanted) override {
-    if (IsLastHanded(path)) return QueryAttributes(handed_.attributes) & wanted;
+    if (cursor_.IsLastHanded(path)) return QueryAttributes(handed_.attributes) & wanted;
     const Result<PathString> exact = ApiPath(path);
     if (!exact.ok()) return exact.failure();
     const DWORD bits = GetFileAttributesW(exact.value().c_str());
@@ -130,7 +126,7 @@ class Win32FileSystem final : public FileSystem {
   // twin, a short name), or none where the path parser refuses the name or
   // a folder above was renamed meanwhile.
   Result<int64_t> FileLength(const PathString& path) override {
-    if (IsLastHanded(path)) return handed_.length;
+    if (cursor_.IsLastHanded(path)) return handed_.length;
     const Result<PathString> exact = ApiPath(path);
     if (!exact.ok()) return exact.failure();
     WIN32_FILE_ATTRIBUTE_DATA data;
@@ -141,10 +137,9 @@ class Win32FileSystem final : public FileSystem {
   }
 
   MaybeFailure RemoveFile(const PathString& path) override {
-    handedOut_ = false;
-    const Result<PathString> exact = ApiPath(path);
-    if (!exact.ok()) return exact.failure();
-    return RemoveWalkedFile(walked_, path);
+    cursor_.Forget();
+    if (MaybeFailure refused = ApiPathRefusal(path)) return refused;
+    return RemoveFileProvenByIds(walked_, path);
   }
 
   // A new search: what the last one walked is forgotten.
@@ -156,8 +151,8 @@ class Win32FileSystem final : public FileSystem {
   }
 
   void CloseFolders() override {
-    listing_.Stop();
-    handedOut_ = false;
+    scan_.Stop();
+    cursor_.Forget();
     chain_.Close();
   }
 
@@ -166,21 +161,20 @@ class Win32FileSystem final : public FileSystem {
   // keeps the entry handed out last, whose attributes the directory pass
   // asks next.
   Result<PathString> Advance() {
-    handedOut_ = false;
+    cursor_.Forget();
     while (true) {
-      Result<FolderListing::Entry> entry = listing_.Next();
+      Result<FolderScan::Entry> entry = scan_.Next();
       if (!entry.ok()) return entry.failure();
-      const FolderListing::Entry& found = entry.value();
+      const FolderScan::Entry& found = entry.value();
       if (found.name.empty()) return PathString();
       if (atDriveRoot_ && IsDotOrDotDot(found.name)) continue;
       if (!IsNameable(found.name)) continue;
-      if (!PassesMask(found.attributes & kKnownBits, mask_)) continue;
-      if (!namePattern_.empty() && !MatchesNamePattern(found.name, namePattern_)) continue;
+      if (!cursor_.Passes(found.name, found.attributes & kKnownBits)) continue;
       const bool lossy = MayBeLossy(found.name);
       if (lossy && !LeadsToItself(found)) continue;
       handed_ = found;
-      handedOut_ = true;
-      if ((mask_ & AttrDirectory) != 0) {
+      cursor_.Hand(handed_.name);
+      if ((cursor_.Mask() & AttrDirectory) != 0) {
         // The walk enters a sub-folder only if it is the one listed here.
         if ((QueryAttributes(found.attributes) & AttrDirectory) != 0) chain_.NoteListedFolder(found.name, found.fileId);
       } else {
@@ -195,7 +189,7 @@ class Win32FileSystem final : public FileSystem {
 
   // Whether the entry's name, looked up in its folder, leads to the entry
   // itself; where the file system gives no file IDs it cannot be told.
-  bool LeadsToItself(const FolderListing::Entry& entry) const {
+  bool LeadsToItself(const FolderScan::Entry& entry) const {
     if (IsNoFileId(entry.fileId)) return true;
     const Result<OwnedHandle> named = OpenEntryIn(listed_, entry.name);
     return named.ok() && FileIdOf(named.value().get()) == entry.fileId;
@@ -203,10 +197,11 @@ class Win32FileSystem final : public FileSystem {
 
   // A line with such a name is proven by its file's ID too: a file made
   // again under it could be another entry the name only reads like.
-  void NoteLossyName(const FolderListing::Entry& entry) {
+  void NoteLossyName(const FolderScan::Entry& entry) {
     if (chain_.Depth() == 0) return;
     const uint32_t folder = chain_.RecordIndex(chain_.Depth() - 1);
-    if (folder != FolderChain::kNotRecorded) walked_.AddLossyName(folder, entry.name, entry.fileId);
+    if (folder == FolderChain::kNotRecorded) return;
+    walked_.lossyNames.insert_or_assign({folder, PathString(entry.name)}, entry.fileId);
   }
 
   // Records the chain's folders, from the search's root down to the one
@@ -215,44 +210,34 @@ class Win32FileSystem final : public FileSystem {
   // through it.
   void RecordInnermost() {
     if (chain_.Depth() == 0 || chain_.RecordIndex(chain_.Depth() - 1) != FolderChain::kNotRecorded) return;
-    if (chain_.Path(0) != walked_.Root()) return;
+    if (chain_.Path(0) != walked_.folders.Root()) return;
     if (chain_.RecordIndex(0) == FolderChain::kNotRecorded) {
       const std::optional<uint32_t> volume = VolumeSerialOf(chain_.Handle(0));
       if (!volume) return;
-      walked_.SetVolume(*volume);
+      walked_.volume = *volume;
     }
-    uint32_t parent = WalkedFolders::kNone;
+    uint32_t parent = WalkedFolders<FolderIdentity>::kNone;
     for (size_t level = 0; level < chain_.Depth(); ++level) {
       uint32_t& recorded = chain_.RecordIndex(level);
       if (recorded == FolderChain::kNotRecorded) {
         const std::optional<FolderIdentity> identity = IdentityOf(chain_.Handle(level));
         if (!identity) return;
-        recorded = walked_.Add(parent, chain_.Name(level), *identity);
+        recorded = walked_.folders.Add(parent, chain_.Name(level), *identity);
       }
       parent = recorded;
     }
   }
 
-  bool IsLastHanded(const PathString& path) const {
-    if (!handedOut_) return false;
-    return path.size() == folder_.size() + handed_.name.size() && path.compare(0, folder_.size(), folder_) == 0 &&
-           PathView(path).substr(folder_.size()) == handed_.name;
-  }
-
-  // The enumeration cursor.
-  bool started_ = false;
+  // The enumeration cursor, and what it hands out from.
+  EnumerationCursor cursor_;
   FolderChain chain_;
   HANDLE listed_ = nullptr;  // the folder being listed, the chain's innermost
-  FolderListing listing_;
-  FolderListing::Entry handed_;  // the entry handed out last, while `handedOut_`
-  bool handedOut_ = false;
-  PathString folder_;
-  PathString namePattern_;
-  Attributes mask_ = 0;
+  FolderScan scan_;
+  FolderScan::Entry handed_;  // the entry handed out last, while the cursor says so
   bool atDriveRoot_ = false;
 
   // What the last search walked, for deletes of its lines.
-  WalkedFolders walked_;
+  WalkedTree walked_;
 };
 
 }  // namespace

@@ -17,9 +17,6 @@ QtFoundWindow::QtFoundWindow(AppContext& context) : QWidget(nullptr) {
   txtSizeSummary = ControlOf<QtSummaryLine>(*this, "txtSizeSummary");
   cmdDelete = ControlOf<QtButton>(*this, "cmdDelete");
   cmdClose = ControlOf<QtButton>(*this, "cmdClose");
-  QPalette red = Text3->palette();
-  red.setColor(QPalette::Text, QColor(255, 0, 0));
-  Text3->setPalette(red);
   form_ = std::make_unique<frmFound>(context, FoundWindowControls{*this, *List1, *Text3, *txtSizeSummary});
   Wire();
 }

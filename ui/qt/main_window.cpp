@@ -19,9 +19,6 @@ QtMainWindow::QtMainWindow(AppContext& context) : QWidget(nullptr) {
   optDrive = ControlOf<QtOption>(*this, "optDrive");
   Drive1 = ControlOf<QtDriveList>(*this, "Drive1");
   ProgressBar1 = ControlOf<QtActivityBar>(*this, "ProgressBar1");
-  optSearchAll->setChecked(true);
-  Drive1->setEnabled(false);
-  ProgressBar1->SetVisible(false);
   tmrAnimation = new QtTimer(this);
   tmrAnimation->setObjectName("tmrAnimation");
   tmrAnimation->setInterval(kAnimationInterval);

@@ -1,6 +1,7 @@
 #include "ui/qt/window_builder.h"
 
 #include <QLabel>
+#include <QRadioButton>
 #include <map>
 
 #include "ui/qt/activity_bar.h"
@@ -70,6 +71,17 @@ QWidget* MakeControl(const ControlDescription& control, QWidget* parent, AppCont
   qFatal("a control of no known kind");
 }
 
+void TakeStartingState(QWidget& widget, const ControlDescription& control) {
+  if (auto* option = qobject_cast<QRadioButton*>(&widget)) option->setChecked(control.checked);
+  widget.setEnabled(control.enabled);
+  if (!control.visible) widget.setVisible(false);
+  if (const std::optional<RgbColour>& colour = control.textColour) {
+    QPalette coloured = widget.palette();
+    coloured.setColor(QPalette::Text, QColor(colour->red, colour->green, colour->blue));
+    widget.setPalette(coloured);
+  }
+}
+
 }  // namespace
 
 void BuildWindow(QWidget& window, const WindowDescription& description, AppContext& context) {
@@ -89,6 +101,7 @@ void BuildWindow(QWidget& window, const WindowDescription& description, AppConte
     widget->setObjectName(Utf8(control.name));
     widget->setGeometry(FromTwips(control.place));
     if (!control.accessibleName.empty()) widget->setAccessibleName(Utf8(control.accessibleName));
+    TakeStartingState(*widget, control);
     made[control.name] = widget;
   }
   const std::vector<const ControlDescription*> order = description.TabOrder();

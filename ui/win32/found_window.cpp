@@ -41,11 +41,4 @@ void Win32FoundWindow::OnClose() {
   if (form_) form_->cmdClose_Click();
 }
 
-HBRUSH Win32FoundWindow::OnColorEdit(HWND edit, HDC dc) {
-  if (edit != Text3.Handle()) return nullptr;
-  SetTextColor(dc, RGB(255, 0, 0));
-  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-  return GetSysColorBrush(COLOR_WINDOW);
-}
-
 }  // namespace dustvane

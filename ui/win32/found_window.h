@@ -29,7 +29,6 @@ class Win32FoundWindow final : public Win32TopLevelWindow {
   void AttachControls() override;
   void OnCommand(int id, int code) override;
   void OnClose() override;
-  HBRUSH OnColorEdit(HWND edit, HDC dc) override;
 
  private:
   Win32ResultsList List1;

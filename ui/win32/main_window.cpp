@@ -49,10 +49,6 @@ void Win32MainWindow::AttachControls() {
   ProgressBar1.Attach(Control("ProgressBar1"));
   cmdExit.Attach(Control("cmdExit"));
   tmrAnimation.Attach(Handle());
-
-  SendMessageW(optSearchAll.Handle(), BM_SETCHECK, BST_CHECKED, 0);
-  Drive1.SetEnabled(false);
-  ProgressBar1.SetVisible(false);
 }
 
 void Win32MainWindow::OnDpiChanged(UINT dpi) {

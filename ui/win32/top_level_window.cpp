@@ -77,7 +77,7 @@ bool Win32TopLevelWindow::MakeControls() {
   const ControlDescription* lastFocusTaker = nullptr;
   for (const ControlDescription& described : description_->controls) {
     const Win32ControlClass made = ClassOf(described);
-    DWORD style = WS_CHILD | WS_VISIBLE | made.style;
+    DWORD style = WS_CHILD | made.style | (described.visible ? WS_VISIBLE : 0) | (described.enabled ? 0 : WS_DISABLED);
     if (TakesTabFocus(described.kind)) {
       if (!lastFocusTaker || lastFocusTaker->kind != described.kind) style |= WS_GROUP;
       lastFocusTaker = &described;
@@ -89,11 +89,23 @@ bool Win32TopLevelWindow::MakeControls() {
       creationFailure_ = CreationFailureNow();
       return false;
     }
+    if (described.checked) SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
     named_.emplace_back(described.name, control);
     // Controls with a caption are spoken by it.
     if (!described.accessibleName.empty()) accessibleNames_.Give(control, std::string(described.accessibleName));
   }
   return true;
+}
+
+HBRUSH Win32TopLevelWindow::ColourEdit(HWND edit, HDC dc) const {
+  for (const ControlDescription& described : description_->controls) {
+    if (!described.textColour || Control(described.name) != edit) continue;
+    const RgbColour& colour = *described.textColour;
+    SetTextColor(dc, RGB(colour.red, colour.green, colour.blue));
+    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+    return GetSysColorBrush(COLOR_WINDOW);
+  }
+  return nullptr;
 }
 
 HWND Win32TopLevelWindow::Control(std::string_view name) const {
@@ -223,7 +235,7 @@ LRESULT Win32TopLevelWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) 
       OnClose();
       return 0;
     case WM_CTLCOLOREDIT:
-      if (HBRUSH brush = OnColorEdit(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+      if (HBRUSH brush = ColourEdit(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
         return reinterpret_cast<LRESULT>(brush);
       }
       break;

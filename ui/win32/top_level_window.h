@@ -67,9 +67,6 @@ class Win32TopLevelWindow : public WindowControl {
   // A message of the program's own (WM_APP and above) posted to the window.
   virtual void OnPosted(UINT /*message*/) {}
   virtual void OnClose() = 0;
-  // Lets a window colour an edit control's text; returns the background
-  // brush, or null to leave the control as the system draws it.
-  virtual HBRUSH OnColorEdit(HWND /*edit*/, HDC /*dc*/) { return nullptr; }
   // Fonts and other DPI-dependent resources of a window's own, made again
   // whenever the DPI changes.
   virtual void OnDpiChanged(UINT /*dpi*/) {}
@@ -78,6 +75,9 @@ class Win32TopLevelWindow : public WindowControl {
   // Makes the controls, in the description's order, which stacks them as
   // designed; false when one of them could not be made.
   bool MakeControls();
+  // Draws an edit control whose text has a colour of its own in it; returns
+  // the background brush, or null to leave the control as the system draws it.
+  HBRUSH ColourEdit(HWND edit, HDC dc) const;
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void ApplyDpi(UINT dpi);

@@ -1,4 +1,4 @@
-#include "search/win32/folder_listing.h"
+#include "search/win32/folder_scan.h"
 
 #include "search/win32/win32_failure.h"
 
@@ -12,18 +12,18 @@ constexpr size_t kBatchBytes = 64 * 1024;
 
 }  // namespace
 
-void FolderListing::Start(HANDLE folder) {
+void FolderScan::Start(HANDLE folder) {
   folder_ = folder;
   fromStart_ = true;
   entry_ = nullptr;
 }
 
-void FolderListing::Stop() {
+void FolderScan::Stop() {
   folder_ = nullptr;
   entry_ = nullptr;
 }
 
-Result<FolderListing::Entry> FolderListing::Next() {
+Result<FolderScan::Entry> FolderScan::Next() {
   if (entry_ == nullptr && !ReadBatch()) {
     const DWORD error = failure_;
     Stop();
@@ -38,7 +38,7 @@ Result<FolderListing::Entry> FolderListing::Next() {
 
 // The next batch of entries into `batch_`, in the ID form of the listing,
 // which every Windows since Vista offers.
-bool FolderListing::ReadBatch() {
+bool FolderScan::ReadBatch() {
   failure_ = ERROR_SUCCESS;
   if (folder_ == nullptr) return false;
   if (!batch_) batch_ = std::make_unique<int64_t[]>(kBatchBytes / sizeof(int64_t));

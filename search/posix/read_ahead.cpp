@@ -1,21 +1,14 @@
-// The walk's reading ahead: which folders it asks helpers to open and list,
-// in the walk's own order, and what it takes of their answers.
-
-#include <sys/resource.h>
-#include <time.h>
+#include "search/posix/read_ahead.h"
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
 #include <thread>
 
-#include "search/posix/folder_walk.h"
+#include "search/posix/folder_record.h"
 
 namespace dustvane {
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Requests waiting or in hand ahead of the walk, for each helper: enough
 // that one is ready or being read when the walk comes to it on a warm tree,
@@ -30,34 +23,12 @@ constexpr size_t kMostReadyBytes = 2 << 20;
 // Folders the walk does itself further on, at most, when a helper is still
 // reading the one it has come to.
 constexpr int kMostDoneAhead = 2;
-// How often the walk looks whether its own reads went to a disk, in folders:
-// often enough to start the helpers within a few folders, rarely enough to
-// cost nothing. A folder counts as one more for each so many entries.
-constexpr unsigned kLookEvery = 16;
-constexpr size_t kEntriesLikeAFolder = 256;
-// Where, over this many folders, the walk's thread had less than four fifths
-// of the time on a processor (other programs keep them busy: a partner would
-// take from its share), or a partner answered fewer than one in four, the
-// walk asks it nothing for a while, twice as long each time in a row.
-constexpr unsigned kFoldersPerLook = 256;
-constexpr unsigned kRestFolders = 1024;
-constexpr unsigned kLongestRestShift = 4;
+// Listings let go of, kept for helpers' answers.
+constexpr size_t kSpareListings = 16;
+
+using State = FolderNode::State;
 
 std::atomic<uint64_t> adoptedSoFar{0};
-
-// Blocks the calling thread has had read from a disk (none from the cache).
-uint64_t BlocksReadByThisThread() {
-  struct rusage usage;
-  if (getrusage(RUSAGE_THREAD, &usage) != 0) return 0;
-  return static_cast<uint64_t>(usage.ru_inblock);
-}
-
-// The time the calling thread has had on a processor so far.
-Clock::duration ThisThreadsTime() {
-  struct timespec used;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
-  return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
-}
 
 // One for each other processor.
 unsigned Partners() { return std::max(std::thread::hardware_concurrency(), 1u) - 1; }
@@ -66,23 +37,23 @@ unsigned Partners() { return std::max(std::thread::hardware_concurrency(), 1u) -
 
 uint64_t FoldersAdoptedSoFar() { return adoptedSoFar.load(std::memory_order_relaxed); }
 
-void FolderWalk::StartAhead() {
-  cold_ = mode_ == ReadAheadMode::kAlways;
-  window_ = cold_ ? kColdWindowPerHelper * coldHelpers_ : 0;
+void ReadAhead::Begin(int rootFd) {
+  rootFd_ = rootFd;
+  pace_ = StartingPace(mode_ == ReadAheadMode::kWhenCold, mode_ == ReadAheadMode::kAlways, ThisThreadsReadings());
+  window_ = pace_.cold ? kColdWindowPerHelper * coldHelpers_ : 0;
   if (mode_ == ReadAheadMode::kPartner || mode_ == ReadAheadMode::kWhenCold) window_ = kWarmWindowPerHelper * Partners();
-  walkBlocks_ = BlocksReadByThisThread();
-  sinceLooked_ = coldLooks_ = sinceLookedAtHelpers_ = answers_ = resting_ = restShift_ = 0;
-  lookedAt_ = Clock::now();
-  lookWorked_ = ThisThreadsTime();
-  if (mode_ != ReadAheadMode::kOff) queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
+  if (mode_ == ReadAheadMode::kOff) return;
+  queue_ = std::make_unique<ReadAheadQueue>(kColdWindowPerHelper * coldHelpers_);
+  // Helpers close what the walk lets go of, so that it does not wait for the close.
+  budget_.CloseThrough([queue = queue_.get()](int fd, size_t most) { return queue->CloseLater(fd, most); });
 }
 
 // The walk has listed `at`: the folders it comes to next, as far as they are
 // known, are asked for until the window of requests waiting or in hand is
 // full. Those ready ahead count against descriptors and memory, not against
 // the window, so that a helper never waits for the walk to take its answers.
-void FolderWalk::Refill(FolderNode& at) {
-  if (window_ == 0 || resting_ > 0 || open_ + ChainsShare() >= limit_) return;
+void ReadAhead::Refill(FolderNode& at) {
+  if (window_ == 0 || pace_.resting > 0 || !budget_.RoomAhead()) return;
   size_t asked = 0;
   FolderNode* node = &at;
   bool descend = true;
@@ -97,26 +68,26 @@ void FolderWalk::Refill(FolderNode& at) {
 
 // The folder the walk comes to after `node` (after its sub-folders, with
 // `descend`), of those known; null past the last.
-FolderNode* FolderWalk::NextInOrder(FolderNode& node, bool descend) {
+FolderNode* ReadAhead::NextInOrder(FolderNode& node, bool descend) {
   if (descend) {
-    if (FolderNode* first = ChildAt(node, node.firstChild)) return first;
+    if (FolderNode* first = tree_.ChildAt(node, node.firstChild)) return first;
   }
   for (FolderNode* at = &node; at->parent != nullptr; at = at->parent) {
-    if (FolderNode* next = ChildAt(*at->parent, at->index + 1)) return next;
+    if (FolderNode* next = tree_.ChildAt(*at->parent, at->index + 1)) return next;
   }
   return nullptr;
 }
 
 // Queues a request for `node`, its parent held open for it; false when
 // there is no room for it.
-bool FolderWalk::Ask(FolderNode& node) {
-  if (readyBytes_ > kMostReadyBytes || !TryTake(ChainsShare())) return false;
-  if (queue_->Helpers() == 0) queue_->StartHelpers(cold_ ? coldHelpers_ : Partners(), root_->fd.get());
+bool ReadAhead::Ask(FolderNode& node) {
+  if (readyBytes_ > kMostReadyBytes || !budget_.TryTakeAhead()) return false;
+  if (queue_->Helpers() == 0) queue_->StartHelpers(pace_.cold ? coldHelpers_ : Partners(), rootFd_);
   // On a cold tree the walk's own reading and lookups of the matches would
   // wait on the disk too: the helper brings them into the cache beforehand.
-  node.request = queue_->Request(node.parent->fd.get(), node.name, cold_ ? &filePattern_ : nullptr, &node);
+  node.request = queue_->Request(node.parent->fd.get(), node.name, pace_.cold ? &filePattern_ : nullptr, &node);
   if (node.request == nullptr) {
-    GiveBack();
+    budget_.GiveBack();
     return false;
   }
   node.state = State::kQueued;
@@ -125,17 +96,17 @@ bool FolderWalk::Ask(FolderNode& node) {
 }
 
 // Takes back the request of `node` if no helper has begun it.
-bool FolderWalk::Withdraw(FolderNode& node) {
+bool ReadAhead::Withdraw(FolderNode& node) {
   if (!queue_->Withdraw(*node.request)) return false;
   node.request = nullptr;
   --node.parent->pins;
-  GiveBack();
+  budget_.GiveBack();
   if (node.state == State::kQueued) node.state = State::kUnqueued;
   return true;
 }
 
 // Takes the answer of `node`'s request, if it has come.
-void FolderWalk::Gather(FolderNode& node) {
+void ReadAhead::Gather(FolderNode& node) {
   if (queue_->Look(*node.request) != ReadAheadQueue::Progress::kAnswered) return;
   if (!spareListings_.empty()) {  // the slot's next answer fills it
     answer_.listing = std::move(spareListings_.back());
@@ -145,12 +116,12 @@ void FolderWalk::Gather(FolderNode& node) {
   node.request = nullptr;
   --node.parent->pins;
   TakeAnswer(node, answer_);
-  ++answers_;
+  ++pace_.answers;
 }
 
-void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
+void ReadAhead::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
   node.fd = std::move(answer.fd);
-  if (!node.fd.open()) GiveBack();
+  if (!node.fd.open()) budget_.GiveBack();
   node.error = answer.error;
   node.whole = answer.whole;
   if (answer.error == 0) {
@@ -161,7 +132,7 @@ void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
   readyBytes_ += node.readAt.now != 0 ? node.listing.Bytes() : 0;
   if (node.state == State::kDropped) return;
   node.state = State::kReady;
-  NoteMounts(node);
+  tree_.Answered(node);
 }
 
 // The walk comes to `node`: it takes what a helper did of it, or takes back
@@ -169,39 +140,28 @@ void FolderWalk::TakeAnswer(FolderNode& node, FolderAnswer& answer) {
 // the walk does not wait: it does one or two further on meanwhile, and if the
 // helper is not done by then, does this one itself too. Returns the node the
 // walk goes on with.
-FolderNode* FolderWalk::Settle(FolderNode& node) {
+FolderNode* ReadAhead::Settle(FolderNode& node) {
   if (node.state != State::kQueued || Withdraw(node)) return &node;
   Gather(node);
   for (int done = 0; node.state == State::kQueued && done < kMostDoneAhead && DoOneAhead(node); ++done) {
     Gather(node);
   }
-  return node.state == State::kQueued ? Replace(node) : &node;
+  return node.state == State::kQueued ? tree_.Replace(node) : &node;
 }
 
 // Does the first request after `from` no helper has begun, as a helper would.
-bool FolderWalk::DoOneAhead(FolderNode& from) {
+bool ReadAhead::DoOneAhead(FolderNode& from) {
   FolderNode* node = &from;
   for (size_t looked = 0; looked < window_; ++looked) {
     node = NextInOrder(*node, node->state == State::kReady && node->whole);
     if (node == nullptr) return false;
     if (node->state != State::kQueued || !Withdraw(*node)) continue;
-    ++open_;  // for the folder it opens
-    AnswerRequest(node->parent->fd.get(), node->name, cold_ ? &filePattern_ : nullptr, reader_, answer_);
+    budget_.TakeAnyway();  // for the folder it opens
+    AnswerRequest(node->parent->fd.get(), node->name, pace_.cold ? &filePattern_ : nullptr, reader_, answer_);
     TakeAnswer(*node, answer_);
     return true;
   }
   return false;
-}
-
-// A fresh node in the place of `node`, whose answer the walk refused or
-// whose request it leaves to a helper that is not done with it.
-FolderNode* FolderWalk::Replace(FolderNode& node) {
-  FolderNode& parent = *node.parent;
-  const size_t index = node.index;
-  std::unique_ptr<FolderNode> fresh = parent.Child(index, node.name);
-  fresh->walkOnly = node.walkOnly;
-  Discard(std::exchange(parent.children[index], std::move(fresh)));
-  return parent.children[index].get();
 }
 
 // Whether the walk may take the helper's answer for `child` as its own: the
@@ -209,66 +169,84 @@ FolderNode* FolderWalk::Replace(FolderNode& node) {
 // a folder whose names a key changes, nor across a setting of the clock), and the
 // name, looked up now from the walk's own descriptor of `parent`, still shows
 // that very folder unchanged.
-bool FolderWalk::Adopt(FolderNode& parent, FolderNode& child) {
+bool ReadAhead::Adopt(FolderNode& parent, FolderNode& child) {
   if (!child.whole || !child.trusted || !child.record || child.record->encrypted || child.readAt.now == 0) return false;
   const FolderState& state = child.record->state;
   if (MayChangeUnseen(state, child.readAt, ReadFileSystemClock(), KeepsFineTimes(state)) ||
       !StillShows(parent.fd.get(), child.name.c_str(), *child.record)) {
     return false;
   }
-  ForgetAnswer(child);
+  Forget(child);
   adoptedSoFar.fetch_add(1, std::memory_order_relaxed);
   return true;
 }
 
-// The node's answer no longer counts as one held ahead of the walk.
-void FolderWalk::ForgetAnswer(FolderNode& node) {
+void ReadAhead::Forget(FolderNode& node) {
   if (node.readAt.now != 0) readyBytes_ -= node.listing.Bytes();
   node.readAt = ClockReading();
   node.error = 0;
   node.whole = false;
 }
 
-// After each folder the walk lists (a folder of many entries counting as
-// more): whether the tree has turned out cold, and whether a partner is
-// running beside the walk at all.
-void FolderWalk::Stepped(size_t entries) {
-  if (queue_ == nullptr) return;
-  const unsigned weight = 1 + static_cast<unsigned>(entries / kEntriesLikeAFolder);
-  resting_ -= std::min(resting_, weight);
-  if (mode_ == ReadAheadMode::kWhenCold && !cold_ && (sinceLooked_ += weight) >= kLookEvery) {
-    sinceLooked_ = 0;
-    const uint64_t blocks = BlocksReadByThisThread();
-    // Twice in a row: a cold tree reads from the disk all the time, while a
-    // warm one may now and then page in a piece of the program itself.
-    coldLooks_ = blocks != walkBlocks_ ? coldLooks_ + 1 : 0;
-    walkBlocks_ = blocks;
-    if (coldLooks_ >= 2) {
-      cold_ = true;
-      window_ = kColdWindowPerHelper * coldHelpers_;
-      resting_ = 0;
-      if (queue_->Helpers() > 0) queue_->StartHelpers(coldHelpers_, root_->fd.get());
-    }
-  }
-  if (!cold_ && resting_ == 0 && queue_->Helpers() > 0 && (sinceLookedAtHelpers_ += weight) >= kFoldersPerLook) {
-    const Clock::time_point now = Clock::now();
-    const Clock::duration worked = ThisThreadsTime();
-    const bool helps = (worked - lookWorked_) * 5 >= (now - lookedAt_) * 4 && answers_ * 4 >= sinceLookedAtHelpers_;
-    lookedAt_ = now;
-    lookWorked_ = worked;
-    resting_ = helps ? 0 : kRestFolders << restShift_;
-    restShift_ = helps ? 0 : std::min(restShift_ + 1, kLongestRestShift);
-    sinceLookedAtHelpers_ = answers_ = 0;
-  }
+void ReadAhead::Stepped(FolderNode& at, size_t entries) {
+  TakePace(entries);
+  Refill(at);
 }
 
-void FolderWalk::DescendsNoMore() {
+// After each folder the walk lists: where the tree has turned out cold,
+// many helpers read ahead from then on.
+void ReadAhead::TakePace(size_t entries) {
+  if (queue_ == nullptr) return;
+  const bool wasCold = pace_.cold;
+  pace_ = Paced(pace_, entries, queue_->Helpers() > 0, ThisThreadsReadings());
+  if (pace_.cold == wasCold) return;
+  window_ = kColdWindowPerHelper * coldHelpers_;
+  if (queue_->Helpers() > 0) queue_->StartHelpers(coldHelpers_, rootFd_);
+}
+
+void ReadAhead::DescendsNoMore() {
   window_ = 0;
-  // Requests no helper has begun are taken back.
   if (queue_ == nullptr) return;
   for (size_t at = 0; void* node = queue_->Next(ReadAheadQueue::Progress::kQueued, at);) {
     Withdraw(*static_cast<FolderNode*>(node));
   }
+}
+
+void ReadAhead::TakeAnswers() {
+  if (queue_ == nullptr) return;
+  for (size_t at = 0; void* node = queue_->Next(ReadAheadQueue::Progress::kAnswered, at);) {
+    Gather(*static_cast<FolderNode*>(node));
+  }
+}
+
+void ReadAhead::Recycle(FolderListing&& listing) {
+  if (spareListings_.size() >= kSpareListings) return;
+  listing.Clear();
+  spareListings_.push_back(std::move(listing));
+}
+
+void ReadAhead::Stop() {
+  if (queue_ != nullptr) queue_->Stop();
+}
+
+// A request no helper has begun is taken back; an answer that came is let
+// go of; the parent of one a helper still works on stays open for it.
+void ReadAhead::Abandon(FolderNode& node) {
+  if (node.request == nullptr || queue_->Withdraw(*node.request)) return;
+  if (queue_->Look(*node.request) == ReadAheadQueue::Progress::kAnswered) {
+    queue_->Collect(*node.request, answer_);
+    answer_.fd.reset();
+  } else if (node.parent->fd.open()) {
+    // A helper kept by a file system that does not answer still opens from it.
+    queue_->KeepUntilHelpersEnd(std::move(node.parent->fd));
+  }
+}
+
+void ReadAhead::End() {
+  budget_.CloseThrough(nullptr);
+  queue_.reset();
+  window_ = 0;
+  readyBytes_ = 0;
 }
 
 }  // namespace dustvane

@@ -12,8 +12,8 @@ namespace dustvane {
 
 // The entries of an open folder, read through its handle in large batches,
 // in the order the file system keeps them. The folder's handle stays its
-// owner's; the listing only reads through it.
-class FolderListing {
+// owner's; the scan only reads through it.
+class FolderScan {
  public:
   struct Entry {
     PathView name;  // valid until the next call of Next; empty once the folder has run out
@@ -27,7 +27,7 @@ class FolderListing {
   // Nothing more is read: Next gives the end.
   void Stop();
   // The next entry, or one with an empty name at the end. After a failure
-  // the listing is stopped.
+  // the scan is stopped.
   Result<Entry> Next();
 
  private:

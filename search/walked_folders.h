@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "search/path_string.h"
+
+namespace dustvane {
+
+// The folders a search listed files in, and every folder above them up to
+// its root, each by its name inside the folder above it and by its mark:
+// what the platform tells that very folder by. What Delete holds the folders
+// of a listed path against before it removes anything. It outlives the walk
+// but holds nothing open, so a finished search keeps no file system busy;
+// the search's folder count bounds it at 32,768 folders.
+//
+// A folder noted again under the same name in the same folder keeps the
+// mark it was noted with first: the walk lists each folder once, so its
+// lines are of the folder it found there first.
+template <class Mark>
+class WalkedFolders {
+ public:
+  static constexpr uint32_t kNone = UINT32_MAX;
+  // One folder on the way to a file: where it is noted, its name inside the
+  // folder above it (for the root, the root's path) and its mark.
+  struct Step {
+    uint32_t at;
+    PathView name;
+    Mark mark;
+  };
+
+  // A new search from `root`, written as each of its paths begins: what the
+  // last search walked is forgotten.
+  void Begin(PathString root) {
+    root_ = std::move(root);
+    marks_.clear();
+    byName_.clear();
+  }
+  const PathString& Root() const { return root_; }
+
+  // Notes the folder `name` inside the noted folder `parent`, or the root
+  // with kNone and an empty name; gives where it is noted.
+  // A lack of memory on the way leaves the record as it was.
+  uint32_t Add(uint32_t parent, PathView name, const Mark& mark) {
+    marks_.push_back(mark);
+    try {
+      const auto index = static_cast<uint32_t>(marks_.size() - 1);
+      const auto [at, added] = byName_.try_emplace({parent, PathString(name)}, index);
+      if (!added) marks_.pop_back();
+      return at->second;
+    } catch (...) {
+      marks_.pop_back();
+      throw;
+    }
+  }
+  const Mark& MarkAt(uint32_t folder) const { return marks_[folder]; }
+  // The mark a folder proven bears after Delete's own change to it.
+  void Renew(uint32_t folder, const Mark& mark) { marks_[folder] = mark; }
+
+  // The folders from the root down to `folder` (the root's path followed by
+  // names, each ending in the separator), each as it was noted; nothing
+  // where one of them was not.
+  std::optional<std::vector<Step>> WayTo(PathView folder) const {
+    if (marks_.empty() || folder.substr(0, root_.size()) != root_) return std::nullopt;
+    std::optional<uint32_t> at = Find(kNone, PathView());
+    if (!at) return std::nullopt;
+    std::vector<Step> way{{*at, root_, marks_[*at]}};
+    for (size_t from = root_.size(); from < folder.size();) {
+      const size_t end = folder.find(kSeparator, from);
+      if (end == PathView::npos || end == from) return std::nullopt;
+      const PathView name = folder.substr(from, end - from);
+      at = Find(*at, name);
+      if (!at) return std::nullopt;
+      way.push_back({*at, name, marks_[*at]});
+      from = end + 1;
+    }
+    return way;
+  }
+
+ private:
+  std::optional<uint32_t> Find(uint32_t parent, PathView name) const {
+    const auto found = byName_.find({parent, PathString(name)});
+    if (found == byName_.end()) return std::nullopt;
+    return found->second;
+  }
+
+  PathString root_;
+  std::vector<Mark> marks_;
+  std::map<std::pair<uint32_t, PathString>, uint32_t> byName_;
+};
+
+}  // namespace dustvane
