@@ -13,13 +13,16 @@ dustvane_lib_loaded=1
 # Refreshes apt's lists. A mirror caught mid-sync serves a list whose size
 # does not match its Release file for a minute or so: try again after a
 # pause, and when it still fails go on with the lists there are (the
-# install that follows then says what it cannot find).
+# install that follows then says what it cannot find). lists_stale is set
+# when it failed.
+lists_stale=""
 refresh_package_lists() {
   local try
   for try in 1 2 3; do
-    apt-get update -qq && return 0
+    apt-get update -qq && { lists_stale=""; return 0; }
     [ "$try" -lt 3 ] && sleep 20
   done
+  lists_stale=1
   echo "Could not refresh apt's package lists; installing from the lists there are."
 }
 
@@ -36,7 +39,10 @@ install_packages() {
     echo "Installing: ${missing[*]}"
     export DEBIAN_FRONTEND=noninteractive
     refresh_package_lists
-    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+    apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null || {
+      echo "FAILED: apt could not install ${missing[*]}${lists_stale:+: some of its package lists could not be fetched (see above), so versions these need may be missing}"
+      exit 1
+    }
   else
     echo "These Debian packages are missing. Install them, then run this again:"
     echo "  sudo apt-get install -y ${missing[*]}"
