@@ -136,8 +136,9 @@ class PosixFileSystem final : public FileSystem {
   }
 
   MaybeFailure RemoveFile(const PathString& path) override {
+    // The listing goes, and the enumeration with it.
     listing_ = nullptr;
-    cursor_.Forget();
+    cursor_.Stop();
     return RemoveWalkedFile(walk_.Walked(), walk_.Watches(), path);
   }
 
@@ -146,7 +147,7 @@ class PosixFileSystem final : public FileSystem {
     listing_ = nullptr;
     inWalk_ = false;
     lastHanded_.reset();
-    cursor_.Forget();
+    cursor_.Stop();
   }
 
  private:

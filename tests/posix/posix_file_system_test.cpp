@@ -195,6 +195,15 @@ TEST_F(PosixFileSystemTest, EnumerationCursorIsSharedAndRestartedByEnumFirst) {
   ASSERT_EQ(fs->EnumFirst(root + "two/*.tmp", kAllFilesMask).value(), "y.tmp");
   EXPECT_EQ(fs->EnumNext().value(), "");
   EXPECT_EQ(fs->EnumNext().value(), "");  // stays run out
+
+  // A delete or the end of a search ends the enumeration: the next one must
+  // start afresh.
+  ASSERT_EQ(fs->EnumFirst(root + "one/*.tmp", kAllFilesMask).value(), "x.tmp");
+  (void)fs->RemoveFile(root + "two/y.tmp");
+  EXPECT_FALSE(fs->EnumNext().ok());
+  ASSERT_EQ(fs->EnumFirst(root + "one/*.tmp", kAllFilesMask).value(), "x.tmp");
+  fs->CloseFolders();
+  EXPECT_FALSE(fs->EnumNext().ok());
 }
 
 TEST_F(PosixFileSystemTest, EnumFirstFailsOnAMissingFolderOrAFile) {
