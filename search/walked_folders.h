@@ -62,7 +62,8 @@ class WalkedFolders {
 
   // The folders from the root down to `folder` (the root's path followed by
   // names, each ending in the separator), each as it was noted; nothing
-  // where one of them was not.
+  // where one of them was not. The steps' names are views into `folder`
+  // (the root's into the record): they last as long as it does.
   std::optional<std::vector<Step>> WayTo(PathView folder) const {
     if (marks_.empty() || folder.substr(0, root_.size()) != root_) return std::nullopt;
     std::optional<uint32_t> at = Find(kNone, PathView());

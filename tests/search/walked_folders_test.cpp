@@ -27,7 +27,8 @@ PathString Folder(std::initializer_list<const PathChar*> names) {
 
 TEST(WalkedFolders, LeadsFromTheRootThroughTheNotedFoldersOnly) {
   const Walked walked = RootAB();
-  const auto way = walked.WayTo(Folder({DV_PATH("a"), DV_PATH("b")}));
+  const PathString ab = Folder({DV_PATH("a"), DV_PATH("b")});
+  const auto way = walked.WayTo(ab);
   ASSERT_TRUE(way.has_value());
   ASSERT_EQ(way->size(), 3u);
   EXPECT_EQ((*way)[0].name, walked.Root());
