@@ -11,9 +11,14 @@
 # and prints the medians, with the target: the results window up within
 # 1.3 x the walk's own time plus 1 s. BUILD_DIR is a Windows build
 # (default build-win64, from scripts/build-windows.sh). Needs what the
-# Windows stage installs (scripts/test-windows.sh); no root.
+# Windows stage installs (scripts/test-windows.sh): where Wine is not
+# installed on this machine, it runs again, as root, in the root the stage
+# made for Wine.
 # shellcheck source=scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/lib.sh"
+# shellcheck source=scripts/windows/wine-root.sh
+source "$scripts/windows/wine-root.sh"
+run_in_wine_root_unless_wine_is_here bash "$0" "$@"
 build=$(cd "${1:-$top/build-win64}" && pwd)
 runs=${2:-3}
 program="$build/app/win32/dustvane.exe"

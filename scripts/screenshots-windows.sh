@@ -11,9 +11,13 @@
 # windows-144dpi-1-main.png and so on. Wine draws the windows' frames itself
 # here, as Windows would, in a Wine prefix of the script's own for each DPI,
 # whose C: drive holds a few files to find. Needs what the Windows stage
-# installs (scripts/test-windows.sh).
+# installs (scripts/test-windows.sh): where Wine is not installed on this
+# machine, it runs again, as root, in the root the stage made for Wine.
 # shellcheck source=scripts/lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# shellcheck source=scripts/windows/wine-root.sh
+source "$scripts/windows/wine-root.sh"
+run_in_wine_root_unless_wine_is_here bash "$0" "$@"
 build="${DUSTVANE_WIN_OUT:-$top}/build-win64"
 out=$(mkdir -p "${1:-$top/shots}" && cd "${1:-$top/shots}" && pwd)
 program="$build/app/win32/dustvane.exe"
