@@ -59,11 +59,12 @@ void ReadAhead::Refill(FolderNode& at) {
   bool descend = true;
   for (size_t looked = 0; asked < window_ && looked < window_ + kMostReadyLooked; ++looked) {
     node = NextInOrder(*node, descend);
-    if (node == nullptr) return;
-    if (node->state == State::kUnqueued && !node->walkOnly && node->parent->fd.open() && !Ask(*node)) return;
+    if (node == nullptr) break;
+    if (node->state == State::kUnqueued && !node->walkOnly && node->parent->fd.open() && !Ask(*node)) break;
     asked += node->state == State::kQueued ? 1 : 0;
     descend = node->state == State::kReady && node->whole;
   }
+  if (queue_ != nullptr) queue_->WakeOneIfBehind();
 }
 
 // The folder the walk comes to after `node` (after its sub-folders, with

@@ -1,10 +1,15 @@
 #include "search/posix/read_ahead_queue.h"
 
 #include <fcntl.h>
+#include <linux/futex.h>
 #include <sys/stat.h>
 #include <pthread.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <malloc.h>
+
+#include <climits>
 
 #include <algorithm>
 #include <atomic>
@@ -30,6 +35,9 @@ constexpr size_t kMostAnswerBytes = 256 << 10;
 // walk takes over most folders, so that a helper beside a busy walk is never
 // put to sleep and woken again (a wake-up takes longer than a folder).
 constexpr auto kLookBeforeSleeping = std::chrono::milliseconds(1);
+// Entries waiting in the ring for each helper awake, past which the walk
+// wakes one more: while those awake keep up, the others sleep on.
+constexpr size_t kWaitingForEachAwake = 8;
 // How long Stop waits for the helpers: one in an ordinary disk request is
 // done long before; one kept by a file system that does not answer is left.
 constexpr auto kMostWaitForHelpers = std::chrono::milliseconds(250);
@@ -58,6 +66,15 @@ void GrowDescriptorTable(int anyFd) {
     const int grown = fcntl(anyFd, F_DUPFD_CLOEXEC, highest);
     if (grown >= 0) close(grown);
   });
+}
+
+// The futex word the helpers sleep on: the walk wakes one at a time, Stop
+// wakes them all.
+void FutexWait(std::atomic<uint32_t>& word, uint32_t seen) {
+  syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAIT_PRIVATE, seen, nullptr, nullptr, 0);
+}
+void FutexWake(std::atomic<uint32_t>& word, int count) {
+  syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAKE_PRIVATE, count, nullptr, nullptr, 0);
 }
 
 void Pause() {
@@ -149,30 +166,37 @@ struct ReadAheadQueue::Shared {
 
   bool Empty() const { return head.load(std::memory_order_seq_cst) == tail.load(std::memory_order_seq_cst); }
 
-  // After an entry was added, or taken with more left: a sleeping helper is
-  // woken when none looks for work. A helper counts itself asleep before it
-  // stops looking and looks at the ring a last time, and the one adding adds
-  // before it looks at the counts, each in one order with the other: one of
-  // them sees the other.
-  void WakeOneIfNoneLooks() {
-    if (looking.load(std::memory_order_seq_cst) != 0 || sleepers.load(std::memory_order_seq_cst) == 0) return;
-    std::lock_guard<std::mutex> lock(mutex);
-    wake.notify_one();
+  // After the walk added entries: wakes one sleeping helper when more wait
+  // than those awake take soon, unless the last wake has not been answered
+  // yet (so that a burst of requests wakes helpers one by one, each only
+  // while the backlog stands). A helper counts itself asleep before it looks
+  // at the ring a last time, and the walk adds before it looks at the
+  // counts, each in one order with the other: one of them sees the other;
+  // and a wake that comes between the helper's last look and its sleep
+  // changes `wakes`, so that it does not sleep.
+  void WakeOneIfBehind() {
+    const unsigned sleeping = sleepers.load(std::memory_order_seq_cst);
+    if (sleeping == 0 || wakeUnanswered.load(std::memory_order_seq_cst)) return;
+    const size_t waiting = tail.load(std::memory_order_seq_cst) - head.load(std::memory_order_seq_cst);
+    const size_t awake = helpers - std::min(sleeping, helpers);
+    if (waiting == 0 || waiting <= kWaitingForEachAwake * awake) return;
+    wakeUnanswered.store(true, std::memory_order_seq_cst);
+    wakes.fetch_add(1, std::memory_order_seq_cst);
+    FutexWake(wakes, 1);
   }
 
-  // The helper stops looking, and sleeps unless the ring holds an entry.
+  // The helper sleeps unless the ring holds an entry.
   void Sleep() {
-    std::unique_lock<std::mutex> lock(mutex);
+    const uint32_t seen = wakes.load(std::memory_order_seq_cst);
     sleepers.fetch_add(1, std::memory_order_seq_cst);
-    looking.fetch_sub(1, std::memory_order_seq_cst);
-    if (!stopped.load() && Empty()) wake.wait(lock);
+    if (!stopped.load(std::memory_order_seq_cst) && Empty()) FutexWait(wakes, seen);
     sleepers.fetch_sub(1, std::memory_order_seq_cst);
+    wakeUnanswered.store(false, std::memory_order_seq_cst);
   }
 
   // An idle helper looks for work a while before it sleeps, so that a
   // partner beside a busy walk is never put to sleep and woken again; a
-  // sleeping one is woken only when none looks, by the walk or by a helper
-  // that took an entry with more left.
+  // sleeping one is woken by the walk, one at a time, while it is behind.
   void Run(size_t index) {
     pthread_setname_np(pthread_self(), kHelperName);
     FolderReader reader;
@@ -182,13 +206,10 @@ struct ReadAheadQueue::Shared {
     while (!stopped.load(std::memory_order_acquire)) {
       uintptr_t entry;
       if (TryPop(entry)) {
-        if (turns > 0) looking.fetch_sub(1, std::memory_order_seq_cst);
-        if (!Empty()) WakeOneIfNoneLooks();
         Handle(entry, reader);
         turns = 0;
       } else if (turns++ == 0) {
         idleSince = Clock::now();
-        looking.fetch_add(1, std::memory_order_seq_cst);
       } else if (turns % 64 != 0) {
         Pause();
       } else if (Clock::now() - idleSince < kLookBeforeSleeping) {
@@ -200,7 +221,6 @@ struct ReadAheadQueue::Shared {
         turns = 0;
       }
     }
-    if (turns > 0) looking.fetch_sub(1, std::memory_order_seq_cst);
     std::lock_guard<std::mutex> lock(mutex);
     finished[index] = true;
     done.notify_all();
@@ -226,13 +246,14 @@ struct ReadAheadQueue::Shared {
   std::unique_ptr<std::atomic<uintptr_t>[]> ring;
   std::atomic<size_t> head{0};
   std::atomic<size_t> tail{0};
+  unsigned helpers = 0;  // started: the walk's own
   std::atomic<unsigned> sleepers{0};
-  std::atomic<unsigned> looking{0};  // idle helpers that look for work
+  std::atomic<uint32_t> wakes{0};    // the futex helpers sleep on: changed by each wake
+  std::atomic<bool> wakeUnanswered{false};  // no helper has come out of its sleep since the last wake
   std::atomic<size_t> closing{0};  // descriptors in the ring to close
   std::atomic<bool> stopped{false};
 
   std::mutex mutex;
-  std::condition_variable wake;  // helpers sleep here
   std::condition_variable done;  // Stop waits here
   std::vector<bool> finished;    // by helper, guarded by `mutex`
   // Written by the walk after Stop; closed with this.
@@ -256,6 +277,7 @@ void ReadAheadQueue::StartHelpers(unsigned count, int anyFd) {
   while (threads_.size() < count) {
     try {
       threads_.emplace_back([shared = shared_, index = threads_.size()] { shared->Run(index); });
+      shared_->helpers = static_cast<unsigned>(threads_.size());
     } catch (const std::system_error&) {
       // Fewer helpers, or none: the walk does not need them.
       std::lock_guard<std::mutex> lock(shared_->mutex);
@@ -277,9 +299,10 @@ ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view nam
   if (slot->cold) slot->filePattern.assign(*coldPattern);
   slot->state.store(Progress::kQueued, std::memory_order_release);
   shared_->Push(reinterpret_cast<uintptr_t>(slot));
-  shared_->WakeOneIfNoneLooks();
   return slot;
 }
+
+void ReadAheadQueue::WakeOneIfBehind() { shared_->WakeOneIfBehind(); }
 
 Progress ReadAheadQueue::Look(const Slot& slot) const { return slot.state.load(std::memory_order_acquire); }
 
@@ -323,10 +346,11 @@ bool ReadAheadQueue::CloseLater(int fd, size_t most) {
 
 void ReadAheadQueue::Stop() {
   if (shared_->stopped.exchange(true)) return;
+  shared_->wakes.fetch_add(1, std::memory_order_seq_cst);
+  FutexWake(shared_->wakes, INT_MAX);
   std::vector<bool> finished;
   {
     std::unique_lock<std::mutex> lock(shared_->mutex);
-    shared_->wake.notify_all();
     shared_->done.wait_for(lock, kMostWaitForHelpers, [this] {
       return std::find(shared_->finished.begin(), shared_->finished.end(), false) == shared_->finished.end();
     });

@@ -46,9 +46,8 @@ uint64_t FoldersListedAheadSoFar();
 // (AnswerRequest); the walk looks at the slot when it needs the answer, and
 // may take back a request no helper has begun. Helpers also close
 // descriptors the walk hands them. An idle helper looks for work a while,
-// then sleeps until woken. The walk's thread makes every call, and none of
-// them waits for a helper's work: a request takes the helpers' lock only
-// to wake a sleeping one, and Stop waits a quarter of a second at most.
+// then sleeps until the walk, behind with its requests, wakes it. The walk's thread makes every call, and none of them waits for
+// a helper's work: Stop waits a quarter of a second at most.
 // read_ahead_queue.cpp holds the whole protocol.
 class ReadAheadQueue {
  public:
@@ -73,6 +72,9 @@ class ReadAheadQueue {
   // the open folder `parentFd` (on a cold tree, with the pattern of the files
   // the walk asks for); null when there is no room or no helper.
   Slot* Request(int parentFd, std::string_view name, const std::string* coldPattern, void* of);
+  // After requests were queued: wakes a sleeping helper when more requests
+  // wait than the helpers awake take soon.
+  void WakeOneIfBehind();
   Progress Look(const Slot& slot) const;
   // Takes back a request no helper has begun: true, and its slot is free
   // again; false when a helper has it.

@@ -572,6 +572,7 @@ TEST(ReadAheadQueueTest, StopLeavesAHelperKeptByAFileSystemThatNeverAnswersWhich
       ReadAheadQueue queue(4);
       queue.StartHelpers(1, parent.get());
       ReadAheadQueue::Slot* request = queue.Request(parent.get(), "inside", nullptr, &parent);
+      queue.WakeOneIfBehind();
       for (int wait = 0; request != nullptr && queue.Look(*request) != ReadAheadQueue::Progress::kTaken && wait < 500;
            ++wait) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
