@@ -37,7 +37,7 @@ constexpr size_t kMostAnswerBytes = 256 << 10;
 constexpr auto kLookBeforeSleeping = std::chrono::milliseconds(1);
 // Entries waiting in the ring for each helper awake, past which the walk
 // wakes one more: while those awake keep up, the others sleep on.
-constexpr size_t kWaitingForEachAwake = 8;
+constexpr size_t kWaitingForEachAwake = 3;
 // How long Stop waits for the helpers: one in an ordinary disk request is
 // done long before; one kept by a file system that does not answer is left.
 constexpr auto kMostWaitForHelpers = std::chrono::milliseconds(250);
