@@ -9,6 +9,7 @@
 #include "search/posix/descriptor.h"
 #include "search/posix/errno_failure.h"
 #include "search/posix/folder_record.h"
+#include "search/proven_way.h"
 
 namespace dustvane {
 
@@ -23,28 +24,32 @@ constexpr int kWayFlags = O_PATH | O_CLOEXEC;
 // search walked; any other failure is the system's to tell.
 Failure NotReached(int error) { return ErrnoFailure(error == ENOTDIR || error == ELOOP ? ENOENT : error); }
 
-// Whether the open folder `fd` is the very folder noted with `mark`: it
-// gives the proof the search took of that folder, and bears the rest of
-// the mark.
-bool Bears(int fd, const FolderMark& mark, const FolderWatches& watches) {
-  if (!mark.proof.Proves()) return false;
-  const Result<FolderRecord> record = ReadRecord(fd);
-  return record.ok() && MarkOf(record.value(), ProofNow(fd, watches, mark.proof)) == mark;
-}
+// The way to a file's folder, opened from the search's root (by its path,
+// as the search opened it) name by name, not through a link, each folder
+// bearing its mark (search/proven_way.h).
+struct WayOps {
+  const FolderWatches& watches;
 
-// Opens the last folder of `way` into `at`, reached from the root (by its
-// path, as the search opened it) name by name, not through a link, each
-// folder bearing its mark.
-MaybeFailure OpenWay(const std::vector<WalkedFolders<FolderMark>::Step>& way, const FolderWatches& watches, Descriptor& at) {
-  const std::string root(way[0].name);
-  at.reset(open(root.empty() ? "." : root.c_str(), kWayFlags | O_DIRECTORY));
-  for (size_t depth = 0;; ++depth) {
-    if (!at.open()) return NotReached(errno);
-    if (!Bears(at.get(), way[depth].mark, watches)) return ErrnoFailure(ENOENT);
-    if (depth + 1 == way.size()) return std::nullopt;
-    at = Descriptor(openat(at.get(), std::string(way[depth + 1].name).c_str(), kWayFlags | O_NOFOLLOW));
+  static Result<Descriptor> Opened(int fd) {
+    if (fd < 0) return NotReached(errno);
+    return Descriptor(fd);
   }
-}
+  Result<Descriptor> OpenRoot(PathView path) {
+    const std::string root(path);
+    return Opened(open(root.empty() ? "." : root.c_str(), kWayFlags | O_DIRECTORY));
+  }
+  Result<Descriptor> OpenChild(const Descriptor& folder, PathView name) {
+    return Opened(openat(folder.get(), std::string(name).c_str(), kWayFlags | O_NOFOLLOW));
+  }
+  // Whether the open folder is the very folder noted with `mark`: it gives
+  // the proof the search took of that folder, and bears the rest of the mark.
+  bool Bears(const Descriptor& folder, const FolderMark& mark) {
+    if (!mark.proof.Proves()) return false;
+    const Result<FolderRecord> record = ReadRecord(folder.get());
+    return record.ok() && MarkOf(record.value(), ProofNow(folder.get(), watches, mark.proof)) == mark;
+  }
+  static Failure Gone() { return ErrnoFailure(ENOENT); }
+};
 
 }  // namespace
 
@@ -56,8 +61,10 @@ MaybeFailure RemoveWalkedFile(const WalkedFolders<FolderMark>& walked, const Fol
   const std::optional<std::vector<WalkedFolders<FolderMark>::Step>> way =
       walked.WayTo(std::string_view(path).substr(0, nameAt));
   if (!way) return ErrnoFailure(ENOENT);
-  Descriptor folder;
-  if (MaybeFailure failure = OpenWay(*way, watches, folder)) return failure;
+  WayOps ops{watches};
+  Result<Descriptor> opened = OpenProvenWay<Descriptor>(*way, ops);
+  if (!opened.ok()) return opened.failure();
+  const Descriptor& folder = opened.value();
   const std::string name = path.substr(nameAt);
   struct stat st;
   if (fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoFailure(errno);

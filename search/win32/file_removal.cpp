@@ -7,6 +7,7 @@
 #include "search/win32/folder_identity.h"
 #include "search/win32/stored_name.h"
 #include "search/win32/win32_failure.h"
+#include "search/proven_way.h"
 
 namespace dustvane {
 
@@ -21,10 +22,31 @@ constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(2
 constexpr DWORD kDispositionDelete = 0x1;
 constexpr DWORD kDispositionPosixSemantics = 0x2;
 
-bool IsRecorded(const FolderIdentity& recorded, HANDLE handle) {
-  const std::optional<FolderIdentity> identity = IdentityOf(handle);
-  return identity.has_value() && *identity == recorded;
-}
+// The way to a file's folder (search/proven_way.h): the root on its
+// recorded volume, each folder below by its name inside the one above, which
+// keeps it on that volume, each bearing the identity it was recorded with.
+// Any step that fails leaves the file gone.
+struct WayOps {
+  const WalkedTree& walked;
+
+  Result<OwnedHandle> OpenRoot(PathView path) {
+    const Result<PathString> exact = ApiPath(PathString(path));
+    if (!exact.ok() || !walked.volume) return Gone();
+    Result<OwnedHandle> root = OpenFolderAt(exact.value());
+    if (!root.ok() || VolumeSerialOf(root.value().get()) != walked.volume) return Gone();
+    return root;
+  }
+  Result<OwnedHandle> OpenChild(const OwnedHandle& folder, PathView name) {
+    Result<OwnedHandle> child = OpenFolderIn(folder.get(), name);
+    if (!child.ok()) return Gone();
+    return child;
+  }
+  bool Bears(const OwnedHandle& folder, const FolderIdentity& recorded) {
+    const std::optional<FolderIdentity> identity = IdentityOf(folder.get());
+    return identity.has_value() && *identity == recorded;
+  }
+  static Failure Gone() { return dustvane::Gone(); }
+};
 
 // The last folder on the way to a file, open, and its place in the record.
 struct ProvenFolder {
@@ -33,22 +55,14 @@ struct ProvenFolder {
 };
 
 // Opens the last folder on the way to the file and proves it level by
-// level: the root on its recorded volume, each folder below by its name
-// inside the one above, which keeps it on that volume. `folderPath` is the
-// root's path followed by the folders' names, each followed by "\".
+// level. `folderPath` is the root's path followed by the folders' names,
+// each followed by "\".
 Result<ProvenFolder> OpenProvenFolder(const WalkedTree& walked, PathView folderPath) {
   const auto way = walked.folders.WayTo(folderPath);
-  const Result<PathString> exactRoot = ApiPath(walked.folders.Root());
-  if (!way || !walked.volume || !exactRoot.ok()) return Gone();
-  Result<OwnedHandle> folder = OpenFolderAt(exactRoot.value());
-  if (!folder.ok() || VolumeSerialOf(folder.value().get()) != walked.volume ||
-      !IsRecorded(way->front().mark, folder.value().get())) {
-    return Gone();
-  }
-  for (size_t depth = 1; depth < way->size(); ++depth) {
-    folder = OpenFolderIn(folder.value().get(), (*way)[depth].name);
-    if (!folder.ok() || !IsRecorded((*way)[depth].mark, folder.value().get())) return Gone();
-  }
+  if (!way) return Gone();
+  WayOps ops{walked};
+  Result<OwnedHandle> folder = OpenProvenWay<OwnedHandle>(*way, ops);
+  if (!folder.ok()) return folder.failure();
   return ProvenFolder{std::move(folder.value()), way->back().at};
 }
 
