@@ -9,11 +9,10 @@
 #include <unistd.h>
 #include <malloc.h>
 
-#include <climits>
-
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>

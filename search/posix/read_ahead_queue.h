@@ -46,8 +46,9 @@ uint64_t FoldersListedAheadSoFar();
 // (AnswerRequest); the walk looks at the slot when it needs the answer, and
 // may take back a request no helper has begun. Helpers also close
 // descriptors the walk hands them. An idle helper looks for work a while,
-// then sleeps until the walk, behind with its requests, wakes it. The walk's thread makes every call, and none of them waits for
-// a helper's work: Stop waits a quarter of a second at most.
+// then sleeps until the walk, behind with its requests, wakes it. The
+// walk's thread makes every call, and none of them waits for a helper's
+// work: Stop waits a quarter of a second at most.
 // read_ahead_queue.cpp holds the whole protocol.
 class ReadAheadQueue {
  public:
