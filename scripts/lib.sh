@@ -14,16 +14,17 @@ dustvane_lib_loaded=1
 # does not match its Release file for a minute or so: try again after a
 # pause, and when it still fails go on with the lists there are (the
 # install that follows then says what it cannot find). lists_stale is set
-# when it failed.
-lists_stale=""
+# when it failed, and lists_errors holds what apt said the last time.
+lists_stale="" lists_errors=""
 refresh_package_lists() {
   local try
   for try in 1 2 3; do
-    apt-get update -qq && { lists_stale=""; return 0; }
+    lists_errors=$(apt-get update -qq 2>&1 >/dev/null) && { lists_stale=""; return 0; }
     [ "$try" -lt 3 ] && sleep 20
   done
   lists_stale=1
-  echo "Could not refresh apt's package lists; installing from the lists there are."
+  echo "$lists_errors"
+  echo "Could not refresh apt's package lists; going on with the lists there are."
 }
 
 install_packages() {

@@ -84,20 +84,17 @@ in_wine_root() {
     in-wine-root "$root" ${#kept[@]} "${kept[@]}" "$PWD" "$@"
 }
 
-# Inside the root: fetches apt's lists, trying again twice 20 s apart when
-# some cannot be fetched; a suite whose lists still cannot all be fetched is
-# then taken out of the root's sources for both architectures, and said so.
-# Sets wine_root_left_out to the suites taken out.
+# Inside the root: fetches apt's lists (refresh_package_lists); a suite
+# whose lists still cannot all be fetched is then taken out of the root's
+# sources for both architectures, and said so. Sets wine_root_left_out to
+# the suites taken out.
 wine_root_left_out=""
 fetch_wine_root_lists() {
-  local try errors suite release
+  local suite release
   release=$(debian_codename)
-  for try in 1 2 3; do
-    errors=$(apt-get update -qq 2>&1 >/dev/null) && return 0
-    [ "$try" -lt 3 ] && sleep 20
-  done
-  echo "$errors"
-  for suite in $(grep -o 'dists/[^/ ]*/' <<<"$errors" | sed 's#^dists/##; s#/$##' | sort -u); do
+  refresh_package_lists
+  [ -n "$lists_stale" ] || return 0
+  for suite in $(grep -o 'dists/[^/ ]*/' <<<"$lists_errors" | sed 's#^dists/##; s#/$##' | sort -u); do
     [ "$suite" != "$release" ] || { echo "windows: FAILED: the lists of $release itself could not be fetched for the Wine root"; exit 1; }
     sed -i "/ $suite main\$/d" /etc/apt/sources.list
     wine_root_left_out+="$suite "

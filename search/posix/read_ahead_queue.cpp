@@ -175,7 +175,7 @@ struct ReadAheadQueue::Shared {
   // counts, each in one order with the other: one of them sees the other;
   // and a wake that comes between the helper's last look and its sleep
   // changes `wakes`, so that it does not sleep.
-  void WakeOneIfBehind() {
+  void WakeOneIfBehind(unsigned helpers) {
     const unsigned sleeping = sleepers.load(std::memory_order_seq_cst);
     if (sleeping == 0 || wakeUnanswered.load(std::memory_order_seq_cst)) return;
     const size_t waiting = tail.load(std::memory_order_seq_cst) - head.load(std::memory_order_seq_cst);
@@ -247,7 +247,6 @@ struct ReadAheadQueue::Shared {
   std::unique_ptr<std::atomic<uintptr_t>[]> ring;
   std::atomic<size_t> head{0};
   std::atomic<size_t> tail{0};
-  unsigned helpers = 0;  // started: the walk's own
   std::atomic<unsigned> sleepers{0};
   std::atomic<uint32_t> wakes{0};    // the futex helpers sleep on: changed by each wake
   std::atomic<bool> wakeUnanswered{false};  // no helper has come out of its sleep since the last wake
@@ -278,7 +277,6 @@ void ReadAheadQueue::StartHelpers(unsigned count, int anyFd) {
   while (threads_.size() < count) {
     try {
       threads_.emplace_back([shared = shared_, index = threads_.size()] { shared->Run(index); });
-      shared_->helpers = static_cast<unsigned>(threads_.size());
     } catch (const std::system_error&) {
       // Fewer helpers, or none: the walk does not need them.
       std::lock_guard<std::mutex> lock(shared_->mutex);
@@ -303,7 +301,7 @@ ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view nam
   return slot;
 }
 
-void ReadAheadQueue::WakeOneIfBehind() { shared_->WakeOneIfBehind(); }
+void ReadAheadQueue::WakeOneIfBehind() { shared_->WakeOneIfBehind(Helpers()); }
 
 Progress ReadAheadQueue::Look(const Slot& slot) const { return slot.state.load(std::memory_order_acquire); }
 
