@@ -41,8 +41,8 @@ struct WayOps {
     if (!child.ok()) return Gone();
     return child;
   }
-  bool Bears(const OwnedHandle& folder, const FolderIdentity& recorded) {
-    const std::optional<FolderIdentity> identity = IdentityOf(folder.get());
+  bool Bears(const OwnedHandle& folder, const DatedFileId& recorded) {
+    const std::optional<DatedFileId> identity = DatedFileIdOf(folder.get());
     return identity.has_value() && *identity == recorded;
   }
   static Failure Gone() { return dustvane::Gone(); }
@@ -144,7 +144,7 @@ MaybeFailure RemoveFileProvenByIds(WalkedTree& walked, const PathString& path) {
   // The removal changed the folder, which some file systems (Wine's) show
   // in its creation time: the record follows, so that the folder's other
   // lines can still be deleted.
-  if (const std::optional<FolderIdentity> now = IdentityOf(folderHandle)) walked.folders.Renew(record, *now);
+  if (const std::optional<DatedFileId> now = DatedFileIdOf(folderHandle)) walked.folders.Renew(record, *now);
   return std::nullopt;
 }
 

@@ -13,11 +13,11 @@ std::optional<uint64_t> FileIdOf(HANDLE entry) {
   return file;
 }
 
-std::optional<FolderIdentity> IdentityOf(HANDLE folder) {
+std::optional<DatedFileId> DatedFileIdOf(HANDLE folder) {
   const std::optional<uint64_t> id = FileIdOf(folder);
   FILE_BASIC_INFO basic;
   if (!id || !GetFileInformationByHandleEx(folder, FileBasicInfo, &basic, sizeof basic)) return std::nullopt;
-  return FolderIdentity{*id, basic.CreationTime.QuadPart};
+  return DatedFileId{*id, basic.CreationTime.QuadPart};
 }
 
 bool IsReparsePoint(HANDLE entry) {

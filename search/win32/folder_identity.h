@@ -10,10 +10,10 @@ namespace dustvane {
 // What tells a folder from one made later in its place: its file ID, which
 // some file systems give again (FAT and exFAT take it from where the entry
 // lies, ext4 under Wine from a reused inode), and its creation time.
-struct FolderIdentity {
+struct DatedFileId {
   uint64_t fileId = 0;
   int64_t creationTime = 0;
-  friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+  friend bool operator==(const DatedFileId&, const DatedFileId&) = default;
 };
 
 // What tells one folder from every other: the serial number of its volume,
@@ -36,7 +36,7 @@ constexpr bool IsNoFileId(uint64_t id) { return id == 0 || id == ~uint64_t{0}; }
 std::optional<uint64_t> FileIdOf(HANDLE entry);
 
 // The file ID and creation time of the open folder; none without a file ID.
-std::optional<FolderIdentity> IdentityOf(HANDLE folder);
+std::optional<DatedFileId> DatedFileIdOf(HANDLE folder);
 
 // Whether the open entry carries a reparse point (a junction, a link, a
 // placeholder of some file system's own); also where the system cannot say.

@@ -19,7 +19,7 @@ namespace dustvane {
 // win32_file_system.cpp): such a line is proven by its file too. It holds
 // no handle, so a finished search keeps no folder of a removable disk busy.
 struct WalkedTree {
-  WalkedFolders<FolderIdentity> folders;
+  WalkedFolders<DatedFileId> folders;
   std::optional<uint32_t> volume;
   std::map<std::pair<uint32_t, PathString>, uint64_t> lossyNames;  // by folder and name
 

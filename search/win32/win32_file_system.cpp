@@ -216,11 +216,11 @@ class Win32FileSystem final : public FileSystem {
       if (!volume) return;
       walked_.volume = *volume;
     }
-    uint32_t parent = WalkedFolders<FolderIdentity>::kNone;
+    uint32_t parent = WalkedFolders<DatedFileId>::kNone;
     for (size_t level = 0; level < chain_.Depth(); ++level) {
       uint32_t& recorded = chain_.RecordIndex(level);
       if (recorded == FolderChain::kNotRecorded) {
-        const std::optional<FolderIdentity> identity = IdentityOf(chain_.Handle(level));
+        const std::optional<DatedFileId> identity = DatedFileIdOf(chain_.Handle(level));
         if (!identity) return;
         recorded = walked_.folders.Add(parent, chain_.Name(level), *identity);
       }
