@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "search/path_string.h"
+#include "search/walk_locator.h"
 
 namespace dustvane {
 
@@ -69,14 +70,13 @@ class WalkedFolders {
     std::optional<uint32_t> at = Find(kNone, PathView());
     if (!at) return std::nullopt;
     std::vector<Step> way{{*at, root_, marks_[*at]}};
-    for (size_t from = root_.size(); from < folder.size();) {
-      const size_t end = folder.find(kSeparator, from);
-      if (end == PathView::npos || end == from) return std::nullopt;
-      const PathView name = folder.substr(from, end - from);
-      at = Find(*at, name);
+    PathView below = folder.substr(root_.size());
+    if (!below.empty() && below.back() != kSeparator) return std::nullopt;
+    while (!below.empty()) {
+      const PathView name = TakeFolderName(below);
+      at = name.empty() ? std::nullopt : Find(*at, name);
       if (!at) return std::nullopt;
       way.push_back({*at, name, marks_[*at]});
-      from = end + 1;
     }
     return way;
   }

@@ -12,34 +12,33 @@ FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
 
 Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
   TakeAnswers();
-  const bool inside = chain_.InRoot(folder);
-  if (!inside) {
+  const WalkPlace place = chain_.Locate(folder);
+  PathView below = place.below;
+  if (place.levels == 0) {
     Close();
     walked_.Begin(folder);
     watches_.Reset();
     if (MaybeFailure failure = Begin(folder)) return *failure;
-  } else if (MaybeFailure failure = chain_.ReturnTo(chain_.LevelLeadingTo(folder))) {
+    below = PathView();
+  } else if (MaybeFailure failure = chain_.ReturnTo(place.levels - 1)) {
     return *failure;
   }
-  bool openedNow = !inside;
+  bool openedNow = place.levels == 0;
   bool adopted = false;
-  for (size_t at = chain_.Path().size(); at < folder.size();) {
-    const size_t slash = folder.find('/', at);
-    if (slash == at) {  // a doubled "/" belongs to the folder before it
+  while (!below.empty()) {
+    const PathView name = TakeFolderName(below);
+    if (name.empty()) {  // a doubled "/" belongs to the folder before it
       chain_.AddSeparator();
-      ++at;
       continue;
     }
-    FolderNode& child = ChildNamed(chain_.Innermost(), std::string_view(folder).substr(at, slash - at));
-    Result<FolderNode*> entered = Enter(child, adopted);
+    Result<FolderNode*> entered = Enter(ChildNamed(chain_.Innermost(), name), adopted);
     if (!entered.ok()) return entered.failure();
     if (entered.value() == nullptr) {
       static const FolderListing kNothing;
       return &kNothing;
     }
-    chain_.Push(*entered.value(), std::string_view(folder).substr(at, slash + 1 - at));
+    chain_.Push(*entered.value(), name);
     openedNow = true;
-    at = slash + 1;
   }
   FolderNode& here = chain_.Innermost();
   if (!adopted) {
@@ -213,10 +212,11 @@ bool FolderWalk::IsClosed(std::string_view name) {
   return identity && chain_.Holds(*identity);
 }
 
-bool FolderWalk::IsClosedAt(const std::string& folder, const std::string& name) {
-  if (IsOpen() && folder == chain_.Path()) return IsClosed(name);
-  const std::string inSystem = chain_.InRoot(folder) ? mounts_.PathBelowRoot(chain_.BelowRoot(folder)) : folder;
-  return mounts_.At(inSystem + name + "/") == MountAt::kSystem;
+bool FolderWalk::IsClosedAt(std::string_view path, const WalkPlace& place) {
+  if (place.InInnermost(chain_.Levels().size())) return IsClosed(place.leaf);
+  const std::string_view folder = path.substr(0, path.size() - place.leaf.size());
+  const std::string inSystem = place.levels > 0 ? mounts_.PathBelowRoot(chain_.BelowRoot(folder)) : std::string(folder);
+  return mounts_.At(inSystem + std::string(place.leaf) + "/") == MountAt::kSystem;
 }
 
 void FolderWalk::NoteWay() {

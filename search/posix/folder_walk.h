@@ -45,17 +45,19 @@ class FolderWalk final : private ReadAhead::Tree {
   // The walk asks for files whose names match `namePattern`.
   void LookForFiles(const std::string& namePattern) { ahead_.LookForFiles(namePattern); }
 
-  bool IsOpen() const { return chain_.IsOpen(); }
-  // The innermost folder's path, and its descriptor (open once List succeeded).
-  const std::string& Path() const { return chain_.Path(); }
+  // Where `path` lies against the folders the walk is inside.
+  WalkPlace Locate(std::string_view path) const { return chain_.Locate(path); }
+  size_t Depth() const { return chain_.Levels().size(); }
+  // The innermost folder's descriptor (open once List succeeded).
   int InnermostFd() const { return chain_.Innermost().fd.get(); }
   // Whether the walk never enters the folder `name` of the innermost folder:
   // a system file system shows there, or it is a folder the walk is already
   // inside (mounted below itself), by the walk's mount table. Only mount
   // points cost anything; an automount point is never set off.
   bool IsClosed(std::string_view name);
-  // The same for the folder `name` in `folder`, wherever it is.
-  bool IsClosedAt(const std::string& folder, const std::string& name);
+  // The same for the folder at `path`, wherever it lies (`place`, as Locate
+  // gave it).
+  bool IsClosedAt(std::string_view path, const WalkPlace& place);
 
   // Notes the innermost folder and those above it in Delete's record, with
   // the watches their marks hold.

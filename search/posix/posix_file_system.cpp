@@ -119,18 +119,16 @@ class PosixFileSystem final : public FileSystem {
     }
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
-    Result<struct stat> st = StatEntry(trimmed);
+    const WalkPlace place = walk_.Locate(trimmed);
+    Result<struct stat> st = StatEntry(trimmed, place);
     if (!st.ok()) return st.failure();
-    const size_t slash = trimmed.rfind('/');
-    const std::string name = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
-    const std::string folder = slash == std::string::npos ? std::string() : trimmed.substr(0, slash + 1);
-    const bool closed = wantsClosed && S_ISDIR(st.value().st_mode) && walk_.IsClosedAt(folder, name);
-    return ModeAttributes(st.value().st_mode, name, closed) & wanted;
+    const bool closed = wantsClosed && S_ISDIR(st.value().st_mode) && walk_.IsClosedAt(trimmed, place);
+    return ModeAttributes(st.value().st_mode, place.leaf, closed) & wanted;
   }
 
   Result<int64_t> FileLength(const PathString& path) override {
     if (path.empty()) return ErrnoFailure(ENOENT);
-    Result<struct stat> st = StatEntry(path);
+    Result<struct stat> st = StatEntry(path, walk_.Locate(path));
     if (!st.ok()) return st.failure();
     return static_cast<int64_t>(st.value().st_size);
   }
@@ -162,7 +160,7 @@ class PosixFileSystem final : public FileSystem {
     Result<const FolderListing*> listed = walk_.List(folder);
     if (!listed.ok() && listed.failure().number != EACCES) return listed.failure();
     listing_ = listed.ok() ? listed.value() : &kNothing;
-    inWalk_ = listed.ok() && walk_.IsOpen() && walk_.Path() == folder;
+    inWalk_ = listed.ok() && walk_.Locate(folder).InInnermost(walk_.Depth());
     return std::nullopt;
   }
 
@@ -196,19 +194,13 @@ class PosixFileSystem final : public FileSystem {
   }
 
   // Entries of the innermost open folder are asked through its descriptor;
-  // anything else through a component walk that follows no link.
-  Result<struct stat> StatEntry(const std::string& path) const {
+  // anything else through a component walk that follows no link. `place`
+  // is where `path` lies in the walk, and its leaf ends where `path` does.
+  Result<struct stat> StatEntry(const std::string& path, const WalkPlace& place) const {
+    if (place.leaf.empty() || !place.InInnermost(walk_.Depth())) return StatWithoutLinks(path);
     struct stat st;
-    if (walk_.IsOpen()) {
-      const std::string& inner = walk_.Path();
-      if (path.size() > inner.size() && path.starts_with(inner) && path.find('/', inner.size()) == std::string::npos) {
-        if (fstatat(walk_.InnermostFd(), path.c_str() + inner.size(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-          return ErrnoFailure(errno);
-        }
-        return st;
-      }
-    }
-    return StatWithoutLinks(path);
+    if (fstatat(walk_.InnermostFd(), place.leaf.data(), &st, AT_SYMLINK_NOFOLLOW) != 0) return ErrnoFailure(errno);
+    return st;
   }
 
   FolderWalk walk_;

@@ -6,7 +6,6 @@
 #include <cerrno>
 
 #include "search/posix/errno_failure.h"
-#include "search/walk_locator.h"
 
 namespace dustvane {
 
@@ -25,10 +24,6 @@ void WalkChain::Clear() {
   mounts_ = nullptr;
 }
 
-size_t WalkChain::LevelLeadingTo(const std::string& folder) const {
-  return LevelsLeadingTo(path_, ends_.size(), [this](size_t level) { return ends_[level]; }, folder) - 1;
-}
-
 bool WalkChain::Holds(const FolderIdentity& identity) {
   for (FolderNode* node : levels_) {
     const FolderRecord* record = node->Record();
@@ -37,9 +32,10 @@ bool WalkChain::Holds(const FolderIdentity& identity) {
   return false;
 }
 
-void WalkChain::Push(FolderNode& node, std::string_view part) {
+void WalkChain::Push(FolderNode& node, std::string_view name) {
   levels_.push_back(&node);
-  path_.append(part);
+  path_.append(name);
+  path_ += '/';
   ends_.push_back(path_.size());
 }
 

@@ -13,6 +13,7 @@
 #include "search/posix/folder_opener.h"
 #include "search/posix/folder_proof.h"
 #include "search/posix/mount_map.h"
+#include "search/walk_locator.h"
 
 namespace dustvane {
 
@@ -44,22 +45,21 @@ class WalkChain {
   const std::vector<FolderNode*>& Levels() const { return levels_; }
   FolderNode& Innermost() const { return *levels_.back(); }
   const std::string& Path() const { return path_; }
-  // Whether `folder` lies under the chain's root, and the part of it that
-  // does after the root's own path.
-  bool InRoot(const std::string& folder) const {
-    return IsOpen() && folder.compare(0, ends_[0], path_, 0, ends_[0]) == 0;
+  // Where `path` lies against the levels (search/walk_locator.h): under
+  // the chain's root where any level leads to it.
+  WalkPlace Locate(std::string_view path) const {
+    return LocateInWalk(path_, ends_.size(), [this](size_t level) { return ends_[level]; }, path);
   }
-  std::string_view BelowRoot(const std::string& folder) const { return std::string_view(folder).substr(ends_[0]); }
-  // The deepest level whose path `folder` begins with.
-  size_t LevelLeadingTo(const std::string& folder) const;
+  // The part of `path`, under the root, after the root's own path.
+  std::string_view BelowRoot(std::string_view path) const { return path.substr(ends_[0]); }
   // Whether one of the levels is the folder `identity`.
   bool Holds(const FolderIdentity& identity);
 
   // The sub-folder `name` of the innermost level, opened by the walk's
   // rules; -1 where they keep it out.
   Result<WalkOpened> OpenChild(const std::string& name) { return OpenChild(levels_.size() - 1, name); }
-  // Makes `node`, open, the innermost level, `part` (its name and "/") added to the path.
-  void Push(FolderNode& node, std::string_view part);
+  // Makes `node`, open, the innermost level, its name and "/" added to the path.
+  void Push(FolderNode& node, std::string_view name);
   // A doubled "/" belongs to the innermost level's path.
   void AddSeparator();
   // Makes level `target` the innermost, open.

@@ -10,8 +10,8 @@ namespace dustvane {
 
 Result<HANDLE> FolderChain::Reach(const PathString& folder) {
   const auto endOf = [this](size_t level) { return levels_[level].end; };
-  const size_t kept = LevelsLeadingTo(path_, levels_.size(), endOf, folder);
-  levels_.erase(levels_.begin() + static_cast<ptrdiff_t>(kept), levels_.end());
+  const WalkPlace place = LocateInWalk(path_, levels_.size(), endOf, folder);
+  levels_.erase(levels_.begin() + static_cast<ptrdiff_t>(place.levels), levels_.end());
   if (levels_.empty()) {
     path_.clear();
     const Result<PathString> exact = ApiPath(folder);
@@ -23,16 +23,14 @@ Result<HANDLE> FolderChain::Reach(const PathString& folder) {
     return Handle(0);
   }
   path_.resize(levels_.back().end);
-  while (path_.size() < folder.size()) {
-    const size_t end = folder.find(kSeparator, path_.size());
-    if (end == PathString::npos) break;
-    const PathView name = PathView(folder).substr(path_.size(), end - path_.size());
-    Result<OwnedHandle> below = OpenFolderIn(levels_.back().handle.get(), name);
-    if (!below.ok()) return below.failure();
-    if (!IsListedFolder(levels_.back(), name, below.value().get())) return Win32Failure(ERROR_FILE_NOT_FOUND);
+  for (PathView below = place.below; !below.empty();) {
+    const PathView name = TakeFolderName(below);
+    Result<OwnedHandle> opened = OpenFolderIn(levels_.back().handle.get(), name);
+    if (!opened.ok()) return opened.failure();
+    if (!IsListedFolder(levels_.back(), name, opened.value().get())) return Win32Failure(ERROR_FILE_NOT_FOUND);
     path_.append(name);
     path_ += kSeparator;
-    levels_.emplace_back(path_.size(), std::move(below.value()));
+    levels_.emplace_back(path_.size(), std::move(opened.value()));
   }
   return levels_.back().handle.get();
 }
