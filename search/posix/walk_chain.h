@@ -40,7 +40,6 @@ class WalkChain {
   // the walk's mount table.
   void Begin(FolderNode& root, const std::string& path, const MountMap& mounts);
   void Clear();
-  bool IsOpen() const { return !levels_.empty(); }
 
   const std::vector<FolderNode*>& Levels() const { return levels_; }
   FolderNode& Innermost() const { return *levels_.back(); }
