@@ -30,8 +30,8 @@ size_t LevelsLeadingTo(PathView chainPath, size_t levels, EndOf endOf, PathView 
 // Where a path lies against a walk's chain of open folders: the levels that
 // lead to it, the folders the walk enters below the deepest of them to reach
 // it (their names, each followed by the separator), and the name at its end
-// (empty for a folder path, which ends in the separator). Both views are
-// parts of the path, and its tails end where it does.
+// (empty for a folder path, which ends in the separator). Both are views
+// into the path, and the leaf is its tail: it ends where the path ends.
 struct WalkPlace {
   size_t levels = 0;
   PathView below;
