@@ -22,8 +22,12 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # ctest runs the test programs through Wine; the caller picks the prefix
 # (WINEPREFIX), and with it 32- or 64-bit Windows. Debian's wine command
 # starts the 32-bit loader whenever wine32 is installed, so 64-bit programs
-# go straight to the 64-bit one.
+# go straight to the 64-bit one. Where this machine has no Wine, the tests
+# run in the Debian root the Windows stage makes for it
+# (scripts/windows/wine-root.sh): its Wine stands where Debian puts it.
 find_program(DUSTVANE_WINE NAMES ${DUSTVANE_WINE_NAMES} PATHS /usr/lib/wine)
 if(DUSTVANE_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${DUSTVANE_WINE})
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${DUSTVANE_WINE_IN_DEBIAN})
 endif()
