@@ -1,9 +1,9 @@
 #include "ui/drive_queries.h"
 
 #include <mutex>
-#include <system_error>
-#include <thread>
 #include <utility>
+
+#include "ui/detached_thread.h"
 
 namespace dustvane {
 
@@ -21,17 +21,14 @@ DriveQueries::DriveQueries(const std::vector<PathString>& roots, Ask ask, std::f
   shared_->answered = std::move(answered);
   shared_->deadline = std::chrono::steady_clock::now() + bound;
   for (size_t drive = 0; drive < roots.size(); ++drive) {
-    try {
-      std::thread([shared = shared_, ask, root = roots[drive], drive] {
-        std::optional<std::string> text = ask(root);
-        std::lock_guard<std::mutex> lock(shared->mutex);
-        if (!shared->answered || std::chrono::steady_clock::now() > shared->deadline) return;
-        shared->answers.push_back({drive, std::move(text)});
-        shared->answered();
-      }).detach();
-    } catch (const std::system_error&) {
-      // No thread to spare: this drive keeps what it shows.
-    }
+    // Where no thread can be had, this drive keeps what it shows.
+    StartDetachedThread([shared = shared_, ask, root = roots[drive], drive] {
+      std::optional<std::string> text = ask(root);
+      std::lock_guard<std::mutex> lock(shared->mutex);
+      if (!shared->answered || std::chrono::steady_clock::now() > shared->deadline) return;
+      shared->answers.push_back({drive, std::move(text)});
+      shared->answered();
+    });
   }
 }
 

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <functional>
+
+namespace dustvane {
+
+// Runs `job` on a thread of its own that nobody joins or waits for; false
+// where the system gives no thread, and `job` does not run. Each platform
+// starts it its own way (ui/posix, ui/windows).
+bool StartDetachedThread(std::function<void()> job);
+
+}  // namespace dustvane
