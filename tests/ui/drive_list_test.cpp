@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <memory>
 #include <thread>
 
 #include "tests/support/fake_file_system.h"
@@ -45,12 +46,16 @@ TEST(DriveQueries, EachAnswerComesAsItComesAndNothingWaitsOnAVolumeThatDoesNot) 
   std::atomic<int> wakes = 0;
   std::promise<void> answer;
   std::shared_future<void> answered = answer.get_future().share();
-  const DriveQueries::Ask ask = [answered](const PathString& root) -> std::optional<std::string> {
-    if (root == P("/hung")) answered.wait();
-    if (root == P("/file")) return std::nullopt;
-    return "answered";
-  };
+  // Every copy of the question holds it: once it has expired, the helpers
+  // have let go of everything, the late one included.
+  auto token = std::make_shared<int>(0);
+  const std::weak_ptr<int> helpersHold = token;
   {
+    const DriveQueries::Ask ask = [answered, token = std::move(token)](const PathString& root) -> std::optional<std::string> {
+      if (root == P("/hung")) answered.wait();
+      if (root == P("/file")) return std::nullopt;
+      return "answered";
+    };
     DriveQueries queries({P("/a"), P("/hung"), P("/file")}, ask, [&wakes] { ++wakes; }, 60s);
     const std::vector<DriveQueries::Answer> answers = Answers(queries, 2);
     ASSERT_EQ(answers.size(), 2u);
@@ -61,7 +66,9 @@ TEST(DriveQueries, EachAnswerComesAsItComesAndNothingWaitsOnAVolumeThatDoesNot) 
     EXPECT_EQ(wakes, 2);
   }  // gone while one volume still keeps its helper waiting
   answer.set_value();
-  std::this_thread::sleep_for(100ms);
+  // Until the late helper is done, so that its answer has surely come.
+  for (int wait = 0; wait < 1000 && !helpersHold.expired(); ++wait) std::this_thread::sleep_for(10ms);
+  EXPECT_TRUE(helpersHold.expired());
   EXPECT_EQ(wakes, 2);  // the late answer woke nobody
 }
 
