@@ -21,13 +21,12 @@ DWORD WINAPI RunJob(void* job) {
 
 }  // namespace
 
-bool StartDetachedThread(std::function<void()> job) {
+void StartDetachedThread(std::function<void()> job) {
   auto owned = std::make_unique<std::function<void()>>(std::move(job));
   const HANDLE thread = CreateThread(nullptr, 0, RunJob, owned.get(), 0, nullptr);
-  if (thread == nullptr) return false;
+  if (thread == nullptr) return;  // no thread to spare: the job does not run
   owned.release();  // the thread's now
   CloseHandle(thread);
-  return true;
 }
 
 }  // namespace dustvane
