@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the Debian package and checks it: its name, version, dependencies
-# and contents, and that its desktop entry, AppStream metainfo and copyright
-# file are valid. In CI (or with
-# DUSTVANE_TEST_INSTALL=1), as root, it also installs the package with apt,
+# and contents, that lintian finds nothing wrong with it, and that its
+# desktop entry, AppStream metainfo and copyright file are valid. In CI (or
+# with DUSTVANE_TEST_INSTALL=1), as root, it also installs the package with apt,
 # starts the program from its desktop entry on a virtual display, exits it,
 # and removes the package again; elsewhere that step is skipped, and counted.
 # shellcheck source=scripts/lib.sh
@@ -24,8 +24,8 @@ if [ -n "$version" ]; then
   deb=$(ls "$build"/dustvane_"$version"_*.deb 2>/dev/null | head -n 1)
 fi
 
-# Its name, version, dependencies and contents, and the validity of its
-# desktop entry, metainfo and copyright file.
+# Its name, version, dependencies and contents, Debian's own checks of it,
+# and the validity of its desktop entry, metainfo and copyright file.
 check_package() {
   [ -n "$version" ] || fail "no project version in CMakeLists.txt"
   [ -n "$deb" ] || fail "no dustvane_${version}_*.deb was built"
@@ -44,6 +44,12 @@ check_package() {
     grep -qx "$path" <<<"$contents" || fail "$path is missing from the package"
   done
 
+  # Lintian, Debian's checker of packages: the package is clean of its errors
+  # and warnings, and stays so. (As root it says that running as root is not
+  # recommended; it only reads the package.)
+  command -v lintian >/dev/null || fail "lintian is not installed (scripts/packages-package.txt)"
+  lintian --fail-on error,warning "$deb" || fail "lintian did not pass the package (see above)"
+
   # The desktop entry, the software-centre metadata and the copyright file, as
   # the package holds them.
   unpacked=$(mktemp -d)
@@ -55,6 +61,10 @@ check_package() {
   grep -q "<launchable type=\"desktop-id\">$app_id.desktop</launchable>" "$metainfo" ||
     fail "the metainfo does not launch the desktop entry $app_id.desktop"
   grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo does not name release $version"
+  # The changelog's latest entry is this version (lintian reads its format,
+  # not its version).
+  changelog_version=$(zcat "$unpacked/usr/share/doc/dustvane/changelog.gz" | dpkg-parsechangelog -l - -S Version)
+  [ "$changelog_version" = "$version" ] || fail "the changelog's latest entry is $changelog_version, not $version"
   grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' \
     "$unpacked/usr/share/doc/dustvane/copyright" || fail "the copyright file is not in the machine-readable format"
 }
