@@ -228,7 +228,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (options->removals > 0) RemoveEach(*fileSystem, results.kept);
-  std::fprintf(stderr, "files=%d folders=%d bytes=%s seconds=%.6f%s\n", run.files, run.folders,
-               dustvane::DecimalDigits(run.total.value()).c_str(), seconds, ReadAheadCounts().c_str());
+  std::fprintf(stderr, "files=%d folders=%lld bytes=%s seconds=%.6f%s\n", run.files,
+               static_cast<long long>(run.folders), dustvane::DecimalDigits(run.total.value()).c_str(), seconds,
+               ReadAheadCounts().c_str());
   return 0;
 }

@@ -23,8 +23,8 @@
 # in a mount namespace of its own and mounts three small memory file systems
 # as drives there: a small tree on /media (a name that stays the same from
 # run to run, for the pictures the README shows), a large generated tree (a
-# walk of about a second) and a folder with more sub-folders than the search
-# can count. Needs root (or user namespaces), xvfb, xdotool, imagemagick,
+# walk of about a second) and a folder with more matching files than the
+# search can count. Needs root (or user namespaces), xvfb, xdotool, imagemagick,
 # twm (a small window manager, so that the windows have their title bars)
 # and qt6ct.
 # shellcheck source=scripts/lib.sh
@@ -80,8 +80,8 @@ make_drives() {
   printf 'x' >"$small/cache/build-artifacts/intermediate/$(printf 'object%.0s' $(seq 20))-final.tmp"
   echo "Making the large tree (about 15 seconds)..."
   "$build/bench/dustvane-maketree" --profile large "$work/large/tree" >/dev/null
-  # One folder past the 32767 the folder count holds: the search says so.
-  (cd "$work/overflow" && seq 1 32800 | sed 's/^/f/' | xargs mkdir)
+  # Matches past the 32767 the file count holds: the search says so.
+  (cd "$work/overflow" && seq 1 32800 | sed 's/^/f/; s/$/.tmp/' | xargs touch)
 }
 
 # twm would ask for each new window to be placed by hand; this keeps the
@@ -160,7 +160,7 @@ window Found >/dev/null
 sleep 0.3
 click "$found" frmFound cmdClose
 
-# The folder count overflows: the search stops with a message.
+# The file count overflows: the search stops with a message.
 next_drive
 click "$main" frmMain cmdSearch
 message=$(window "Unexpected Error")

@@ -1,5 +1,6 @@
 #include "search/find_files.h"
 
+#include <limits>
 #include <new>
 #include <optional>
 #include <vector>
@@ -8,12 +9,12 @@ namespace dustvane {
 
 namespace {
 
-constexpr int16_t kLargestCount = 32767;
-
-// Counts are 16-bit: the increment past the largest value fails instead of
-// wrapping round.
-MaybeFailure CheckedIncrement(int16_t& count) {
-  if (count == kLargestCount) return OverflowFailure();
+// A count's increment past its largest value fails instead of wrapping
+// round. The file count is 16-bit, so 32,767 matches fill it; the folder
+// counts are as wide as memory, so no tree reaches theirs.
+template <class Count>
+MaybeFailure CheckedIncrement(Count& count) {
+  if (count == std::numeric_limits<Count>::max()) return OverflowFailure();
   ++count;
   return std::nullopt;
 }
@@ -45,7 +46,7 @@ struct SearchState {
   SearchContext& context;
   const PathString& searchStr;
   int16_t& fileCount;
-  int16_t& dirCount;
+  FolderCount& dirCount;
   // The path of the folder being worked on. Each folder's path is a prefix of
   // its sub-folders' paths, so one buffer serves the whole chain and memory
   // grows with the depth, not with its square.
@@ -186,8 +187,8 @@ class Level {
 
   ByteTotal total_;
   std::vector<PathString> subFolders_;
-  int16_t subFolderCount_ = 0;
-  int16_t nextSubFolder_ = 0;
+  FolderCount subFolderCount_ = 0;
+  FolderCount nextSubFolder_ = 0;
   PathString entryName_;
   std::optional<Result<ByteTotal>> outcome_;
 };
@@ -215,7 +216,7 @@ std::string ErrorMessageText(const Failure& failure) {
 // on the call stack, so depth is bounded by memory alone: a chain of folders
 // as deep as any file system allows is searched whole.
 Result<ByteTotal> FindFiles(SearchContext& context, PathString& path, const PathString& searchStr,
-                            int16_t& fileCount, int16_t& dirCount) {
+                            int16_t& fileCount, FolderCount& dirCount) {
   SearchState state{context, searchStr, fileCount, dirCount, PathString()};
   std::vector<Level> levels;
   MaybeFailure failure = Guarded([&]() -> MaybeFailure {

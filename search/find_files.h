@@ -32,6 +32,10 @@ struct SearchContext {
   MessageDialog& messages;
 };
 
+// How many folders a search has found: wide enough that no real tree fills
+// it, so the folder count never cuts a search short.
+using FolderCount = int64_t;
+
 inline constexpr const char* kUnexpectedErrorTitle = "Unexpected Error";
 
 // "Error: <number> - <description>", as the error messages read.
@@ -41,9 +45,9 @@ std::string ErrorMessageText(const Failure& failure);
 // `searchStr`, appending each match's full path to the results list.
 // `path` gets a trailing separator if it lacks one and is then replaced by
 // the file system's SearchRoot form of it, which every line begins with.
-// `fileCount` and `dirCount` (16-bit, like the counts they stand for) are
-// raised for every file listed and every sub-folder found; each fails with
-// "Overflow" past 32767.
+// `fileCount` is raised for every file listed and fails with "Overflow" past
+// 32767, the most the results window counts. `dirCount` is raised for every
+// sub-folder found; it is 64-bit, so a search walks every folder of any disk.
 //
 // Failures inside the walk are handled level by level: a failure while a
 // directory pass stands on a name ending in ".sys" is passed over; any other
@@ -54,6 +58,6 @@ std::string ErrorMessageText(const Failure& failure);
 // limited by memory only: the search does not recurse on the call stack.
 Result<ByteTotal> FindFiles(SearchContext& context, PathString& path,
                             const PathString& searchStr, int16_t& fileCount,
-                            int16_t& dirCount);
+                            FolderCount& dirCount);
 
 }  // namespace dustvane

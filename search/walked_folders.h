@@ -15,8 +15,9 @@ namespace dustvane {
 // its root, each by its name inside the folder above it and by its mark:
 // what the platform tells that very folder by. What Delete holds the folders
 // of a listed path against before it removes anything. It outlives the walk
-// but holds nothing open, so a finished search keeps no file system busy;
-// the search's folder count bounds it at 32,768 folders.
+// but holds nothing open, so a finished search keeps no file system busy.
+// It grows with the folders on the way to listed files, never with those
+// searched.
 //
 // A folder noted again under the same name in the same folder keeps the
 // mark it was noted with first: the walk lists each folder once, so its

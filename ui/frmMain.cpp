@@ -109,7 +109,7 @@ void frmMain::SearchScope(frmFound& found, PathString root, bool withSizeSummary
   controls_.window.PaintNow();
 
   int16_t fileCount = 0;
-  int16_t dirCount = 0;
+  FolderCount dirCount = 0;
   SearchContext search{context_.fileSystem, found.List1(), context_.messages};
   Result<ByteTotal> total = [&]() -> Result<ByteTotal> {
     // Drive1 with no drive chosen (the one chosen proved no drive): an empty

@@ -64,7 +64,7 @@ class HostileTreeTest : public ::testing::Test {
     std::vector<std::string> messages;
     bool ok = false;
     int16_t files = 0;
-    int16_t folders = 0;
+    FolderCount folders = 0;
     ByteTotal total;
   };
   Outcome Search(const std::string& where) {
@@ -133,18 +133,28 @@ TEST_F(HostileTreeTest, ChainOfTwentyThousandFoldersIsSearchedWhole) {
   EXPECT_EQ(found.lines.back(), root + chain + "m.tmp");
 }
 
-TEST_F(HostileTreeTest, MoreThan32767SubFoldersOverflowTheFolderCountOnce) {
+// More folders than a 16-bit count holds, in one folder and in all: every
+// folder is searched, whichever order the folder lists them in, and a folder
+// found after the 32,767th still has its own sub-folder searched.
+TEST_F(HostileTreeTest, EveryFolderIsSearchedPastThirtyTwoThousandFolders) {
+  constexpr int kWide = 33000;
   Folder("wide");
   Make("wide/own.tmp");
   int fd = open((root + "wide").c_str(), O_RDONLY | O_DIRECTORY);
-  for (int i = 0; i < 32800; ++i) ASSERT_EQ(mkdirat(fd, std::to_string(i).c_str(), 0755), 0);
+  for (int i = 0; i < kWide; ++i) ASSERT_EQ(mkdirat(fd, ("w" + std::to_string(i)).c_str(), 0755), 0);
   close(fd);
-  Make("beside.tmp");
+  std::vector<std::string> expected = {root + "wide/own.tmp"};
+  for (int i : {0, 16000, 32766, 32767, 32768, kWide - 1}) {
+    const std::string sub = "wide/w" + std::to_string(i) + "/sub";
+    Folder(sub);
+    Make(sub + "/x.tmp");
+    expected.push_back(root + sub + "/x.tmp");
+  }
 
   Outcome found = Search(root);
-  EXPECT_THAT(found.messages, ::testing::ElementsAre("Error: 6 - Overflow"));
-  EXPECT_EQ(found.folders, 32767);
-  EXPECT_THAT(found.lines, ::testing::ElementsAre(root + "beside.tmp"));  // "wide" ran no file pass
+  EXPECT_THAT(found.messages, IsEmpty());
+  EXPECT_THAT(found.lines, ::testing::UnorderedElementsAreArray(expected));
+  EXPECT_EQ(found.folders, 1 + kWide + 6);
 }
 
 TEST_F(HostileTreeTest, MoreThan32767MatchesListExactly32767) {

@@ -130,21 +130,6 @@ bool LetGoOf(size_t threads, size_t descriptors) {
   return Threads() == threads && OpenDescriptors() == descriptors;
 }
 
-// The name of the first sub-folder a listing of `folder` gives.
-std::string FirstSubFolder(const std::string& folder) {
-  DIR* dir = opendir(folder.c_str());
-  std::string first;
-  while (const dirent* entry = dir != nullptr ? readdir(dir) : nullptr) {
-    if (entry->d_type == DT_DIR && std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) {
-      first = entry->d_name;
-      break;
-    }
-  }
-  if (dir != nullptr) closedir(dir);
-  EXPECT_FALSE(first.empty()) << folder;
-  return first;
-}
-
 // The same lines, in whatever order; the differences go to the log.
 bool SameLines(std::vector<std::string> got, std::vector<std::string> expected) {
   std::sort(got.begin(), got.end());
@@ -588,17 +573,17 @@ TEST(ReadAheadQueueTest, StopLeavesAHelperKeptByAFileSystemThatNeverAnswersWhich
   EXPECT_EQ(code, 0);
 }
 
-// After the folder count is full, the walk descends no more, and no helper
-// crosses into another file system: one that never answers, ahead of the
-// walk, keeps nothing of the search.
+// Once the file count is full, the folder where it overflowed ends without
+// its sub-folders, and no helper crosses into another file system: one that
+// never answers, ahead of the walk, keeps nothing of the search.
 TEST_F(ReadAheadTest, ASearchEndsThoughAFileSystemThatNeverAnswersLiesAhead) {
   Make("first.tmp");
-  Folder("wide");
-  const int wide = open((root + "wide").c_str(), O_RDONLY | O_DIRECTORY);
-  for (int i = 0; i < 32800; ++i) ASSERT_EQ(mkdirat(wide, std::to_string(i).c_str(), 0755), 0);
-  close(wide);
-  // The first sub-folder the helpers read, whatever the file system's order.
-  const std::string hung = root + "wide/" + FirstSubFolder(root + "wide") + "/hung";
+  Folder("full");
+  const int full = open((root + "full").c_str(), O_RDONLY | O_DIRECTORY);
+  for (int i = 0; i < 32800; ++i) close(openat(full, (std::to_string(i) + ".tmp").c_str(), O_CREAT | O_WRONLY, 0644));
+  close(full);
+  const std::string hung = root + "full/below/hung";
+  ASSERT_EQ(mkdir((root + "full/below").c_str(), 0755), 0);
   ASSERT_EQ(mkdir(hung.c_str(), 0755), 0);
   const int code = testing::InPrivateMountNamespace([&] {
     alarm(30);  // a search that never ends is ended here, and fails the test
@@ -607,7 +592,7 @@ TEST_F(ReadAheadTest, ASearchEndsThoughAFileSystemThatNeverAnswersLiesAhead) {
     testing::UnansweringMount mount;
     if (!mount.Mount(hung)) return testing::kNotAllowedHere;
     const Outcome out = Search(ReadAheadMode::kAlways, root, "", [&](const PathString& line) {
-      // Time for a helper to reach the mount before the walk fills its count.
+      // Time for the helpers to reach the mount before the walk fills its count.
       if (line == root + "first.tmp") std::this_thread::sleep_for(std::chrono::milliseconds(500));
     });
     const bool overflowed = out.messages == std::vector<std::string>{"Error: 6 - Overflow"};

@@ -37,7 +37,7 @@ class FindFilesTest : public ::testing::Test {
   SearchContext context{fs, results, messages};
   PathString pattern = DV_PATH("*.tmp");
   int16_t fileCount = 0;
-  int16_t dirCount = 0;
+  FolderCount dirCount = 0;
 };
 
 TEST_F(FindFilesTest, ListsOwnMatchesFirstThenEachSubtreeInEnumerationOrder) {
@@ -251,7 +251,7 @@ TEST_F(FindFilesTest, FailureThatNoLevelCanReportReachesTheCaller) {
   EXPECT_EQ(total.failure().number, 5);
 }
 
-// --- the 16-bit counters ---------------------------------------------------
+// --- the file count ---------------------------------------------------------
 
 TEST_F(FindFilesTest, FileCountStopsAt32767AndTheOverflowingMatchIsSummedButNotListed) {
   for (int i = 0; i < 32768; ++i) {
@@ -266,46 +266,6 @@ TEST_F(FindFilesTest, FileCountStopsAt32767AndTheOverflowingMatchIsSummedButNotL
   EXPECT_EQ(results.lines.size(), 32767u);
   // Every later folder holding a match fails the same way, one message each.
   EXPECT_THAT(messages.texts, ElementsAre("Error: 6 - Overflow", "Error: 6 - Overflow"));
-}
-
-TEST_F(FindFilesTest, FolderCountStopsAt32767) {
-  for (int i = 0; i < 32767; ++i) fs.AddFolder(P(("/r/d" + std::to_string(i)).c_str()));
-  fs.AddFolder(P("/r/one.too.many"));
-  fs.AddFile(P("/r/own.tmp"), 1);
-
-  EXPECT_EQ(Search("/r"), 0);
-  EXPECT_EQ(dirCount, 32767);
-  EXPECT_THAT(messages.texts, ElementsAre("Error: 6 - Overflow"));
-  EXPECT_THAT(results.lines, IsEmpty());  // no file pass after the overflow
-}
-
-TEST_F(FindFilesTest, FolderOverflowOnADotSysNameIsSkippedSilently) {
-  dirCount = 32766;
-  fs.AddFolder(P("/r/ok"));
-  fs.AddFolder(P("/r/drivers.sys"));
-  fs.AddFile(P("/r/drivers.sys/inside.tmp"), 5);
-  fs.AddFile(P("/r/own.tmp"), 1);
-  fs.AddFile(P("/r/ok/k.tmp"), 2);
-
-  EXPECT_EQ(Search("/r"), 3);
-  EXPECT_EQ(dirCount, 32767);
-  EXPECT_THAT(messages.texts, IsEmpty());
-  EXPECT_EQ(results.lines, Lines({"/r/own.tmp", "/r/ok/k.tmp"}));
-}
-
-// Past a full folder count, a folder without sub-folders is still searched;
-// one with a sub-folder shows the message and is searched no further.
-TEST_F(FindFilesTest, PastAFullFolderCountOnlyFoldersWithSubFoldersStop) {
-  dirCount = 32765;
-  fs.AddFile(P("/r/own.tmp"), 1);
-  fs.AddFile(P("/r/a/leaf.tmp"), 2);
-  fs.AddFile(P("/r/b/unsearched.tmp"), 4);
-  fs.AddFile(P("/r/b/c/below.tmp"), 8);
-
-  EXPECT_EQ(Search("/r"), 3);
-  EXPECT_EQ(dirCount, 32767);
-  EXPECT_THAT(messages.texts, ElementsAre("Error: 6 - Overflow"));
-  EXPECT_EQ(results.lines, Lines({"/r/own.tmp", "/r/a/leaf.tmp"}));
 }
 
 TEST(ErrorMessageTextTest, NumberIsPlainDecimalWithItsSign) {

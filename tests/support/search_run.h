@@ -16,7 +16,7 @@ namespace dustvane::testing {
 struct SearchRun {
   Result<ByteTotal> total;  // or the failure the search could not deal with
   int16_t files = 0;
-  int16_t folders = 0;
+  FolderCount folders = 0;
 };
 
 // Searches `root` for `pattern`, the lines going to `results` and the
@@ -25,7 +25,7 @@ inline SearchRun RunSearch(FileSystem& fileSystem, ResultsList& results, Message
                            const PathString& pattern = DV_PATH("*.tmp")) {
   SearchContext context{fileSystem, results, messages};
   int16_t files = 0;
-  int16_t folders = 0;
+  FolderCount folders = 0;
   Result<ByteTotal> total = FindFiles(context, root, pattern, files, folders);
   fileSystem.CloseFolders();
   return SearchRun{std::move(total), files, folders};

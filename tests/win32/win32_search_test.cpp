@@ -41,7 +41,7 @@ class Win32SearchTest : public ::testing::Test {
   RecordingMessages messages;
   PathString pattern = L"*.tmp";
   int16_t fileCount = 0;
-  int16_t dirCount = 0;
+  FolderCount dirCount = 0;
 };
 
 TEST_F(Win32SearchTest, FindsHiddenSystemAndReadOnlyMatchesAndSkipsSystemFolders) {
@@ -87,6 +87,29 @@ TEST_F(Win32SearchTest, AFolderThatVanishedIsReportedWithTheSystemText) {
   ASSERT_EQ(messages.texts.size(), 1u);
   EXPECT_EQ(messages.texts[0], ErrorMessageText(Win32Failure(ERROR_PATH_NOT_FOUND)));
   EXPECT_EQ(messages.titles[0], "Unexpected Error");
+}
+
+// More folders than a 16-bit count holds, in one folder and in all: every
+// folder is searched, and a folder found after the 32,767th still has its own
+// sub-folder searched. The folders are made from the Linux side: tens of
+// thousands are made and removed there in a moment.
+TEST_F(Win32SearchTest, EveryFolderIsSearchedPastThirtyTwoThousandFolders) {
+  constexpr int kWide = 33000;
+  ASSERT_EQ(RunOnLinuxSide(tree.Root(), "mkdir wide && cd wide && seq -f w%.0f 0 " + std::to_string(kWide - 1) +
+                                            " | xargs mkdir"),
+            0);
+  std::vector<PathString> expected = {tree.File(L"wide\\own.tmp")};
+  for (int i : {0, 16000, 32766, 32767, 32768, kWide - 1}) {
+    const PathString sub = L"wide\\w" + std::to_wstring(i) + L"\\sub";
+    tree.Folder(sub);
+    expected.push_back(tree.File(sub + L"\\x.tmp"));
+  }
+
+  Search(tree.Root());
+  EXPECT_THAT(messages.texts, IsEmpty());
+  EXPECT_THAT(results.lines, UnorderedElementsAreArray(expected));
+  EXPECT_EQ(dirCount, 1 + kWide + 6);
+  EXPECT_EQ(RunOnLinuxSide(tree.Root(), "rm -rf wide"), 0);
 }
 
 // A junction at `link` to the folder `target`, as Windows makes them. Wine
