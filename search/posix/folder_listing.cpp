@@ -46,7 +46,8 @@ EntryKind KindOfMode(mode_t mode) {
   return EntryKind::kSpecial;
 }
 
-FolderListing FolderListing::SubFoldersFrom(Place place) const {
+void FolderListing::KeepSubFoldersFrom(Place& place) {
+  if (subFoldersOnly_ && (blocks_.empty() || place.offset * size_t{2} < blocks_[0].used)) return;
   const auto isSubFolder = [](const Entry& e) { return e.kind == EntryKind::kFolder && e.name != "." && e.name != ".."; };
   size_t bytes = 0;
   Entry entry;
@@ -56,7 +57,9 @@ FolderListing FolderListing::SubFoldersFrom(Place place) const {
   while (Next(place, entry)) {
     if (isSubFolder(entry)) kept.Add(entry.name, entry.kind);
   }
-  return kept;
+  kept.subFoldersOnly_ = true;
+  *this = std::move(kept);
+  place = Place();
 }
 
 void FolderListing::AddBlock(size_t atLeast) {
@@ -84,6 +87,7 @@ void FolderListing::Clear() {
   if (blocks_.size() > 1) blocks_.resize(1);
   if (!blocks_.empty()) blocks_[0].used = 0;
   count_ = 0;
+  subFoldersOnly_ = false;
 }
 
 FolderListing::Entry FolderListing::At(Place place) const {

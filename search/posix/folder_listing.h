@@ -46,9 +46,12 @@ class FolderListing {
   size_t size() const { return count_; }
   // The memory its entries hold.
   size_t Bytes() const;
-  // The sub-folders from `place` on ("." and ".." left out), in one block of
-  // just their size.
-  FolderListing SubFoldersFrom(Place place) const;
+  // Keeps only the sub-folders from `place` on ("." and ".." left out), in
+  // one block of just their size, and moves `place` to the same entry in it.
+  // It does so the first time, and after that only once the entries before
+  // `place` are at least half of it: entering each sub-folder of a wide
+  // folder in turn then copies its names a few times, not once each.
+  void KeepSubFoldersFrom(Place& place);
 
  private:
   struct Block {
@@ -60,6 +63,7 @@ class FolderListing {
 
   std::vector<Block> blocks_;
   size_t count_ = 0;
+  bool subFoldersOnly_ = false;  // in one block, as KeepSubFoldersFrom left it
 };
 
 // Reads folders with getdents into a buffer of its own, allocated once.

@@ -102,8 +102,7 @@ Result<FolderNode*> FolderWalk::Enter(FolderNode& node, bool& adopted) {
   child->state = State::kTaken;
   // Below it the walk needs no more of the parent's listing than the
   // sub-folders still to come: a deep chain holds little more than names.
-  parent.listing = parent.listing.SubFoldersFrom(parent.nextChild);
-  parent.nextChild = FolderListing::Place();
+  parent.listing.KeepSubFoldersFrom(parent.nextChild);
   return child;
 }
 
