@@ -3,12 +3,19 @@
 #
 #   bench/compare-find.sh [--cold] [ROOT...]
 #
-# Without ROOTs it builds the generated test tree(s) and compares on them and
-# on /usr. A ROOT made by dustvane-maketree, with its report saved beside it
+# Without ROOTs it builds the generated test tree(s) and compares on them, on
+# /usr and on / (the whole local disk, what a default search covers). A ROOT made by dustvane-maketree, with its report saved beside it
 # as "ROOT.made", is checked like a tree built here. For every root it reports the median wall time of each program
 # over several alternating runs and its ratio to find, the median
 # peak memory (max RSS) of each, system-call counts when strace is present,
 # and whether the walk and find list the same set of paths.
+#
+# On / the peers stay on the root's own file system (find and bfs -xdev, fd
+# --one-file-system), and the floor walkers, which cross every mount, walk
+# that file system alone through a bind mount of it in a private mount
+# namespace. The walk itself enters the local file systems mounted below /
+# (never /proc, /sys, /dev or a network mount), so it may list more than
+# find there; it must list everything find lists.
 #
 # Warm (the default): every program reads the tree once before the timed
 # runs, so all of it is in the cache. Cold (--cold): before every single run
@@ -58,6 +65,7 @@ source "$top/scripts/lib.sh"
 install_packages "$top/scripts/packages-bench.txt"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/dustvane-bench.XXXXXX")
+mkdir "$work/root-fs"   # where the floors see /'s own file system
 cleanup() { rm -rf "$work"; }
 trap cleanup EXIT
 
@@ -156,7 +164,9 @@ walk_thread_calls() {
 compare_listings() {
   local root=$1
   "$walk" --list -0 "$root" 2>"$work/walk-stderr" | sort -z >"$work/walk-list"
-  find "$root" -iname '*.tmp' ! -type d -print0 2>/dev/null | sort -z >"$work/find-list"
+  program_command find "$root"
+  "${COMMAND[@]}" -print0 2>/dev/null | sort -z >"$work/find-list"
+  echo "  messages from the walk: $(grep -c '^Unexpected Error: ' "$work/walk-stderr" || true)"
   if cmp -s "$work/walk-list" "$work/find-list"; then
     echo "  same paths listed: yes ($(tr -cd '\0' <"$work/walk-list" | wc -c) paths)"
     return 0
@@ -195,19 +205,24 @@ check_counts() {
 # otherwise; "fd-j16" gives it 16. "limitwalk" and "parwalk-tN" are the floor
 # walkers (DUSTVANE_BENCH_FLOORS), which list the matching files only.
 program_command() {
-  local name=$1 root=$2
+  local name=$1 root=$2 xdev=() fd_xdev=() floor=() floor_root=$2
+  if [ "$root" = / ]; then
+    xdev=(-xdev); fd_xdev=(--one-file-system)
+    floor=(unshare -m sh -c 'mount --bind / "$0" && exec "$@"' "$work/root-fs")
+    floor_root=$work/root-fs
+  fi
   case $name in
     walk) COMMAND=("$walk" --list "$root") ;;
     walk-off) COMMAND=("$walk" --read-ahead off --list "$root") ;;
     walk-partner) COMMAND=("$walk" --read-ahead partner --list "$root") ;;
     walk-always) COMMAND=("$walk" --read-ahead always --list "$root") ;;
     walk-t*) COMMAND=("$walk" --threads "${name#walk-t}" --list "$root") ;;
-    find) COMMAND=(find "$root" -iname '*.tmp' ! -type d) ;;
-    bfs) COMMAND=(bfs "$root" -iname '*.tmp' ! -type d) ;;
-    fd) COMMAND=(fdfind -u -i -g '*.tmp' -t f -t l -t p -t s "$root") ;;
-    fd-j16) COMMAND=(fdfind -j16 -u -i -g '*.tmp' -t f -t l -t p -t s "$root") ;;
-    limitwalk) COMMAND=("$work/limitwalk" "$root") ;;
-    parwalk-t*) COMMAND=("$work/parwalk" -t "${name#parwalk-t}" "$root") ;;
+    find) COMMAND=(find "$root" "${xdev[@]}" -iname '*.tmp' ! -type d) ;;
+    bfs) COMMAND=(bfs "$root" "${xdev[@]}" -iname '*.tmp' ! -type d) ;;
+    fd) COMMAND=(fdfind "${fd_xdev[@]}" -u -i -g '*.tmp' -t f -t l -t p -t s "$root") ;;
+    fd-j16) COMMAND=(fdfind "${fd_xdev[@]}" -j16 -u -i -g '*.tmp' -t f -t l -t p -t s "$root") ;;
+    limitwalk) COMMAND=("${floor[@]}" "$work/limitwalk" "$floor_root") ;;
+    parwalk-t*) COMMAND=("${floor[@]}" "$work/parwalk" -t "${name#parwalk-t}" "$floor_root") ;;
     *) echo "unknown program: $name" >&2; exit 2 ;;
   esac
 }
@@ -296,5 +311,6 @@ else
     compare_root "$tree" yes
   done
   compare_root /usr no
+  compare_root / no
 fi
 exit "$failed"
