@@ -11,7 +11,7 @@ namespace {
 
 // A count's increment past its largest value fails instead of wrapping
 // round. The file count is 16-bit, so 32,767 matches fill it; the folder
-// counts are as wide as memory, so no tree reaches theirs.
+// counts are 64-bit, which no tree comes near.
 template <class Count>
 MaybeFailure CheckedIncrement(Count& count) {
   if (count == std::numeric_limits<Count>::max()) return OverflowFailure();
