@@ -22,6 +22,10 @@ Result<OwnedHandle> OpenFolderAt(const PathString& exactPath);
 // `name` is one entry name, as the listing gave it.
 Result<OwnedHandle> OpenFolderIn(HANDLE folder, PathView name);
 
+// The two opens below fail with ERROR_DELETE_PENDING, not the system's
+// access denied, for an entry whose delete is taken and waits for another
+// program to let go of it.
+
 // The entry `name` inside the open folder `folder`, file or folder, to ask
 // it what it is: the entry itself, never what a reparse point on it leads to.
 Result<OwnedHandle> OpenEntryIn(HANDLE folder, PathView name);
@@ -29,5 +33,10 @@ Result<OwnedHandle> OpenEntryIn(HANDLE folder, PathView name);
 // The entry `name` inside the open folder `folder`, to be removed through
 // the handle: the entry itself, never what a reparse point on it leads to.
 Result<OwnedHandle> OpenForRemovalIn(HANDLE folder, PathView name);
+
+// The file `name` inside the open folder `folder`, as for removal but
+// sharing nothing: it fails with ERROR_SHARING_VIOLATION while another
+// program holds the file open.
+Result<OwnedHandle> OpenUnsharedIn(HANDLE folder, PathView name);
 
 }  // namespace dustvane

@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace dustvane {
@@ -26,20 +27,35 @@ bool IsUnsupported(NTSTATUS status) {
   return false;
 }
 
-}  // namespace
-
-bool IsNamed(HANDLE entry, PathView name) {
+// The open entry's path from its volume's root in the form `form`; none
+// where the form is not offered (`*unsupported` then set) or the question
+// fails.
+std::optional<PathString> PathFromVolumeRoot(HANDLE entry, FILE_INFORMATION_CLASS form, bool* unsupported) {
   // The length in bytes, then the path: room for the longest path there is.
   std::vector<ULONG> answer(1 + 0x10000 / sizeof(ULONG));
   const auto bytes = static_cast<ULONG>(answer.size() * sizeof(ULONG));
+  IO_STATUS_BLOCK io;
+  const NTSTATUS status = NtQueryInformationFile(entry, &io, answer.data(), bytes, form);
+  *unsupported = IsUnsupported(status);
+  if (!NT_SUCCESS(status)) return std::nullopt;
+  const ULONG length = std::min<ULONG>(answer[0], bytes - sizeof(ULONG));
+  return PathString(reinterpret_cast<const wchar_t*>(answer.data() + 1), length / sizeof(wchar_t));
+}
+
+}  // namespace
+
+bool IsNamedIn(HANDLE entry, HANDLE folder, PathView name) {
   for (const FILE_INFORMATION_CLASS form : {kNormalizedName, kOpenedName}) {
-    IO_STATUS_BLOCK io;
-    const NTSTATUS status = NtQueryInformationFile(entry, &io, answer.data(), bytes, form);
-    if (IsUnsupported(status)) continue;
-    if (!NT_SUCCESS(status)) return false;
-    const ULONG length = std::min<ULONG>(answer[0], bytes - sizeof(ULONG));
-    const PathView path(reinterpret_cast<const wchar_t*>(answer.data() + 1), length / sizeof(wchar_t));
-    return path.substr(path.rfind(L'\\') + 1) == name;
+    bool unsupported = false;
+    const std::optional<PathString> path = PathFromVolumeRoot(entry, form, &unsupported);
+    if (unsupported) continue;
+    if (!path) return false;
+    std::optional<PathString> expected = PathFromVolumeRoot(folder, form, &unsupported);
+    if (!expected) return false;
+    // The volume's root folder is "\" alone.
+    if (expected->empty() || expected->back() != L'\\') *expected += L'\\';
+    *expected += name;
+    return *path == *expected;
   }
   return false;
 }
