@@ -164,8 +164,7 @@ class Win32FileSystem final : public FileSystem {
       if (atDriveRoot_ && IsDotOrDotDot(found.name)) continue;
       if (!IsNameable(found.name)) continue;
       if (!cursor_.Passes(found.name, found.attributes & kKnownBits)) continue;
-      const bool lossy = MayBeLossy(found.name);
-      if (lossy && !LeadsToItself(found)) continue;
+      if (MayBeLossy(found.name) && !LeadsToItself(found)) continue;
       handed_ = found;
       cursor_.Hand(handed_.name);
       if ((cursor_.Mask() & AttrDirectory) != 0) {

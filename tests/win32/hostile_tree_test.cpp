@@ -51,7 +51,7 @@ struct HostileTree {
   std::vector<const wchar_t*> lines; // what the search lists, in any order
   int64_t total;
   std::vector<DWORD> messages;       // the errors the search shows, in order
-  const wchar_t* held;               // a file the test holds open through the deletes, and lets go before `left`; null for none
+  const wchar_t* held;               // held open through the deletes, let go before `left`; null for none
   std::vector<Deletion> deletions;
   const char* left;                  // must hold at the end
 };
