@@ -42,14 +42,26 @@ Result<OwnedHandle> Open(HANDLE folder, PathView name, ACCESS_MASK access, ULONG
   return OwnedHandle(handle);
 }
 
-}  // namespace
-
-Result<OwnedHandle> OpenFolderAt(const PathString& exactPath) {
-  // "\\?\X:\..." is the system's own "\??\X:\...": the same path, untouched.
+// "\\?\X:\..." is the system's own "\??\X:\...": the same path, untouched.
+Result<PathString> SystemPath(const PathString& exactPath) {
   PathString systemPath = exactPath;
   if (systemPath.rfind(L"\\\\?\\", 0) != 0) return Win32Failure(ERROR_BAD_PATHNAME);
   systemPath[1] = L'?';
-  return Open(nullptr, systemPath, kListing, kFolder);
+  return systemPath;
+}
+
+}  // namespace
+
+Result<OwnedHandle> OpenFolderAt(const PathString& exactPath) {
+  const Result<PathString> systemPath = SystemPath(exactPath);
+  if (!systemPath.ok()) return systemPath.failure();
+  return Open(nullptr, systemPath.value(), kListing, kFolder);
+}
+
+Result<OwnedHandle> OpenEntryAt(const PathString& exactPath) {
+  const Result<PathString> systemPath = SystemPath(exactPath);
+  if (!systemPath.ok()) return systemPath.failure();
+  return Open(nullptr, systemPath.value(), FILE_READ_ATTRIBUTES | SYNCHRONIZE, FILE_OPEN_FOR_BACKUP_INTENT);
 }
 
 Result<OwnedHandle> OpenFolderIn(HANDLE folder, PathView name) {

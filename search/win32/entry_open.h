@@ -17,6 +17,10 @@ namespace dustvane {
 // junction or link on its way is followed: it is the folder the user named.
 Result<OwnedHandle> OpenFolderAt(const PathString& exactPath);
 
+// The entry at `exactPath` (ApiPath's form), file or folder, to ask it what
+// it is; a junction or link on its way is followed.
+Result<OwnedHandle> OpenEntryAt(const PathString& exactPath);
+
 // The folder `name` inside the open folder `folder`, for listing: the entry
 // itself, never what a reparse point on it (a junction, a link) leads to.
 // `name` is one entry name, as the listing gave it.

@@ -25,10 +25,12 @@ constexpr DWORD kDispositionPosixSemantics = 0x2;
 // The way to a file's folder (search/proven_way.h): the root on its
 // recorded volume, each folder below by its name inside the one above, which
 // keeps it on that volume, each bearing the identity it was recorded with.
-// Any step that fails leaves the file gone. `byIdAlone` tells whether a
-// folder on the way had no creation time of its own to be told by.
+// Any step that fails leaves the file gone. `rootPath` is the root's path
+// from its volume's root; `byIdAlone` tells whether a folder on the way had
+// no creation time of its own to be told by.
 struct WayOps {
   const WalkedTree& walked;
+  std::optional<PathString> rootPath = std::nullopt;
   bool byIdAlone = false;
 
   Result<OwnedHandle> OpenRoot(PathView path) {
@@ -36,6 +38,7 @@ struct WayOps {
     if (!exact.ok() || !walked.volume) return Gone();
     Result<OwnedHandle> root = OpenFolderAt(exact.value());
     if (!root.ok() || VolumeSerialOf(root.value().get()) != walked.volume) return Gone();
+    rootPath = StoredPathOf(root.value().get());
     return root;
   }
   Result<OwnedHandle> OpenChild(const OwnedHandle& folder, PathView name) {
@@ -51,11 +54,13 @@ struct WayOps {
   static Failure Gone() { return dustvane::Gone(); }
 };
 
-// The last folder on the way to a file, open, its place in the record, and
-// whether a folder on the way was told by its file ID alone.
+// The last folder on the way to a file, open, its place in the record, the
+// root's path from its volume's root, and whether a folder on the way was
+// told by its file ID alone.
 struct ProvenFolder {
   OwnedHandle handle;
   uint32_t record;
+  std::optional<PathString> rootPath;
   bool byIdAlone;
 };
 
@@ -68,7 +73,7 @@ Result<ProvenFolder> OpenProvenFolder(const WalkedTree& walked, PathView folderP
   WayOps ops{walked};
   Result<OwnedHandle> folder = OpenProvenWay<OwnedHandle>(*way, ops);
   if (!folder.ok()) return folder.failure();
-  return ProvenFolder{std::move(folder.value()), way->back().at, ops.byIdAlone};
+  return ProvenFolder{std::move(folder.value()), way->back().at, std::move(ops.rootPath), ops.byIdAlone};
 }
 
 // Whether the open file is the very one the listing showed: the same file
@@ -83,15 +88,53 @@ bool IsAsListed(HANDLE file, const ListedFile& listed) {
          basic.LastWriteTime.QuadPart == listed.lastWriteTime;
 }
 
-// Whether the file just opened by `name` inside `folder` is that entry of
-// the folder, on the search's volume, and a plain file. `listed` is the file
-// as listed, where the line must be proven by its file too.
-MaybeFailure CheckIsTheEntry(HANDLE file, HANDLE folder, PathView name, std::optional<uint32_t> volume,
+// The path below a search's root as Windows' path clean-up writes it, and
+// Wine the path it gives of a handle: a folder's name that ends in one dot
+// loses it ("d.\a.tmp" reads "d\a.tmp"). The last name, a line's file name,
+// ends in ".tmp" and keeps all.
+PathString Cleaned(PathView belowRoot) {
+  PathString cleaned;
+  for (size_t end; (end = belowRoot.find(kSeparator)) != PathView::npos; belowRoot.remove_prefix(end + 1)) {
+    PathView name = belowRoot.substr(0, end);
+    if (name.size() >= 2 && name.back() == L'.' && name[name.size() - 2] != L'.') name.remove_suffix(1);
+    cleaned.append(name);
+    cleaned += kSeparator;
+  }
+  cleaned.append(belowRoot);
+  return cleaned;
+}
+
+// Whether the open file lies at the line's path (`belowRoot` below the
+// search's root): its path from its volume's root is the root's followed by
+// the line's folders and name. The root's path is asked, not the last
+// folder's, which Wine gives without the spaces its name ends in. Where Wine
+// gives the path cleaned (above), it reads as the path of another entry too,
+// to which a link may lead: the file must not be that one.
+bool LiesAt(HANDLE file, const WalkedTree& walked, const std::optional<PathString>& rootPath, PathView belowRoot) {
+  const std::optional<PathString> path = StoredPathOf(file);
+  if (!path || !rootPath) return false;
+  PathString root = *rootPath;
+  // The volume's root folder is "\" alone.
+  if (root.empty() || root.back() != kSeparator) root += kSeparator;
+  if (*path == root + PathString(belowRoot)) return true;
+  const PathString cleaned = Cleaned(belowRoot);
+  if (cleaned == belowRoot || *path != root + cleaned) return false;
+  const Result<PathString> twinPath = ApiPath(walked.folders.Root() + cleaned);
+  if (!twinPath.ok()) return false;
+  const Result<OwnedHandle> twin = OpenEntryAt(twinPath.value());
+  return !twin.ok() || FileIdOf(twin.value().get()) != FileIdOf(file);
+}
+
+// Whether the file just opened by its name inside the proven folder is the
+// line's entry (at `belowRoot`, below the search's root), on the search's
+// volume, and a plain file. `listed` is the file as listed, where the line
+// must be proven by its file too.
+MaybeFailure CheckIsTheEntry(HANDLE file, const WalkedTree& walked, const ProvenFolder& folder, PathView belowRoot,
                              const ListedFile* listed) {
-  if (!IsNamedIn(file, folder, name)) return Gone();
+  if (!LiesAt(file, walked, folder.rootPath, belowRoot)) return Gone();
   // Wine opens through a link to a file on another drive too, and its path
   // from that drive's root may read as the line's.
-  if (VolumeSerialOf(file) != volume) return Gone();
+  if (VolumeSerialOf(file) != walked.volume) return Gone();
   if (listed != nullptr && !IsAsListed(file, *listed)) return Gone();
   // A link to a file, or a file with any other reparse point, is kept.
   // (A folder, or a junction to one, was refused when opened as a file.)
@@ -176,11 +219,8 @@ MaybeFailure RemoveFileProvenByIds(const WalkedTree& walked, const PathString& p
   }
   const auto listed = walked.files.find({folder.value().record, PathString(name)});
   if (listed == walked.files.end()) return Gone();
-  const bool byFile = folder.value().byIdAlone || MayBeLossy(name);
-  if (MaybeFailure f =
-          CheckIsTheEntry(file.value().get(), folderHandle, name, walked.volume, byFile ? &listed->second : nullptr)) {
-    return f;
-  }
+  const ListedFile* asListed = folder.value().byIdAlone || MayBeLossy(name) ? &listed->second : nullptr;
+  if (MaybeFailure f = CheckIsTheEntry(file.value().get(), walked, folder.value(), rest, asListed)) return f;
   if (MaybeFailure f = DeleteThrough(file.value().get())) return f;
   const std::optional<uint64_t> removed = FileIdOf(file.value().get());
   file.value().Close();

@@ -13,8 +13,8 @@ namespace dustvane {
 // serial, file ID, and creation time where it has one of its own). The file
 // is then opened by its name inside the last one, never through a reparse
 // point, and must be that entry: its path from the volume's root exactly the
-// folder's and the line's name, case included (never a short name), on the
-// search's volume, and no reparse point on it. Where a folder on the way was
+// root's followed by the line's folders and name, case included (never a
+// short name), on the search's volume, and no reparse point on it. Where a folder on the way was
 // told by its file ID alone, or the name may have been read lossily, the
 // file must also be the one listed (file ID, length, last write time). It is
 // deleted through its handle, and once that is closed the name must no

@@ -27,10 +27,9 @@ bool IsUnsupported(NTSTATUS status) {
   return false;
 }
 
-// The open entry's path from its volume's root in the form `form`; none
-// where the form is not offered (`*unsupported` then set) or the question
-// fails.
-std::optional<PathString> PathFromVolumeRoot(HANDLE entry, FILE_INFORMATION_CLASS form, bool* unsupported) {
+// The open entry's path in the form `form`; none where the form is not
+// offered (`*unsupported` then set) or the question fails.
+std::optional<PathString> PathInForm(HANDLE entry, FILE_INFORMATION_CLASS form, bool* unsupported) {
   // The length in bytes, then the path: room for the longest path there is.
   std::vector<ULONG> answer(1 + 0x10000 / sizeof(ULONG));
   const auto bytes = static_cast<ULONG>(answer.size() * sizeof(ULONG));
@@ -44,20 +43,13 @@ std::optional<PathString> PathFromVolumeRoot(HANDLE entry, FILE_INFORMATION_CLAS
 
 }  // namespace
 
-bool IsNamedIn(HANDLE entry, HANDLE folder, PathView name) {
+std::optional<PathString> StoredPathOf(HANDLE entry) {
   for (const FILE_INFORMATION_CLASS form : {kNormalizedName, kOpenedName}) {
     bool unsupported = false;
-    const std::optional<PathString> path = PathFromVolumeRoot(entry, form, &unsupported);
-    if (unsupported) continue;
-    if (!path) return false;
-    std::optional<PathString> expected = PathFromVolumeRoot(folder, form, &unsupported);
-    if (!expected) return false;
-    // The volume's root folder is "\" alone.
-    if (expected->empty() || expected->back() != L'\\') *expected += L'\\';
-    *expected += name;
-    return *path == *expected;
+    std::optional<PathString> path = PathInForm(entry, form, &unsupported);
+    if (!unsupported) return path;
   }
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace dustvane

@@ -65,6 +65,10 @@ constexpr ChangedPath kChangedPaths[] = {
     {"the line is a link to another line's file", L"c8\\a\\b\\x.tmp", nullptr, L"drive\\c4\\a\\b\\x.tmp", nullptr},
     {"the line is a link to the same path on another drive", L"c9\\a\\b\\x.tmp", nullptr,
      L"mirror\\c9\\a\\b\\x.tmp", nullptr},
+    // Wine gives the path of a file below "a." as below "a".
+    {"the line is a link to the same path without a folder's last dot", L"c13\\a.\\b\\x.tmp", nullptr,
+     L"drive\\c13\\a\\b\\x.tmp", nullptr},
+    {"nothing changed beside a folder of its name and a dot", L"c13\\a\\b\\x.tmp", nullptr, nullptr, nullptr},
     {"nothing changed", L"c4\\a\\b\\x.tmp", nullptr, nullptr, nullptr},
     {"a file is added beside the line's", L"c10\\a\\b\\x.tmp", "printf added >drive/c10/a/b/y.tmp", nullptr, nullptr},
     {"the file is made anew in its folder", L"c5\\a\\b\\x.tmp",
