@@ -59,8 +59,6 @@ class WalkedFolders {
     }
   }
   const Mark& MarkAt(uint32_t folder) const { return marks_[folder]; }
-  // The mark a folder proven bears after Delete's own change to it.
-  void Renew(uint32_t folder, const Mark& mark) { marks_[folder] = mark; }
 
   // The folders from the root down to `folder` (the root's path followed by
   // names, each ending in the separator), each as it was noted; nothing

@@ -13,8 +13,11 @@ namespace dustvane {
 // text is shown as the characters it encodes, except that what is invisible,
 // breaks the line or passes for a plain space (controls, format characters
 // such as zero-width spaces and bidi overrides, line and paragraph
-// separators, every space but U+0020) is shown as an escape, and so is what
-// is not text at all. A character is escaped as \u{NNNN} (at least four
+// separators, every space but U+0020), and what passes for another character
+// (a compatibility character such as the Kelvin sign, a combining accent
+// that composes with the character before it, a Cyrillic, Greek or Armenian
+// letter drawn as a Latin one: see path_text.cpp), is shown as an escape, and
+// so is what is not text at all. Printable ASCII is always shown as it is. A character is escaped as \u{NNNN} (at least four
 // upper-case hex digits), and every "\u{" shown begins an escape, so an
 // escape and the same characters typed into a name never display the same:
 //   - POSIX: a byte that is not part of valid UTF-8 and every control below
@@ -28,8 +31,9 @@ std::string DisplayPath(const PathString& path);
 // The pieces both platforms' DisplayPath are made of.
 namespace path_text {
 
-// Whether a character is invisible, breaks the line or passes for a plain
-// space, and so is escaped. Both platforms use this one classification.
+// Whether a character is invisible, breaks the line, passes for a plain
+// space or for another character, and so is escaped. Both platforms use
+// this one classification.
 bool ShownAsEscape(char32_t codePoint);
 void AppendUtf8(std::string& out, char32_t codePoint);
 // Upper-case hex digits, at least `digits` of them.

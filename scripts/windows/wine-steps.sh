@@ -101,21 +101,32 @@ check_exact_tree() {
 }
 
 # The engine's test of a delete after the tree changed: the drive P: on a
-# tree made here, each line "x.tmp", and files of the same name in "outside"
-# and "other", where the test's rows, from the Linux side, make the lines'
-# paths lead after the search.
+# tree made here, each line "x.tmp", and files of the same name in "outside",
+# "other" and "mirror" (the drive M:), where the test's rows, from the Linux
+# side, make the lines' paths lead after the search; four lines are links
+# to such files already. "saved" is an older copy of one of P:'s folders,
+# times included, whose file was written again since.
 make_walked_tree() {
   local tree="$1/dvwalked" folder file
   rm -rf "$tree"
-  for folder in c1/a/b c2/a/b c3/a/b c4/a/b c5/a/b c6/a/b; do
-    mkdir -p "$tree/drive/$folder"
-    printf 'listed' >"$tree/drive/$folder/x.tmp"
+  for folder in c1 c2 c3 c4 c5 c6 c10 c11 c12 c13; do
+    mkdir -p "$tree/drive/$folder/a/b"
+    printf 'listed' >"$tree/drive/$folder/a/b/x.tmp"
   done
-  for file in outside/c1/b/x.tmp outside/c2/x.tmp other/c6/a/b/x.tmp; do
+  for file in outside/c1/b/x.tmp outside/c2/x.tmp outside/c7/x.tmp other/c6/a/b/x.tmp mirror/c9/a/b/x.tmp; do
     mkdir -p "$(dirname "$tree/$file")"
     printf 'outside' >"$tree/$file"
   done
+  mkdir -p "$tree/drive/c7/a/b" "$tree/drive/c8/a/b" "$tree/drive/c9/a/b" "$tree/drive/c13/a./b"
+  ln -s ../../../../outside/c7/x.tmp "$tree/drive/c7/a/b/x.tmp"
+  ln -s ../../../c4/a/b/x.tmp "$tree/drive/c8/a/b/x.tmp"
+  ln -s ../../../../mirror/c9/a/b/x.tmp "$tree/drive/c9/a/b/x.tmp"
+  ln -s ../../a/b/x.tmp "$tree/drive/c13/a./b/x.tmp"
+  mkdir -p "$tree/saved"
+  cp -a "$tree/drive/c12" "$tree/saved/c12"
+  printf 'an older one' >"$tree/saved/c12/a/b/x.tmp"
   ln -sfn "$tree/drive" "$WINEPREFIX/dosdevices/p:"
+  ln -sfn "$tree/mirror" "$WINEPREFIX/dosdevices/m:"
 }
 
 # dustvane-walk over a tree on C:, its lines (UTF-16LE) read back as UTF-8.
@@ -167,7 +178,7 @@ check_tests() {
   (DUSTVANE_FOLDER_LINKS='C:\dvlinks' DUSTVANE_EXACT_NAMES='C:\dvexact' \
     DUSTVANE_WALKED_TREE='C:\dvwalked' DUSTVANE_WALKED_DRIVE='P:' DUSTVANE_WALKED_MAPPING="$WINEPREFIX/dosdevices/p:" \
     ctest_stage "win$1 tests" "$out/build-win$1" -j "$jobs") || status=$?
-  rm -rf "$WINEPREFIX/drive_c/dvlinks" "$WINEPREFIX/drive_c/dvwalked" "$WINEPREFIX/dosdevices/p:"
+  rm -rf "$WINEPREFIX/drive_c/dvlinks" "$WINEPREFIX/drive_c/dvwalked" "$WINEPREFIX/dosdevices/p:" "$WINEPREFIX/dosdevices/m:"
   check_exact_tree "$WINEPREFIX/drive_c" || status=1
   return "$status"
 }

@@ -17,7 +17,11 @@ std::optional<DatedFileId> DatedFileIdOf(HANDLE folder) {
   const std::optional<uint64_t> id = FileIdOf(folder);
   FILE_BASIC_INFO basic;
   if (!id || !GetFileInformationByHandleEx(folder, FileBasicInfo, &basic, sizeof basic)) return std::nullopt;
-  return DatedFileId{*id, basic.CreationTime.QuadPart};
+  return DatedFileId{*id, basic.CreationTime.QuadPart, basic.CreationTime.QuadPart != basic.LastWriteTime.QuadPart};
+}
+
+bool BearsIdentity(const DatedFileId& now, const DatedFileId& recorded) {
+  return now.fileId == recorded.fileId && (!recorded.ownCreationTime || now.creationTime == recorded.creationTime);
 }
 
 bool IsReparsePoint(HANDLE entry) {

@@ -9,11 +9,16 @@ namespace dustvane {
 
 // What tells a folder from one made later in its place: its file ID, which
 // some file systems give again (FAT and exFAT take it from where the entry
-// lies, ext4 under Wine from a reused inode), and its creation time.
+// lies, ext4 under Wine from a reused inode), and its creation time, where
+// the folder has one of its own.
 struct DatedFileId {
   uint64_t fileId = 0;
   int64_t creationTime = 0;
-  friend bool operator==(const DatedFileId&, const DatedFileId&) = default;
+  // False where the creation time is the folder's last write time, as Wine
+  // gives both from the Unix modification time: any entry made or removed
+  // in the folder moves it, and a folder made again, with its times put
+  // back, bears it too. It then tells nothing.
+  bool ownCreationTime = true;
 };
 
 // What tells one folder from every other: the serial number of its volume,
@@ -37,6 +42,11 @@ std::optional<uint64_t> FileIdOf(HANDLE entry);
 
 // The file ID and creation time of the open folder; none without a file ID.
 std::optional<DatedFileId> DatedFileIdOf(HANDLE folder);
+
+// Whether the open folder `now` is the folder recorded as `recorded`: the
+// same file ID, and the same creation time where the record has one of its
+// own.
+bool BearsIdentity(const DatedFileId& now, const DatedFileId& recorded);
 
 // Whether the open entry carries a reparse point (a junction, a link, a
 // placeholder of some file system's own); also where the system cannot say.

@@ -33,7 +33,7 @@ Result<FolderScan::Entry> FolderScan::Next() {
   const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(entry_);
   entry_ = info->NextEntryOffset == 0 ? nullptr : entry_ + info->NextEntryOffset;
   return Entry{PathView(info->FileName, info->FileNameLength / sizeof(wchar_t)), info->FileAttributes,
-               info->EndOfFile.QuadPart, static_cast<uint64_t>(info->FileId.QuadPart)};
+               info->EndOfFile.QuadPart, static_cast<uint64_t>(info->FileId.QuadPart), info->LastWriteTime.QuadPart};
 }
 
 // The next batch of entries into `batch_`, in the ID form of the listing,

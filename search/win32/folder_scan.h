@@ -20,6 +20,7 @@ class FolderScan {
     DWORD attributes = 0;
     int64_t length = 0;   // of the entry itself (a link's own, not its target's)
     uint64_t fileId = 0;  // 0 where the file system gives none
+    int64_t lastWriteTime = 0;
   };
 
   // Reads `folder` from its first entry on, in place of what was read before.

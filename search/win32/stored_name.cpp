@@ -3,6 +3,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace dustvane {
@@ -26,22 +27,29 @@ bool IsUnsupported(NTSTATUS status) {
   return false;
 }
 
-}  // namespace
-
-bool IsNamed(HANDLE entry, PathView name) {
+// The open entry's path in the form `form`; none where the form is not
+// offered (`*unsupported` then set) or the question fails.
+std::optional<PathString> PathInForm(HANDLE entry, FILE_INFORMATION_CLASS form, bool* unsupported) {
   // The length in bytes, then the path: room for the longest path there is.
   std::vector<ULONG> answer(1 + 0x10000 / sizeof(ULONG));
   const auto bytes = static_cast<ULONG>(answer.size() * sizeof(ULONG));
+  IO_STATUS_BLOCK io;
+  const NTSTATUS status = NtQueryInformationFile(entry, &io, answer.data(), bytes, form);
+  *unsupported = IsUnsupported(status);
+  if (!NT_SUCCESS(status)) return std::nullopt;
+  const ULONG length = std::min<ULONG>(answer[0], bytes - sizeof(ULONG));
+  return PathString(reinterpret_cast<const wchar_t*>(answer.data() + 1), length / sizeof(wchar_t));
+}
+
+}  // namespace
+
+std::optional<PathString> StoredPathOf(HANDLE entry) {
   for (const FILE_INFORMATION_CLASS form : {kNormalizedName, kOpenedName}) {
-    IO_STATUS_BLOCK io;
-    const NTSTATUS status = NtQueryInformationFile(entry, &io, answer.data(), bytes, form);
-    if (IsUnsupported(status)) continue;
-    if (!NT_SUCCESS(status)) return false;
-    const ULONG length = std::min<ULONG>(answer[0], bytes - sizeof(ULONG));
-    const PathView path(reinterpret_cast<const wchar_t*>(answer.data() + 1), length / sizeof(wchar_t));
-    return path.substr(path.rfind(L'\\') + 1) == name;
+    bool unsupported = false;
+    std::optional<PathString> path = PathInForm(entry, form, &unsupported);
+    if (!unsupported) return path;
   }
-  return false;
+  return std::nullopt;
 }
 
 }  // namespace dustvane

@@ -64,12 +64,6 @@ bool IsDriveRoot(const PathString& folder) {
 
 bool IsDotOrDotDot(PathView name) { return name == L"." || name == L".."; }
 
-// A system that cannot read a name as text (Wine, for bytes that are not
-// UTF-8) gives U+FFFD in place of what it could not read, so that several
-// entries of one folder may list under one name, of which the name then
-// leads to one at most.
-bool MayBeLossy(PathView name) { return name.find(L'\uFFFD') != PathView::npos; }
-
 // A name holding the separator (which another system can give, such as
 // Linux on a drive that Wine maps) would read as a path through other
 // folders: no path names that entry, so the walk passes it over.
@@ -170,8 +164,7 @@ class Win32FileSystem final : public FileSystem {
       if (atDriveRoot_ && IsDotOrDotDot(found.name)) continue;
       if (!IsNameable(found.name)) continue;
       if (!cursor_.Passes(found.name, found.attributes & kKnownBits)) continue;
-      const bool lossy = MayBeLossy(found.name);
-      if (lossy && !LeadsToItself(found)) continue;
+      if (MayBeLossy(found.name) && !LeadsToItself(found)) continue;
       handed_ = found;
       cursor_.Hand(handed_.name);
       if ((cursor_.Mask() & AttrDirectory) != 0) {
@@ -181,7 +174,7 @@ class Win32FileSystem final : public FileSystem {
         // A file pass hands out matches: a delete of one goes through the
         // folders that lead to it, so they are recorded now.
         RecordInnermost();
-        if (lossy) NoteLossyName(found);
+        NoteListedFile(found);
       }
       return PathString(found.name);
     }
@@ -195,13 +188,14 @@ class Win32FileSystem final : public FileSystem {
     return named.ok() && FileIdOf(named.value().get()) == entry.fileId;
   }
 
-  // A line with such a name is proven by its file's ID too: a file made
-  // again under it could be another entry the name only reads like.
-  void NoteLossyName(const FolderScan::Entry& entry) {
+  // The line's file as listed, for a delete that must prove the line by
+  // its file too (walked_tree.h).
+  void NoteListedFile(const FolderScan::Entry& entry) {
     if (chain_.Depth() == 0) return;
     const uint32_t folder = chain_.RecordIndex(chain_.Depth() - 1);
     if (folder == FolderChain::kNotRecorded) return;
-    walked_.lossyNames.insert_or_assign({folder, PathString(entry.name)}, entry.fileId);
+    walked_.files.insert_or_assign({folder, PathString(entry.name)},
+                                   ListedFile{entry.fileId, entry.length, entry.lastWriteTime});
   }
 
   // Records the chain's folders, from the search's root down to the one

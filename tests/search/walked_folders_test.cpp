@@ -43,13 +43,12 @@ TEST(WalkedFolders, LeadsFromTheRootThroughTheNotedFoldersOnly) {
   EXPECT_FALSE(Walked().WayTo(Folder({})).has_value());  // nothing noted
 }
 
-TEST(WalkedFolders, AFolderNotedTwiceKeepsItsFirstMarkUntilRenewed) {
+TEST(WalkedFolders, AFolderNotedTwiceKeepsItsFirstMark) {
   Walked walked = RootAB();
   const uint32_t root = walked.WayTo(Folder({}))->back().at;
   const uint32_t again = walked.Add(root, DV_PATH("a"), 20);
   EXPECT_EQ(walked.MarkAt(again), 2);
-  walked.Renew(again, 21);
-  EXPECT_EQ(walked.WayTo(Folder({DV_PATH("a")}))->back().mark, 21);
+  EXPECT_EQ(walked.WayTo(Folder({DV_PATH("a")}))->back().mark, 2);
   walked.Begin(walked.Root());
   EXPECT_FALSE(walked.WayTo(Folder({})).has_value());
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/support/fake_file_system.h"
 #include "ui/path_text.h"
 #include "ui/search_texts.h"
@@ -42,23 +44,32 @@ TEST(PathText, LoneSurrogatesAndInvisibleCharactersShowVisiblyAndDistinctly) {
 }
 #endif
 
-// The path "a", one character, "b", as this platform stores it.
-PathString NameWith(char32_t cp) {
+// Text as this platform stores it in a path.
+PathString Stored(const std::u32string& text) {
+  PathString stored;
+  for (const char32_t cp : text) {
 #ifndef _WIN32
-  std::string middle;
-  path_text::AppendUtf8(middle, cp);
-  return "a" + middle + "b";
+    path_text::AppendUtf8(stored, cp);
 #else
-  std::wstring middle;
-  if (cp < 0x10000) {
-    middle += static_cast<wchar_t>(cp);
-  } else {
-    middle += static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
-    middle += static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
-  }
-  return L"a" + middle + L"b";
+    if (cp < 0x10000) {
+      stored += static_cast<wchar_t>(cp);
+    } else {
+      stored += static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
+      stored += static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+    }
 #endif
+  }
+  return stored;
 }
+
+std::string Utf8(const std::u32string& text) {
+  std::string utf8;
+  for (const char32_t cp : text) path_text::AppendUtf8(utf8, cp);
+  return utf8;
+}
+
+// The path "a", one character, "b".
+PathString NameWith(char32_t cp) { return Stored(std::u32string(U"a") + cp + U"b"); }
 
 TEST(PathText, InvisibleAndSpaceLikeCharactersShowAsEscapesAndNothingElseDoes) {
   struct Case {
@@ -73,8 +84,9 @@ TEST(PathText, InvisibleAndSpaceLikeCharactersShowAsEscapesAndNothingElseDoes) {
       {0x2065, "2065"},   {0x3000, "3000"},   {0x3164, "3164"},   {0xE000, "E000"},   {0xFDD0, "FDD0"},
       {0xFE0F, "FE0F"},   {0xFEFF, "FEFF"},   {0xFFA0, "FFA0"},   {0xFFFF, "FFFF"},   {0x1BCA0, "1BCA0"},
       {0x1D173, "1D173"}, {0xE0001, "E0001"}, {0xE0100, "E0100"}, {0x1FFFE, "1FFFE"}, {0x10FFFD, "10FFFD"},
-      // Visible characters, combining accents among them, show as they are.
-      {0x00E9, nullptr},  {0x0301, nullptr},  {0x0308, nullptr},  {0x00A1, nullptr},  {0x2010, nullptr},
+      // Visible characters, combining marks that compose with nothing among
+      // them, show as they are.
+      {0x00E9, nullptr},  {0x0335, nullptr},  {0x20DD, nullptr},  {0x00A1, nullptr},  {0x00A7, nullptr},
       {0x3001, nullptr},  {0xFFFD, nullptr},  {0x1F600, nullptr},
   };
   for (const Case& c : cases) {
@@ -86,6 +98,34 @@ TEST(PathText, InvisibleAndSpaceLikeCharactersShowAsEscapesAndNothingElseDoes) {
     }
     expected += "b";
     EXPECT_EQ(DisplayPath(NameWith(c.codePoint)), expected) << std::hex << static_cast<uint32_t>(c.codePoint);
+  }
+}
+
+// Each pair draws alike in common fonts: the one that passes for the other
+// shows an escape, the other as it is. Letters of other scripts and accented
+// letters that pass for nothing show as they are.
+TEST(PathText, NamesThatFontsDrawAlikeShowApart) {
+  struct LookAlike {
+    std::u32string shown;   // shown as it is
+    std::u32string passes;  // passes for `shown`
+    const char* escape;     // what `passes` shows
+  };
+  const LookAlike pairs[] = {
+      {U"K.tmp", U"\u212A.tmp", "\\u{212A}.tmp"},                // the Kelvin sign
+      {U"a.tmp", U"\u0430.tmp", "\\u{0430}.tmp"},                // Cyrillic a
+      {U"\u00C5.tmp", U"\u212B.tmp", "\\u{212B}.tmp"},           // the Angstrom sign
+      {U"\u00C5.tmp", U"A\u030A.tmp", "A\\u{030A}.tmp"},          // A and a combining ring above
+      {U"A.tmp", U"\uFF21.tmp", "\\u{FF21}.tmp"},                // full-width A
+      {U"POX.tmp", U"\u03A1\u039F\u03A7.tmp", "\\u{03A1}\\u{039F}\\u{03A7}.tmp"},  // Greek capitals
+  };
+  for (const LookAlike& pair : pairs) {
+    EXPECT_EQ(DisplayPath(Stored(pair.shown)), Utf8(pair.shown));
+    EXPECT_EQ(DisplayPath(Stored(pair.passes)), pair.escape);
+  }
+  const std::u32string others[] = {U"\u0414\u0436\u044F", U"\u03C9\u03BB", U"\u0B95\u0BBE", U"\u4E2D\u6587",
+                                   U"\u00FC\u00DF"};
+  for (const std::u32string& text : others) {
+    EXPECT_EQ(DisplayPath(Stored(text)), Utf8(text));
   }
 }
 
