@@ -103,7 +103,7 @@ TEST(PathText, InvisibleAndSpaceLikeCharactersShowAsEscapesAndNothingElseDoes) {
 
 // Each pair draws alike in common fonts: the one that passes for the other
 // shows an escape, the other as it is. Letters of other scripts and accented
-// letters that pass for nothing show as they are.
+// letters show as they are.
 TEST(PathText, NamesThatFontsDrawAlikeShowApart) {
   struct LookAlike {
     std::u32string shown;   // shown as it is
@@ -111,19 +111,20 @@ TEST(PathText, NamesThatFontsDrawAlikeShowApart) {
     const char* escape;     // what `passes` shows
   };
   const LookAlike pairs[] = {
-      {U"K.tmp", U"\u212A.tmp", "\\u{212A}.tmp"},                // the Kelvin sign
-      {U"a.tmp", U"\u0430.tmp", "\\u{0430}.tmp"},                // Cyrillic a
-      {U"\u00C5.tmp", U"\u212B.tmp", "\\u{212B}.tmp"},           // the Angstrom sign
-      {U"\u00C5.tmp", U"A\u030A.tmp", "A\\u{030A}.tmp"},          // A and a combining ring above
-      {U"A.tmp", U"\uFF21.tmp", "\\u{FF21}.tmp"},                // full-width A
-      {U"POX.tmp", U"\u03A1\u039F\u03A7.tmp", "\\u{03A1}\\u{039F}\\u{03A7}.tmp"},  // Greek capitals
+      {U"K.tmp", U"\u212A.tmp", "\\u{212A}.tmp"},          // the Kelvin sign
+      {U"\u00C5.tmp", U"\u212B.tmp", "\\u{212B}.tmp"},     // the Angstrom sign
+      {U"\u00C5.tmp", U"A\u030A.tmp", "A\\u{030A}.tmp"},    // A and a combining ring above
+      {U"A.tmp", U"\uFF21.tmp", "\\u{FF21}.tmp"},          // full-width A
+      {U"a-b.tmp", U"a\u2010b.tmp", "a\\u{2010}b.tmp"},    // a hyphen
   };
   for (const LookAlike& pair : pairs) {
     EXPECT_EQ(DisplayPath(Stored(pair.shown)), Utf8(pair.shown));
     EXPECT_EQ(DisplayPath(Stored(pair.passes)), pair.escape);
   }
-  const std::u32string others[] = {U"\u0414\u0436\u044F", U"\u03C9\u03BB", U"\u0B95\u0BBE", U"\u4E2D\u6587",
-                                   U"\u00FC\u00DF"};
+  // Letters of other scripts show as they are, those that fonts draw like
+  // Latin ones too: Cyrillic, Greek, Tamil, Thai (sara am among them), Chinese.
+  const std::u32string others[] = {U"\u043E\u0442\u0447\u0435\u0442", U"\u0430", U"\u03A1\u039F\u03A7",
+                                   U"\u0B95\u0BBE", U"\u0E19\u0E49\u0E33", U"\u4E2D\u6587", U"\u00FC\u00DF"};
   for (const std::u32string& text : others) {
     EXPECT_EQ(DisplayPath(Stored(text)), Utf8(text));
   }
