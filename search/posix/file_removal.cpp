@@ -47,7 +47,7 @@ struct WayOps {
   // file system is asked only once the kernel has told, without asking it,
   // that the folder is the one noted, on the mount noted.
   bool Bears(const Descriptor& folder, const FolderMark& mark) {
-    if (!IsWithoutAsking(folder.get(), mark.identity, mark.mount.id)) return false;
+    if (!IsWithoutAsking(folder.get(), "", mark.identity, mark.mount.id)) return false;
     const Result<FolderRecord> record = ReadRecord(folder.get());
     if (!record.ok()) return false;
     const SubvolumeId subvolume = mark.subvolume != SubvolumeId{} ? SubvolumeOfPath(folder.get()) : SubvolumeId{};
@@ -83,14 +83,20 @@ MaybeFailure RemoveWalkedFile(const WalkedTree& walked, const std::string& path)
   Result<Descriptor> opened = OpenProvenWay<Descriptor>(*way, ops);
   if (!opened.ok()) return opened.failure();
   const Descriptor& folder = opened.value();
+  // Whatever is mounted on the name since is refused without being asked.
+  const auto listed = walked.files.find({way->back().at, name});
+  if (listed != walked.files.end() &&
+      !IsWithoutAsking(folder.get(), name.c_str(), listed->second.identity, way->back().mark.mount.id)) {
+    return ErrnoFailure(ENOENT);
+  }
   const Result<FileRecord> now = ReadFileRecord(folder.get(), name.c_str());
   if (!now.ok()) return now.failure();
   // What the name shows now is refused for what it is where that refuses it
-  // anyway; otherwise only the file listed goes.
+  // anyway (a folder no line names, the listed file made read-only);
+  // otherwise only the file listed goes.
   const mode_t mode = now.value().mode;
   if (S_ISDIR(mode)) return ErrnoFailure(EISDIR);
   if (!S_ISLNK(mode) && (mode & S_IWUSR) == 0) return ErrnoFailure(EACCES);
-  const auto listed = walked.files.find({way->back().at, name});
   if (listed == walked.files.end() || !(now.value().mark == listed->second)) return ErrnoFailure(ENOENT);
   // The kernel removes by name alone: what a concurrent rename puts under
   // the name between the check above and this call goes instead

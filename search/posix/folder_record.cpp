@@ -101,14 +101,15 @@ std::optional<KnownFolder> KnownWithoutAsking(int fd) {
   return KnownFolder{IdentityOf(st), (st.stx_mask & STATX_MNT_ID) != 0 ? static_cast<int>(st.stx_mnt_id) : -1};
 }
 
-bool IsWithoutAsking(int fd, const FolderIdentity& identity, uint64_t mount) {
+bool IsWithoutAsking(int folderFd, const char* name, const FolderIdentity& identity, uint64_t mount) {
   // The mount's number is the one a record reads: unique where the kernel
   // gives such numbers (STATX_MNT_ID_UNIQUE), the reused one before.
   struct statx st;
-  return statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW | AT_STATX_DONT_SYNC,
+  const int self = name[0] == '\0' ? AT_EMPTY_PATH : 0;
+  return statx(folderFd, name, self | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
                STATX_TYPE | STATX_INO | STATX_MNT_ID | STATX_MNT_ID_UNIQUE, &st) == 0 &&
-         S_ISDIR(st.stx_mode) && (st.stx_mask & (STATX_MNT_ID | STATX_MNT_ID_UNIQUE)) != 0 &&
-         IdentityOf(st) == identity && st.stx_mnt_id == mount;
+         (st.stx_mask & (STATX_MNT_ID | STATX_MNT_ID_UNIQUE)) != 0 && IdentityOf(st) == identity &&
+         st.stx_mnt_id == mount;
 }
 
 bool MayChangeUnseen(const FolderState& state, const ClockReading& readAt, const ClockReading& now, bool fineTimes) {

@@ -123,12 +123,13 @@ struct KnownFolder {
 };
 std::optional<KnownFolder> KnownWithoutAsking(int fd);
 
-// Whether the folder `fd` (a path-only descriptor will do) is the folder
-// `identity` on the mount numbered `mount` (as a record numbers it), by what
-// the kernel knows without asking its file system: whatever was mounted
+// Whether the entry `name` of the open folder `folderFd` (a path-only
+// descriptor will do; "" for that folder itself) is the one of `identity`
+// on the mount numbered `mount` (as a record numbers it), by what the
+// kernel knows without asking the file system there: whatever was mounted
 // there since, one that never answers among them, is told before anything
-// asks it.
-bool IsWithoutAsking(int fd, const FolderIdentity& identity, uint64_t mount);
+// asks it. Naming an entry asks the folder's own file system to look it up.
+bool IsWithoutAsking(int folderFd, const char* name, const FolderIdentity& identity, uint64_t mount);
 
 // The kernel's clock as file systems read it for their change times, and
 // how far it stands from the clock that only moves forward: setting the

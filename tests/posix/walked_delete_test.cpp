@@ -138,6 +138,7 @@ enum class Change {
   kDeadMountOverWay,       // a mount that never answers over "a/b"
   kDeadMountOverSearched,  // the same over the searched folder
   kDeadMountAboveSearched, // the same over the folder that holds it
+  kDeadMountOverFile,      // the same over the listed file itself
   kAnotherMedium,          // unmounted, another one put in the reader, mounted there again
   kAClone,                 // the same, the other a copy of the first, the listed file changed since
   kRolledBack,             // btrfs: "vol" deleted, a snapshot of "backup" put in its place
@@ -174,6 +175,8 @@ const Row kRows[] = {
      "a/b/c/x.tmp", false, Sibling::kRefused},
     {"tmpfs, a mount that never answers above the searched folder", kTmpfs, Change::kDeadMountAboveSearched,
      "a/b/c/x.tmp", false, Sibling::kRefused},
+    {"tmpfs, a mount that never answers over the file", kTmpfs, Change::kDeadMountOverFile, "a/b/c/x.tmp", false,
+     Sibling::kGoes},
     {"ext4, nothing changed", kExt4, Change::kNothing, "a/b/c/x.tmp", true, Sibling::kGoes},
     // Only the changed file tells the clone: its other files are the same.
     {"ext4, the disk replaced by its clone", kExt4, Change::kAClone, "a/b/c/x.tmp", true, Sibling::kEither},
@@ -245,6 +248,7 @@ bool MakeChange(const Row& row, const Places& at, const std::string& device, tes
     case Change::kDeadMountOverWay: return dead.Mount(p + "a/b");
     case Change::kDeadMountOverSearched: return dead.Mount(p);
     case Change::kDeadMountAboveSearched: return dead.Mount(at.top + "above");
+    case Change::kDeadMountOverFile: return dead.Mount(p + row.listed);
     case Change::kAClone:
       if (!Shell("mount -o loop '" + at.other + "' '" + at.top + "first.mnt'") ||
           !MakeFile(at.top + "first.mnt/", row.listed, "second") || !Shell("umount '" + at.top + "first.mnt'")) {
