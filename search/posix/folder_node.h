@@ -37,7 +37,7 @@ struct FolderNode {
   bool holdsMounts = false;  // a mount shows directly inside it
   uint32_t pins = 0;         // requests in flight for its sub-folders, which use `fd`
   uint32_t walked = kNotWalked;  // where Delete's record holds it
-  std::optional<FolderProof> proof;  // Delete's, taken while it was open
+  std::optional<SubvolumeId> subvolume;  // for Delete's record, read while it was open
 
   Descriptor fd;  // -1 when not open (given back, or closed to the walk)
   std::optional<FolderRecord> record;
@@ -63,14 +63,15 @@ struct FolderNode {
     return record ? &*record : nullptr;
   }
 
-  // Takes Delete's proof of it where it is open and has none yet; that of
-  // the folder above it serves where both lie on one device.
-  void TakeProof(FolderWatches& watches) {
-    if (proof || !fd.open()) return;
+  // Reads the btrfs subvolume it lies in, for Delete's record, where it is
+  // open and that is not known yet; that of the folder above it serves
+  // where both lie on one device.
+  void ReadSubvolume() {
+    if (subvolume || !fd.open()) return;
     const FolderRecord* own = Record();
-    const bool sameDevice = parent != nullptr && parent->proof && parent->record && own != nullptr &&
+    const bool sameDevice = parent != nullptr && parent->subvolume && parent->record && own != nullptr &&
                             parent->record->identity.device == own->identity.device;
-    proof = dustvane::TakeProof(fd.get(), watches, sameDevice ? &*parent->proof : nullptr);
+    subvolume = sameDevice ? *parent->subvolume : SubvolumeOf(fd.get());
   }
 
   // A node for its sub-folder `childName`, its child number `at`.

@@ -62,6 +62,17 @@ Result<FolderRecord> ReadRecord(int fd) {
                       (st.stx_attributes & STATX_ATTR_ENCRYPTED) != 0};
 }
 
+Result<FileRecord> ReadFileRecord(int folderFd, const char* name) {
+  struct statx st;
+  if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_FORCE_SYNC,
+            STATX_BASIC_STATS | STATX_BTIME, &st) != 0) {
+    return ErrnoFailure(errno);
+  }
+  const FolderState times{Nanoseconds(st.stx_ctime), Nanoseconds(st.stx_mtime),
+                          (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0};
+  return FileRecord{{IdentityOf(st), times, st.stx_size}, st.stx_mode};
+}
+
 bool StillShows(int folderFd, const char* name, const FolderRecord& record) {
   struct statx st;
   if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
@@ -90,6 +101,16 @@ std::optional<KnownFolder> KnownWithoutAsking(int fd) {
   return KnownFolder{IdentityOf(st), (st.stx_mask & STATX_MNT_ID) != 0 ? static_cast<int>(st.stx_mnt_id) : -1};
 }
 
+bool IsWithoutAsking(int folderFd, const char* name, const FolderIdentity& identity, uint64_t mount) {
+  // The mount's number is the one a record reads: unique where the kernel
+  // gives such numbers (STATX_MNT_ID_UNIQUE), the reused one before.
+  struct statx st;
+  const int self = name[0] == '\0' ? AT_EMPTY_PATH : 0;
+  return statx(folderFd, name, self | AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT | AT_STATX_DONT_SYNC,
+               STATX_TYPE | STATX_INO | STATX_MNT_ID | STATX_MNT_ID_UNIQUE, &st) == 0 &&
+         (st.stx_mask & (STATX_MNT_ID | STATX_MNT_ID_UNIQUE)) != 0 && IdentityOf(st) == identity &&
+         st.stx_mnt_id == mount;
+}
 
 bool MayChangeUnseen(const FolderState& state, const ClockReading& readAt, const ClockReading& now, bool fineTimes) {
   const FileTime step = fineTimes ? kFineStep : kCoarseStep;

@@ -36,8 +36,7 @@ struct FolderState {
 // is given again once its mount is gone, and the file system's own id
 // (f_fsid) stands beside it, which many file systems derive from their
 // device (vfat, f2fs, xfs, udf...), not their medium. Neither tells one
-// medium from another in the same device: Delete's proof does
-// (folder_proof.h).
+// medium from another in the same device: the listed file does (FileMark).
 struct MountIdentity {
   uint64_t id = 0;
   uint64_t fileSystem = 0;  // 0 where `id` is never given again
@@ -56,18 +55,45 @@ struct FolderRecord {
 
 // What stays the same of a folder for as long as it is the very folder,
 // reached through the very mount, unlike its times, which move with every
-// entry made or removed in it; and what Delete knows that very folder by
+// entry made or removed in it; on btrfs, the subvolume it lies in
 // (folder_proof.h).
 struct FolderMark {
   FolderIdentity identity;
   MountIdentity mount;
   FileTime born = 0;
-  FolderProof proof;
+  SubvolumeId subvolume{};
   friend bool operator==(const FolderMark&, const FolderMark&) = default;
 };
-inline FolderMark MarkOf(const FolderRecord& record, const FolderProof& proof) {
-  return {record.identity, record.mount, record.state.born, proof};
+inline FolderMark MarkOf(const FolderRecord& record, const SubvolumeId& subvolume) {
+  return {record.identity, record.mount, record.state.born, subvolume};
 }
+
+// What tells a listed file from any other that takes its name or its place:
+// which file it is, its size, and its change, modification and birth times
+// to the nanosecond. A file made again, written, renamed, linked or given
+// other permissions since has other times (the change time moves with each,
+// and only the kernel's clock sets it), and a file on another medium, in a
+// folder put back from a snapshot or shown by a FUSE server in another
+// folder's place is another file; only a clone of the medium keeps all of
+// it. The identity and times are those of a folder's record (the same
+// fields, read the same way).
+struct FileMark {
+  FolderIdentity identity;
+  FolderState state;
+  uint64_t size = 0;
+  friend bool operator==(const FileMark&, const FileMark&) = default;
+};
+struct FileRecord {
+  FileMark mark;
+  mode_t mode = 0;
+};
+
+// The entry `name` of the open folder `folderFd` (a path-only descriptor
+// will do) itself, a link not followed and an automount point not set off,
+// as its file system tells it now: a FUSE server or a network client is
+// asked afresh, never answered from what the kernel kept of an earlier
+// answer.
+Result<FileRecord> ReadFileRecord(int folderFd, const char* name);
 
 // The record of the open folder `fd` (a path-only descriptor will do), as the
 // file system tells it now. This is the one place where a folder's identity,
@@ -96,6 +122,14 @@ struct KnownFolder {
   int mountId = -1;
 };
 std::optional<KnownFolder> KnownWithoutAsking(int fd);
+
+// Whether the entry `name` of the open folder `folderFd` (a path-only
+// descriptor will do; "" for that folder itself) is the one of `identity`
+// on the mount numbered `mount` (as a record numbers it), by what the
+// kernel knows without asking the file system there: whatever was mounted
+// there since, one that never answers among them, is told before anything
+// asks it. Naming an entry asks the folder's own file system to look it up.
+bool IsWithoutAsking(int folderFd, const char* name, const FolderIdentity& identity, uint64_t mount);
 
 // The kernel's clock as file systems read it for their change times, and
 // how far it stands from the clock that only moves forward: setting the

@@ -7,7 +7,7 @@
 namespace dustvane {
 
 FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
-    : chain_(budget_, watches_, [this](FolderNode& parent) { PassChild(parent); }),
+    : chain_(budget_, [this](FolderNode& parent) { PassChild(parent); }),
       ahead_(mode, coldHelpers, budget_, reader_, *this) {}
 
 Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
@@ -17,7 +17,6 @@ Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
   if (place.levels == 0) {
     Close();
     walked_.Begin(folder);
-    watches_.Reset();
     if (MaybeFailure failure = Begin(folder)) return *failure;
     below = PathView();
   } else if (MaybeFailure failure = chain_.ReturnTo(place.levels - 1)) {
@@ -65,6 +64,8 @@ MaybeFailure FolderWalk::Begin(const std::string& folder) {
   struct statfs fs;
   root_->trusted = fstatfs(fd.value(), &fs) == 0 && !RecordsMayBeCached(static_cast<long>(fs.f_type));
   mounts_.Begin(fd.value(), folder);
+  walked_.rootInSystem = mounts_.AbsoluteRoot();
+  walked_.mountsAtOrAboveRoot = mounts_.AtOrAboveRoot();
   chain_.Begin(*root_, folder, mounts_.Table());
   ahead_.Begin(root_->fd.get());
   return std::nullopt;
@@ -224,12 +225,21 @@ void FolderWalk::NoteWay() {
     if (node->walked == FolderNode::kNotWalked) {
       const FolderRecord* record = node->Record();
       if (record == nullptr) return;
-      node->TakeProof(watches_);
-      const FolderMark mark = MarkOf(*record, node->proof.value_or(FolderProof()));
-      node->walked = walked_.Add(above, node->parent != nullptr ? node->name : std::string(), mark);
+      node->ReadSubvolume();
+      const FolderMark mark = MarkOf(*record, node->subvolume.value_or(SubvolumeId{}));
+      node->walked = walked_.folders.Add(above, node->parent != nullptr ? node->name : std::string(), mark);
     }
     above = node->walked;
   }
+}
+
+void FolderWalk::NoteFile(std::string_view name) {
+  const uint32_t folder = chain_.Innermost().walked;
+  if (folder == FolderNode::kNotWalked) return;
+  const std::string entry(name);
+  // A file Delete has no mark of is refused, as one that is gone.
+  const Result<FileRecord> record = ReadFileRecord(InnermostFd(), entry.c_str());
+  if (record.ok()) walked_.files.try_emplace({folder, entry}, record.value().mark);
 }
 
 }  // namespace dustvane

@@ -16,7 +16,7 @@
 #include "search/posix/read_ahead_mode.h"
 #include "search/posix/walk_chain.h"
 #include "search/posix/walk_mounts.h"
-#include "search/walked_folders.h"
+#include "search/posix/walked_tree.h"
 
 namespace dustvane {
 
@@ -59,11 +59,12 @@ class FolderWalk final : private ReadAhead::Tree {
   // gave it).
   bool IsClosedAt(std::string_view path, const WalkPlace& place);
 
-  // Notes the innermost folder and those above it in Delete's record, with
-  // the watches their marks hold.
+  // Notes the innermost folder and those above it in Delete's record.
   void NoteWay();
-  const WalkedFolders<FolderMark>& Walked() const { return walked_; }
-  const FolderWatches& Watches() const { return watches_; }
+  // Notes the file `name` of the innermost folder, a line Delete may come
+  // to, once the folders on its way are noted.
+  void NoteFile(std::string_view name);
+  const WalkedTree& Walked() const { return walked_; }
 
  private:
   using State = FolderNode::State;
@@ -81,8 +82,7 @@ class FolderWalk final : private ReadAhead::Tree {
 
   FolderReader reader_;
   // Delete's record: it outlives the walk.
-  WalkedFolders<FolderMark> walked_;
-  FolderWatches watches_;
+  WalkedTree walked_;
 
   // The walk: its nodes, the chain, and the descriptors they hold.
   DescriptorBudget budget_;

@@ -137,7 +137,7 @@ class PosixFileSystem final : public FileSystem {
     // The listing goes, and the enumeration with it.
     listing_ = nullptr;
     cursor_.Stop();
-    return RemoveWalkedFile(walk_.Walked(), walk_.Watches(), path);
+    return RemoveWalkedFile(walk_.Walked(), path);
   }
 
   void CloseFolders() override {
@@ -174,9 +174,12 @@ class PosixFileSystem final : public FileSystem {
     while (listing_->Next(next_, entry)) {
       const bool closed = entry.kind == EntryKind::kFolder && wantClosedCheck && IsClosedInListing(entry.name);
       if (cursor_.Passes(entry.name, KindAttributes(entry.kind, entry.name, closed))) {
-        // The file pass hands out a line Delete may come to: the folders on
-        // its way go into the walk's record.
-        if (pass_ == Pass::kFiles && !noted_ && inWalk_) walk_.NoteWay();
+        // The file pass hands out a line Delete may come to: it goes into
+        // the walk's record, and the folders on its way before it.
+        if (pass_ == Pass::kFiles && inWalk_) {
+          if (!noted_) walk_.NoteWay();
+          walk_.NoteFile(entry.name);
+        }
         noted_ = pass_ == Pass::kFiles;
         lastHanded_ = entry.place;
         cursor_.Hand(entry.name);

@@ -67,13 +67,13 @@ bool WalkChain::GiveBackOutermost(size_t keep) {
   return false;
 }
 
-// Gives back the descriptor of level `level`, keeping its record and
-// Delete's proof of it: they are taken now, while the descriptor still holds
-// the folder opened at first, so that a reopen can be checked against them.
+// Gives back the descriptor of level `level`, keeping its record and its
+// subvolume: they are read now, while the descriptor still holds the folder
+// opened at first, so that a reopen can be checked against them.
 void WalkChain::Evict(size_t level) {
   FolderNode& node = *levels_[level];
   node.Record();
-  node.TakeProof(watches_);
+  node.ReadSubvolume();
   budget_.Release(node.fd);
 }
 

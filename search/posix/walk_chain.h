@@ -11,7 +11,6 @@
 #include "search/posix/descriptor_budget.h"
 #include "search/posix/folder_node.h"
 #include "search/posix/folder_opener.h"
-#include "search/posix/folder_proof.h"
 #include "search/posix/mount_map.h"
 #include "search/walk_locator.h"
 
@@ -22,7 +21,7 @@ namespace dustvane {
 // The root is opened by its path, every level below by its name inside the
 // one above, by the walk's rules (folder_opener.h). Past the budget, the
 // chain gives back its outermost descriptors but the root's, records and
-// Delete's proofs taken first. Coming back up to one, it opens ".." of the
+// subvolumes read first. Coming back up to one, it opens ".." of the
 // open level below and checks it is the very folder it left; where not (a
 // folder was moved), it reopens it name by name from the nearest open level
 // above, or reports it gone.
@@ -30,8 +29,7 @@ class WalkChain {
  public:
   // Called for a level's parent when the walk is done with the level.
   using Passed = std::function<void(FolderNode& parent)>;
-  WalkChain(DescriptorBudget& budget, FolderWatches& watches, Passed passed)
-      : budget_(budget), watches_(watches), passed_(std::move(passed)) {}
+  WalkChain(DescriptorBudget& budget, Passed passed) : budget_(budget), passed_(std::move(passed)) {}
   // It hands itself to the opener as the judge of which folders it is inside.
   WalkChain(const WalkChain&) = delete;
   WalkChain& operator=(const WalkChain&) = delete;
@@ -75,7 +73,6 @@ class WalkChain {
   bool TakeIfSame(size_t level, Descriptor fd);
 
   DescriptorBudget& budget_;
-  FolderWatches& watches_;
   const Passed passed_;
   const MountMap* mounts_ = nullptr;
   const std::function<bool(const FolderIdentity&)> isInside_ = [this](const FolderIdentity& id) { return Holds(id); };

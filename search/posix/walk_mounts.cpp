@@ -24,10 +24,21 @@ std::string KernelPath(int fd) {
 
 }  // namespace
 
+std::vector<int> MountsAtOrAbove(const std::vector<Mount>& table, const std::string& absolute) {
+  std::vector<int> ids;
+  for (const Mount& mount : table) {
+    const std::string point = mount.point == "/" ? mount.point : mount.point + "/";
+    if (absolute.compare(0, point.size(), point) == 0) ids.push_back(mount.id);
+  }
+  return ids;
+}
+
 void WalkMounts::Begin(int rootFd, const std::string& root) {
   absoluteRoot_ = KernelPath(rootFd);
   if (absoluteRoot_.empty()) absoluteRoot_ = root;
-  table_ = std::make_shared<const MountMap>(ReadMountTable());
+  const std::vector<Mount> table = ReadMountTable();
+  atOrAboveRoot_ = MountsAtOrAbove(table, absoluteRoot_);
+  table_ = std::make_shared<const MountMap>(table);
   inside_ = table_->HoldsAnyBelow(absoluteRoot_);
 }
 

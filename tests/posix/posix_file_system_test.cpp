@@ -149,6 +149,8 @@ TEST_F(PosixFileSystemTest, NameThatIsNotUtf8IsFoundAndRemovedByItsExactBytes) {
 
 TEST_F(PosixFileSystemTest, RemoveFileRemovesOneFileAndNothingElse) {
   const std::string file = Make("a.tmp", "x");
+  const std::string target = Make("target", "keep");
+  ASSERT_EQ(symlink(target.c_str(), (root + "link.tmp").c_str()), 0);
   Enumerate(root + "*.tmp", kAllFilesMask);  // Delete comes to what a search listed
   EXPECT_EQ(fs->RemoveFile(file), std::nullopt);
   EXPECT_NE(access(file.c_str(), F_OK), 0);
@@ -166,8 +168,6 @@ TEST_F(PosixFileSystemTest, RemoveFileRemovesOneFileAndNothingElse) {
   EXPECT_EQ(onFolder->number, EISDIR);
   EXPECT_EQ(access(folder.c_str(), F_OK), 0);
 
-  const std::string target = Make("target", "keep");
-  ASSERT_EQ(symlink(target.c_str(), (root + "link.tmp").c_str()), 0);
   EXPECT_EQ(fs->RemoveFile(root + "link.tmp"), std::nullopt);
   EXPECT_EQ(access(target.c_str(), F_OK), 0);
 }

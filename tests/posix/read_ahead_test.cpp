@@ -4,11 +4,9 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <linux/fscrypt.h>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
-#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -38,6 +36,7 @@
 #include "tests/support/chain_of_folders.h"
 #include "tests/support/child_process.h"
 #include "tests/support/fake_file_system.h"
+#include "tests/support/folder_key.h"
 #include "tests/support/scratch_file_system.h"
 #include "tests/support/search_run.h"
 #include "tests/support/temp_folder.h"
@@ -483,25 +482,6 @@ TEST_F(ReadAheadTest, AListingIsNeverTakenOnTheRecordOfAFileSystemThatKeepsWhole
   EXPECT_EQ(code, 0);
 }
 
-// Adds (or with `remove`, removes) the key of the fscrypt v2 policy `policy`
-// on the file system of `fd`; the policy gets the key's identifier.
-bool ChangeKey(int fd, fscrypt_policy_v2& policy, bool remove) {
-  if (remove) {
-    fscrypt_remove_key_arg arg = {};
-    arg.key_spec.type = FSCRYPT_KEY_SPEC_TYPE_IDENTIFIER;
-    std::memcpy(arg.key_spec.u.identifier, policy.master_key_identifier, FSCRYPT_KEY_IDENTIFIER_SIZE);
-    return ioctl(fd, FS_IOC_REMOVE_ENCRYPTION_KEY, &arg) == 0;
-  }
-  std::vector<uint8_t> buffer(sizeof(fscrypt_add_key_arg) + 64, 0);
-  auto* arg = reinterpret_cast<fscrypt_add_key_arg*>(buffer.data());
-  arg->key_spec.type = FSCRYPT_KEY_SPEC_TYPE_IDENTIFIER;
-  arg->raw_size = 64;
-  std::memset(arg->raw, 0x5a, 64);
-  if (ioctl(fd, FS_IOC_ADD_ENCRYPTION_KEY, arg) != 0) return false;
-  std::memcpy(policy.master_key_identifier, arg->key_spec.u.identifier, FSCRYPT_KEY_IDENTIFIER_SIZE);
-  return true;
-}
-
 // An encrypted folder shows other names once its key is added or removed,
 // and its record stays as it was: a listing a helper read before must never
 // be taken for it.
@@ -511,24 +491,23 @@ TEST_F(ReadAheadTest, AFolderWhoseNamesAKeyChangesIsListedByTheWalkItself) {
   const int code = testing::InPrivateMountNamespace([&] {
     if (!testing::MountScratch(testing::ScratchKind::kExt4Encrypting, tree)) return testing::kNotAllowedHere;
     Descriptor top(open(tree.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    fscrypt_policy_v2 policy = {FSCRYPT_POLICY_V2, FSCRYPT_MODE_AES_256_XTS, FSCRYPT_MODE_AES_256_CTS,
-                                FSCRYPT_POLICY_FLAGS_PAD_32, {}, {}};
-    if (mkdir((tree + "x").c_str(), 0755) != 0 || !ChangeKey(top.get(), policy, false)) return 2;
+    testing::FolderKey key;
+    if (mkdir((tree + "x").c_str(), 0755) != 0 || !key.Add(top.get())) return 2;
     {
       Descriptor x(open((tree + "x").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-      if (ioctl(x.get(), FS_IOC_SET_ENCRYPTION_POLICY, &policy) != 0) return testing::kNotAllowedHere;
+      if (!key.Encrypt(x.get())) return testing::kNotAllowedHere;
     }
     for (const char* file : {"first.tmp", "x/a.tmp", "x/b.tmp"}) std::ofstream(tree + file) << "z";
     std::vector<std::string> lines[2];
     for (const ReadAheadMode mode : {ReadAheadMode::kOff, ReadAheadMode::kAlways}) {
       // The names shown are those of no key; the key comes while the walk
       // is at the top, after a helper has listed x.
-      if (!ChangeKey(top.get(), policy, true)) return 2;
+      if (!key.Remove(top.get())) return 2;
       std::this_thread::sleep_for(std::chrono::milliseconds(60));
       const uint64_t listed = FoldersListedAheadSoFar();
       lines[mode == ReadAheadMode::kAlways] = Search(mode, tree, "", [&](const PathString& line) {
         if (line == tree + "first.tmp" && (mode == ReadAheadMode::kOff || HelpersListedSince(listed))) {
-          ChangeKey(top.get(), policy, false);
+          key.Add(top.get());
         }
       }).lines;
     }
