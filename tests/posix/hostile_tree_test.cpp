@@ -402,7 +402,7 @@ TEST_F(HostileTreeTest, ASmallOpenFilesLimitCostsAFewOpensAFolderHoweverDeep) {
     const uint64_t before = FolderOpensSoFar();
     Outcome found = Search(root);
     const uint64_t opens = FolderOpensSoFar() - before;
-    std::fprintf(stderr, "folder opens for %d folders: %llu\n", found.folders, static_cast<unsigned long long>(opens));
+    std::fprintf(stderr, "folder opens for %lld folders: %llu\n", static_cast<long long>(found.folders), static_cast<unsigned long long>(opens));
     return found.messages.empty() && found.folders == 3000 && opens <= 3 * 3000 ? 0 : 1;
   });
   if (code == kNotAllowedHere) CANNOT_RUN_HERE("lowering the open-files limit is not allowed here");
@@ -471,7 +471,7 @@ TEST_F(HostileTreeTest, AMountMovedOrAddedDuringTheWalkNeverLetsItIntoProcOrSysf
       };
       Outcome found = Search(root + tree, results);
       for (const std::string& message : found.messages) std::fprintf(stderr, "%s\n", message.c_str());
-      std::fprintf(stderr, "folders: %d\n", found.folders);
+      std::fprintf(stderr, "folders: %lld\n", static_cast<long long>(found.folders));
       return changed && found.messages.empty() && found.folders == 6 &&
                      found.lines == std::vector<std::string>{root + tree + "first.tmp"}
                  ? 0
