@@ -31,9 +31,12 @@
 #   DUSTVANE_BENCH_TREE      folder for the tree: reused if it holds one
 #                            already, kept afterwards (one profile only)
 #   DUSTVANE_BENCH_PROGRAMS  programs to time (default "walk find bfs fd
-#                            fd-j16"; also "walk-off", "walk-partner",
-#                            "walk-always", "walk-tN", and with floors
-#                            "limitwalk", "parwalk-tN": see below)
+#                            fd-j16"; also "walk-off",
+#                            "walk-always", "walk-tN", "walk-before", and
+#                            with floors "limitwalk", "parwalk-tN": see
+#                            below)
+#   DUSTVANE_BENCH_BEFORE    another build of dustvane-walk (say, of the
+#                            commit before a change): "walk-before" runs it
 #   DUSTVANE_BENCH_FLOORS    a folder with the floor walkers' sources
 #                            (limitwalk.c, parwalk.c), built here
 #   DUSTVANE_BENCH_OPEN_FILES  open-files limit (ulimit -n) of the timed runs
@@ -141,21 +144,21 @@ syscall_counts() {
 # The system calls of one warm run of the walk, by thread, where perf counts
 # them (it holds the threads up far less than strace, which would leave the
 # helpers little to do): those of the walk's own thread (the process's
-# first), by kind, and futex in all threads, beside the folders the walk
-# adopted from its helpers. The calls are told by their x86-64 numbers.
+# first), by kind, and futex in all threads, beside the folders helpers
+# warmed. The calls are told by their x86-64 numbers.
 walk_thread_calls() {
   command -v perf >/dev/null || { echo "not counted: perf is not installed"; return 0; }
   [ "$(uname -m)" = x86_64 ] || { echo "not counted: the call numbers are x86-64's"; return 0; }
   perf record -q -e raw_syscalls:sys_enter -o "$work/perf.data" "$@" >/dev/null 2>"$work/perf-stderr" || return 0
-  local adopted
-  adopted=$(sed -n 's/.* adopted=\([0-9]*\).*/\1/p' "$work/perf-stderr" | tail -n 1)
-  perf script -i "$work/perf.data" -F pid,tid,trace 2>/dev/null | awk -v adopted="${adopted:-0}" '
+  local warmed
+  warmed=$(sed -n 's/.* warmed-ahead=\([0-9]*\).*/\1/p' "$work/perf-stderr" | tail -n 1)
+  perf script -i "$work/perf.data" -F pid,tid,trace 2>/dev/null | awk -v warmed="${warmed:-0}" '
     { split($1, id, "/"); nr = $3 }
     id[1] == id[2] { walk++; calls[nr]++ }
     nr == 202 { futex++ }
     END {
-      printf "walk thread %d (statx %d, openat2 %d, getdents64 %d, close %d, newfstatat %d), futex %d in all, adopted %d\n",
-             walk, calls[332], calls[437], calls[217], calls[3], calls[262], futex, adopted
+      printf "walk thread %d (statx %d, openat2 %d, getdents64 %d, close %d, newfstatat %d), futex %d in all, warmed %d\n",
+             walk, calls[332], calls[437], calls[217], calls[3], calls[262], futex, warmed
     }'
 }
 
@@ -199,9 +202,9 @@ check_counts() {
 # The command line of one program for one root. Each lists the same thing:
 # every entry but folders whose name matches "*.tmp" in any case, hidden ones
 # included, links not followed. "walk-off" is the walk without its read-ahead,
-# "walk-partner" the walk with its partners only, "walk-always" with many
-# helpers from the start even on a warm tree, "walk-tN" with N helpers on a
-# cold tree. fd runs on as many threads as there are cores unless told
+# "walk-always" with helpers from the start even on a warm tree, "walk-tN"
+# with N helpers on a cold tree, "walk-before" the build DUSTVANE_BENCH_BEFORE names, to set a
+# change beside what came before it in one run. fd runs on as many threads as there are cores unless told
 # otherwise; "fd-j16" gives it 16. "limitwalk" and "parwalk-tN" are the floor
 # walkers (DUSTVANE_BENCH_FLOORS), which list the matching files only.
 program_command() {
@@ -214,9 +217,9 @@ program_command() {
   case $name in
     walk) COMMAND=("$walk" --list "$root") ;;
     walk-off) COMMAND=("$walk" --read-ahead off --list "$root") ;;
-    walk-partner) COMMAND=("$walk" --read-ahead partner --list "$root") ;;
     walk-always) COMMAND=("$walk" --read-ahead always --list "$root") ;;
     walk-t*) COMMAND=("$walk" --threads "${name#walk-t}" --list "$root") ;;
+    walk-before) COMMAND=("${DUSTVANE_BENCH_BEFORE:?names no build of dustvane-walk}" --list "$root") ;;
     find) COMMAND=(find "$root" "${xdev[@]}" -iname '*.tmp' ! -type d) ;;
     bfs) COMMAND=(bfs "$root" "${xdev[@]}" -iname '*.tmp' ! -type d) ;;
     fd) COMMAND=(fdfind "${fd_xdev[@]}" -u -i -g '*.tmp' -t f -t l -t p -t s "$root") ;;
@@ -302,7 +305,7 @@ echo "Machine: $(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /p
 if [ $# -gt 0 ]; then
   # A root the generator made (its report lies beside it) is checked as one.
   for root in "$@"; do
-    root=${root%/}
+    [ "$root" = / ] || root=${root%/}
     if [ -f "$root.made" ]; then compare_root "$root" yes; else compare_root "$root" no; fi
   done
 else

@@ -1,4 +1,4 @@
-// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|partner|cold|always] [--threads N] [--remove N] ROOT
+// dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] [--remove N] ROOT
 //
 // Runs the search over ROOT with the real file system, as the search button
 // does, and reports what it found: with --list every line the search appends
@@ -10,12 +10,10 @@
 // time through the same file system, as Delete does, and reports on a line
 // before the last how long one took (mean and longest) and how many failed.
 //
-// On POSIX systems --read-ahead chooses when helper threads read the folders
-// ahead of the walk: never, one partner for each other processor, partners
-// and more helpers when the walk's reads wait on the disk (the program's own
-// choice, and the default), or many helpers always; --threads how many on a
-// cold tree. The last line then also tells how many folders helpers listed
-// and how many of them the walk adopted.
+// On POSIX systems --read-ahead chooses when helper threads warm the folders
+// ahead of the walk: never, once the walk's reads wait on the disk (the
+// program's own choice, and the default), or always; --threads how many.
+// The last line then also tells how many folders helpers warmed.
 //
 // On Windows paths are UTF-16, and the lines are written as the raw UTF-16LE
 // code units the results list holds, each ended by a 16-bit newline or NUL:
@@ -101,7 +99,7 @@ class StderrMessages final : public dustvane::MessageDialog {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|partner|cold|always] [--threads N] "
+               "usage: dustvane-walk [--list] [-0] [--pattern P] [--read-ahead off|cold|always] [--threads N] "
                "[--remove N] ROOT\n");
   return 2;
 }
@@ -186,8 +184,6 @@ std::unique_ptr<dustvane::FileSystem> FileSystemFor(const Options& options) {
   dustvane::ReadAheadMode mode = dustvane::ReadAheadMode::kWhenCold;
   if (options.readAhead == "off") {
     mode = dustvane::ReadAheadMode::kOff;
-  } else if (options.readAhead == "partner") {
-    mode = dustvane::ReadAheadMode::kPartner;
   } else if (options.readAhead == "always") {
     mode = dustvane::ReadAheadMode::kAlways;
   } else if (options.readAhead != "cold") {
@@ -202,8 +198,7 @@ std::string ReadAheadCounts() {
 #ifdef _WIN32
   return std::string();
 #else
-  return " listed-ahead=" + std::to_string(dustvane::FoldersListedAheadSoFar()) +
-         " adopted=" + std::to_string(dustvane::FoldersAdoptedSoFar());
+  return " warmed-ahead=" + std::to_string(dustvane::FoldersListedAheadSoFar());
 #endif
 }
 

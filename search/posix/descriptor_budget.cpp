@@ -25,23 +25,21 @@ void DescriptorBudget::Begin() {
   struct rlimit limit;
   const bool known = getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY;
   const size_t open = std::min(kMostUseful * 2 + kKeptForTheProgram, known ? limit.rlim_cur : SIZE_MAX);
-  // Half of what is left, so that the program can still open files itself;
-  // descriptors handed to helpers to close may briefly take as many again.
+  // Half of what is left, so that the program can still open files itself,
+  // and helpers reading ahead their one or two each.
   limit_ = std::clamp(open > kKeptForTheProgram ? (open - kKeptForTheProgram) / 2 : 0, kFewest, kMostUseful);
   open_ = 0;
-  closeLater_ = nullptr;
 }
 
-bool DescriptorBudget::TryTake(size_t spare) {
-  if (open_ + spare >= limit_) return false;
+bool DescriptorBudget::TryTake() {
+  if (open_ >= limit_) return false;
   ++open_;
   return true;
 }
 
 void DescriptorBudget::Release(Descriptor& fd) {
   if (!fd.open()) return;
-  const int released = fd.release();
-  if (!closeLater_ || !closeLater_(released, limit_ / 2)) close(released);
+  fd.reset();
   GiveBack();
 }
 

@@ -9,50 +9,53 @@
 
 #include "search/posix/descriptor.h"
 #include "search/posix/folder_listing.h"
-#include "search/posix/folder_record.h"
 #include "search/posix/folder_proof.h"
+#include "search/posix/folder_record.h"
 #include "search/posix/read_ahead_queue.h"
 
 namespace dustvane {
 
-// One folder of a walk: on the walk's way (the chain, from the root to where
-// the walk is), or ahead of it. The walk's thread alone reads or changes
-// nodes; a helper is given no more than a request made from one.
+// One folder of a walk: on the walk's way (a level of the chain, from the
+// root to where the walk is), or ahead of it, where helpers may warm it.
+// The walk's thread alone reads or changes nodes; a helper is given no more
+// than a path. Each field says who writes it.
 struct FolderNode {
   enum class State : uint8_t {
-    kUnqueued,  // known from its parent's listing, nothing asked yet
-    kQueued,    // a request for it is in the queue (`request`)
-    kReady,     // opened and listed ahead of the walk: `fd`, `record` and `listing` are a helper's answer
+    kUnqueued,  // known from its parent's sub-folders, nothing asked yet
+    kQueued,    // a helper is asked to warm it (`request`)
+    kWarmed,    // a helper read it into the cache; `subFolders` are those it saw
     kTaken,     // the walk is in it, or has been
-    kDropped,   // the walk will not come here: let go of once nothing uses it
+    kDropped,   // the walk will not come here: let go of once its request is answered
   };
   static constexpr uint32_t kNotWalked = UINT32_MAX;
+  static constexpr size_t kNoAnchor = SIZE_MAX;
 
+  // The walk's tree (folder_walk.h).
   FolderNode* parent = nullptr;
   size_t index = 0;  // its place among its parent's children
   std::string name;  // inside its parent; the root's path for the root
   State state = State::kUnqueued;
-  bool trusted = false;      // its file system's records are the kernel's own, no cached copies
   bool walkOnly = false;     // a mount shows there: only the walk opens it, by its rules
   bool holdsMounts = false;  // a mount shows directly inside it
-  uint32_t pins = 0;         // requests in flight for its sub-folders, which use `fd`
-  uint32_t walked = kNotWalked;  // where Delete's record holds it
-  std::optional<SubvolumeId> subvolume;  // for Delete's record, read while it was open
 
+  // The chain's (walk_chain.h), while it is a level.
   Descriptor fd;  // -1 when not open (given back, or closed to the walk)
   std::optional<FolderRecord> record;
-  FolderListing listing;
-  // The sub-folders of `listing` made nodes so far, in its order, from
+  std::optional<SubvolumeId> subvolume;  // for Delete's record, read while it was open
+  uint32_t walked = kNotWalked;          // where Delete's record holds it
+
+  // The read-ahead's schedule (read_ahead.h): its sub-folders, from the
+  // walk's own listing, or, while the walk has not come here, from a
+  // helper's; made nodes so far in `children`, in their order, from
   // `firstChild` on (those before it are passed); where the next one lies.
+  FolderListing subFolders;
+  bool whole = false;  // `subFolders` holds them all
   std::vector<std::unique_ptr<FolderNode>> children;
   size_t firstChild = 0;
   FolderListing::Place nextChild;
-
-  // While queued: the request. While ready: what else the answer said.
-  ReadAheadQueue::Slot* request = nullptr;
-  int error = 0;
-  ClockReading readAt;  // when the answer's record was read; 0 when no answer is held
-  bool whole = false;
+  ReadAheadQueue::Slot* request = nullptr;  // while queued, and while a helper is still at it
+  size_t anchor = kNoAnchor;  // the anchor its path is below (read_ahead_queue.h): none, no helper warms it
+  bool isAnchor = false;      // it is that anchor itself
 
   // Its record, read through `fd` the first time it is asked while open.
   const FolderRecord* Record() {
@@ -80,7 +83,7 @@ struct FolderNode {
     child->parent = this;
     child->index = at;
     child->name = childName;
-    child->trusted = trusted;
+    child->anchor = anchor;
     return child;
   }
 };

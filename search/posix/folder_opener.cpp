@@ -122,6 +122,16 @@ int OpenWithoutCrossing(int folderFd, const std::string& name) {
 
 }  // namespace
 
+Result<int> OpenPathBelow(int anchorFd, const std::string& path, bool pathOnly) {
+  struct open_how how = {};
+  how.flags = static_cast<uint64_t>(pathOnly ? O_PATH | O_DIRECTORY | O_CLOEXEC : kFolderFlags);
+  how.resolve = RESOLVE_BENEATH | RESOLVE_NO_XDEV | RESOLVE_NO_SYMLINKS;
+  // Through its "." entry, as OpenWithoutCrossing.
+  thread_local std::string searched;
+  searched.assign(path).append(".");
+  return Opened(static_cast<int>(syscall(SYS_openat2, anchorFd, searched.c_str(), &how, sizeof how)));
+}
+
 Result<int> OpenFolderAtPath(const std::string& path) {
   // Through its "." entry, which only a folder the process may search lets
   // it look up (as OpenWithoutCrossing).

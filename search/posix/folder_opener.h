@@ -38,6 +38,15 @@ Result<int> OpenParentFolder(int folderFd);
 // nothing asked of any other file system: what a helper opens for the walk.
 Result<int> OpenSubFolderWithoutCrossing(int folderFd, const std::string& name);
 
+// The folder at `path` (ending in "/") below the open folder `anchorFd`,
+// open for reading, or only as a path-only descriptor (`pathOnly`), which
+// reads nothing of it: reached by a walk's rules for every folder on the
+// way, never through a link, never across a mount, never out of the
+// anchor, and only through folders the process may search; ENOSYS where
+// the kernel cannot promise that (no openat2). How a helper reaches the
+// folders it reads ahead.
+Result<int> OpenPathBelow(int anchorFd, const std::string& path, bool pathOnly);
+
 // What a walk knows when it opens a sub-folder: its mount table, and which
 // folders it is inside.
 struct WalkRules {

@@ -1,14 +1,14 @@
 #include "search/posix/folder_record.h"
 
 #include <fcntl.h>
+#include <linux/fscrypt.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/sysmacros.h>
-#include <time.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
 #include "search/posix/errno_failure.h"
@@ -18,18 +18,6 @@ namespace dustvane {
 namespace {
 
 FileTime Nanoseconds(const struct statx_timestamp& t) { return FileTime{t.tv_sec} * 1000000000 + t.tv_nsec; }
-FileTime Nanoseconds(const struct timespec& t) { return FileTime{t.tv_sec} * 1000000000 + t.tv_nsec; }
-
-// How long after a change a second change can still carry its time: a few
-// ticks of the kernel's clock (1 to 10 ms) where times are kept to the
-// nanosecond, and two seconds where they may be kept to even seconds (FAT).
-constexpr FileTime kFineStep = 50'000'000;
-constexpr FileTime kCoarseStep = 2'100'000'000;
-// How far the two clocks may drift apart between a listing and the walk's
-// coming to it without the time having been set: a tick between the two
-// readings at most. A step back of no more than this gives no folder its
-// old times again: a record is taken only once it is older than a fine step.
-constexpr FileTime kLargestClockDrift = 10'000'000;
 
 }  // namespace
 
@@ -58,8 +46,7 @@ Result<FolderRecord> ReadRecord(int fd) {
   }
   return FolderRecord{IdentityOf(st), mount,
                       {Nanoseconds(st.stx_ctime), Nanoseconds(st.stx_mtime),
-                       (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0},
-                      (st.stx_attributes & STATX_ATTR_ENCRYPTED) != 0};
+                       (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0}};
 }
 
 Result<FileRecord> ReadFileRecord(int folderFd, const char* name) {
@@ -73,16 +60,17 @@ Result<FileRecord> ReadFileRecord(int folderFd, const char* name) {
   return FileRecord{{IdentityOf(st), times, st.stx_size}, st.stx_mode};
 }
 
-bool StillShows(int folderFd, const char* name, const FolderRecord& record) {
+bool MayHoldEncryptedFolders(int fd) {
+  fscrypt_get_policy_ex_arg policy = {};
+  policy.policy_size = sizeof policy.policy;
+  return ioctl(fd, FS_IOC_GET_ENCRYPTION_POLICY_EX, &policy) == 0 || (errno != EOPNOTSUPP && errno != ENOTTY);
+}
+
+bool IsEncrypted(int fd) {
   struct statx st;
-  if (statx(folderFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT,
-            STATX_BASIC_STATS | STATX_BTIME | STATX_MNT_ID | STATX_MNT_ID_UNIQUE, &st) != 0 ||
-      !S_ISDIR(st.stx_mode) || (st.stx_mask & (STATX_MNT_ID | STATX_MNT_ID_UNIQUE)) == 0) {
-    return false;
-  }
-  const FolderState now{Nanoseconds(st.stx_ctime), Nanoseconds(st.stx_mtime),
-                        (st.stx_mask & STATX_BTIME) != 0 ? Nanoseconds(st.stx_btime) : 0};
-  return IdentityOf(st) == record.identity && st.stx_mnt_id == record.mount.id && now == record.state;
+  // Where the file system cannot tell, it is taken for encrypted.
+  return statx(fd, "", AT_EMPTY_PATH | AT_SYMLINK_NOFOLLOW, STATX_TYPE, &st) != 0 ||
+         (st.stx_attributes & STATX_ATTR_ENCRYPTED) != 0;
 }
 
 std::optional<FolderIdentity> IdentityOfEntry(int folderFd, const char* name) {
@@ -110,28 +98,6 @@ bool IsWithoutAsking(int folderFd, const char* name, const FolderIdentity& ident
                STATX_TYPE | STATX_INO | STATX_MNT_ID | STATX_MNT_ID_UNIQUE, &st) == 0 &&
          (st.stx_mask & (STATX_MNT_ID | STATX_MNT_ID_UNIQUE)) != 0 && IdentityOf(st) == identity &&
          st.stx_mnt_id == mount;
-}
-
-bool MayChangeUnseen(const FolderState& state, const ClockReading& readAt, const ClockReading& now, bool fineTimes) {
-  const FileTime step = fineTimes ? kFineStep : kCoarseStep;
-  // A time ahead of the clock (a clock set back, a time set by hand) tells
-  // nothing either.
-  return readAt.now - state.changed < step || readAt.now - state.modified < step ||
-         std::abs(now.fromSteady - readAt.fromSteady) > kLargestClockDrift;
-}
-
-ClockReading ReadFileSystemClock() {
-  // The coarse clocks move at the same ticks, so that the distance between
-  // them moves only where the time is set.
-  struct timespec wall, steady;
-  clock_gettime(CLOCK_REALTIME_COARSE, &wall);
-  clock_gettime(CLOCK_MONOTONIC_COARSE, &steady);
-  return {Nanoseconds(wall), Nanoseconds(wall) - Nanoseconds(steady)};
-}
-
-bool KeepsFineTimes(const FolderState& state) {
-  constexpr FileTime kSecond = 1'000'000'000;
-  return state.born != 0 && (state.changed % kSecond != 0 || state.modified % kSecond != 0);
 }
 
 }  // namespace dustvane

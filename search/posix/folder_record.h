@@ -47,9 +47,6 @@ struct FolderRecord {
   FolderIdentity identity;
   MountIdentity mount;
   FolderState state;
-  // Its names are encrypted (fscrypt): a key added or removed changes the
-  // names it shows, and nothing of its record.
-  bool encrypted = false;
   friend bool operator==(const FolderRecord&, const FolderRecord&) = default;
 };
 
@@ -100,13 +97,14 @@ Result<FileRecord> ReadFileRecord(int folderFd, const char* name);
 // mount and state are read.
 Result<FolderRecord> ReadRecord(int fd);
 
-// Whether the entry `name` of the open folder `folderFd` still shows the very
-// folder whose record is `record`, unchanged: a folder, the same identity, the
-// same mount (what a folder mounted on itself differs in) and the same state.
-// One statx of the name itself: a link is not followed, an automount point not
-// set off, and whatever is mounted there now is what it shows. False where the
-// kernel does not tell a folder's mount.
-bool StillShows(int folderFd, const char* name, const FolderRecord& record);
+// Whether the file system of the open folder `fd` may hold encrypted
+// folders (fscrypt): false only where it cannot, as one whose encryption
+// was never turned on.
+bool MayHoldEncryptedFolders(int fd);
+
+// Whether the open folder `fd` (a path-only descriptor will do) is
+// encrypted, by what its file system says now.
+bool IsEncrypted(int fd);
 
 // The identity of the entry `name` of the open folder `folderFd` itself: a
 // link is not followed and an automount point is not set off.
@@ -130,30 +128,5 @@ std::optional<KnownFolder> KnownWithoutAsking(int fd);
 // there since, one that never answers among them, is told before anything
 // asks it. Naming an entry asks the folder's own file system to look it up.
 bool IsWithoutAsking(int folderFd, const char* name, const FolderIdentity& identity, uint64_t mount);
-
-// The kernel's clock as file systems read it for their change times, and
-// how far it stands from the clock that only moves forward: setting the
-// time (by hand, or a step of NTP) moves the latter.
-struct ClockReading {
-  FileTime now = 0;
-  FileTime fromSteady = 0;
-};
-ClockReading ReadFileSystemClock();
-
-// Whether a folder whose record is `state`, read at `readAt`, could have
-// changed since without its times moving, as seen at `now`: file systems
-// keep change times to the tick of the kernel's clock, some only to a second
-// or two (`fineTimes` false), and two changes within one tick carry the same
-// time. Nor can the record tell where the clock was set since: set back, it
-// gives a folder its old times again. A listing read from such a folder
-// cannot be told from a newer one by its record.
-bool MayChangeUnseen(const FolderState& state, const ClockReading& readAt, const ClockReading& now, bool fineTimes);
-
-// Whether the folder of `state` lies on a file system that keeps its times
-// finer than a second, as the record itself shows: such a one writes
-// sub-second parts into them, and keeps a birth time beside them. One that
-// keeps whole seconds shows no sub-second part (FAT, ext2/3/4 with 128-byte
-// inodes), and ext's small inodes have no room for a birth time either.
-bool KeepsFineTimes(const FolderState& state);
 
 }  // namespace dustvane

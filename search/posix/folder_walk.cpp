@@ -7,8 +7,7 @@
 namespace dustvane {
 
 FolderWalk::FolderWalk(ReadAheadMode mode, unsigned coldHelpers)
-    : chain_(budget_, [this](FolderNode& parent) { PassChild(parent); }),
-      ahead_(mode, coldHelpers, budget_, reader_, *this) {}
+    : chain_(budget_, [this](FolderNode& parent) { PassChild(parent); }), ahead_(mode, coldHelpers, budget_, *this) {}
 
 Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
   TakeAnswers();
@@ -23,14 +22,18 @@ Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
     return *failure;
   }
   bool openedNow = place.levels == 0;
-  bool adopted = false;
+  // A helper saw the sub-folders of the folder entered last: those it warmed
+  // below them stay ahead of the walk.
+  bool warmed = false;
   while (!below.empty()) {
     const PathView name = TakeFolderName(below);
     if (name.empty()) {  // a doubled "/" belongs to the folder before it
       chain_.AddSeparator();
       continue;
     }
-    Result<FolderNode*> entered = Enter(ChildNamed(chain_.Innermost(), name), adopted);
+    FolderNode& child = ChildNamed(chain_.Innermost(), name);
+    warmed = child.state == State::kWarmed && child.whole;
+    Result<FolderNode*> entered = Enter(child);
     if (!entered.ok()) return entered.failure();
     if (entered.value() == nullptr) {
       static const FolderListing kNothing;
@@ -40,16 +43,24 @@ Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
     openedNow = true;
   }
   FolderNode& here = chain_.Innermost();
-  if (!adopted) {
+  if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, listing_)) return *failure;
+  if (!warmed) {
     for (size_t i = here.firstChild; i < here.children.size(); ++i) Discard(std::move(here.children[i]));
     here.children.clear();
     here.firstChild = 0;
     here.nextChild = FolderListing::Place();
-    if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, here.listing)) return *failure;
+    here.subFolders.Clear();
+    FolderListing::Place at;
+    for (FolderListing::Entry entry; listing_.Next(at, entry);) {
+      if (entry.kind == EntryKind::kFolder && entry.name != "." && entry.name != "..") {
+        here.subFolders.Add(entry.name, entry.kind);
+      }
+    }
+    here.whole = true;
     here.holdsMounts = mounts_.HoldsAny(here);
   }
-  ahead_.Stepped(here, here.listing.size());
-  return &here.listing;
+  ahead_.Stepped(here, listing_.size());
+  return &listing_;
 }
 
 MaybeFailure FolderWalk::Begin(const std::string& folder) {
@@ -61,13 +72,11 @@ MaybeFailure FolderWalk::Begin(const std::string& folder) {
   root_->name = folder;
   root_->fd.reset(fd.value());
   root_->state = State::kTaken;
-  struct statfs fs;
-  root_->trusted = fstatfs(fd.value(), &fs) == 0 && !RecordsMayBeCached(static_cast<long>(fs.f_type));
   mounts_.Begin(fd.value(), folder);
   walked_.rootInSystem = mounts_.AbsoluteRoot();
   walked_.mountsAtOrAboveRoot = mounts_.AtOrAboveRoot();
   chain_.Begin(*root_, folder, mounts_.Table());
-  ahead_.Begin(root_->fd.get());
+  ahead_.Begin(*root_);
   return std::nullopt;
 }
 
@@ -81,39 +90,32 @@ FolderNode& FolderWalk::ChildNamed(FolderNode& parent, std::string_view name) {
   return *parent.children.back();
 }
 
-// Makes `node`, the next sub-folder of the innermost folder, the innermost:
-// adopted from a helper where that is proven, opened by the walk's rules
-// otherwise. Null where the rules keep it out. Either way, and on failure,
-// the walk searches nothing below it but what it lists of it.
-Result<FolderNode*> FolderWalk::Enter(FolderNode& node, bool& adopted) {
+// Makes `child`, the next sub-folder of the innermost folder, the innermost,
+// opened by the walk's rules. Null where they keep it out. Either way, and
+// on failure, the walk searches nothing below it but what it lists of it.
+Result<FolderNode*> FolderWalk::Enter(FolderNode& child) {
   FolderNode& parent = chain_.Innermost();
-  FolderNode* child = ahead_.Settle(node);
-  adopted = child->state == State::kReady && ahead_.Adopt(parent, *child);
-  if (!adopted) {
-    if (child->state == State::kReady) child = Replace(*child);
-    Result<WalkOpened> opened = chain_.OpenChild(child->name);
-    if (!opened.ok() || opened.value().fd < 0) {
-      PassChild(parent);
-      if (!opened.ok()) return opened.failure();
-      return nullptr;
-    }
-    child->fd.reset(opened.value().fd);
-    child->trusted = opened.value().crossed ? !RecordsMayBeCached(opened.value().magic) : parent.trusted;
+  ahead_.Reached(child);
+  Result<WalkOpened> opened = chain_.OpenChild(child.name);
+  if (!opened.ok() || opened.value().fd < 0) {
+    PassChild(parent);
+    if (!opened.ok()) return opened.failure();
+    return nullptr;
   }
-  child->state = State::kTaken;
-  // Below it the walk needs no more of the parent's listing than the
-  // sub-folders still to come: a deep chain holds little more than names.
-  parent.listing.KeepSubFoldersFrom(parent.nextChild);
-  return child;
+  child.fd.reset(opened.value().fd);
+  child.state = State::kTaken;
+  if (opened.value().crossed) ahead_.Crossed(child);
+  // Below it the walk needs no more of the parent's sub-folders than those
+  // still to come: a deep chain holds little more than names.
+  parent.subFolders.KeepSubFoldersFrom(parent.nextChild);
+  return &child;
 }
 
-// The sub-folder `index` of `parent`, made a node from its listing if need be.
+// The sub-folder `index` of `parent`, made a node from its sub-folders if need be.
 FolderNode* FolderWalk::ChildAt(FolderNode& parent, size_t index) {
   while (parent.children.size() <= index) {
     FolderListing::Entry entry;
-    do {
-      if (!parent.listing.Next(parent.nextChild, entry)) return nullptr;
-    } while (entry.kind != EntryKind::kFolder || entry.name == "." || entry.name == "..");
+    if (!parent.subFolders.Next(parent.nextChild, entry)) return nullptr;
     std::unique_ptr<FolderNode> child = parent.Child(parent.children.size(), entry.name);
     child->walkOnly = parent.holdsMounts && mounts_.At(mounts_.PathOf(*child)) != MountAt::kNone;
     parent.children.push_back(std::move(child));
@@ -130,19 +132,8 @@ void FolderWalk::PassChild(FolderNode& parent) {
   parent.firstChild = 0;
 }
 
-// A fresh node in the place of `node`, whose answer the walk refused or
-// whose request it leaves to a helper that is not done with it.
-FolderNode* FolderWalk::Replace(FolderNode& node) {
-  FolderNode& parent = *node.parent;
-  const size_t index = node.index;
-  std::unique_ptr<FolderNode> fresh = parent.Child(index, node.name);
-  fresh->walkOnly = node.walkOnly;
-  Discard(std::exchange(parent.children[index], std::move(fresh)));
-  return parent.children[index].get();
-}
-
-// Lets go of `node` and everything below it; what a helper still works on,
-// or works from, stays until its answer comes.
+// Lets go of `node` and everything below it; one whose request a helper is
+// still at stays until its answer comes.
 void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
   std::vector<std::unique_ptr<FolderNode>> pending;
   pending.push_back(std::move(node));
@@ -152,39 +143,23 @@ void FolderWalk::Discard(std::unique_ptr<FolderNode> node) {
     if (at == nullptr) continue;
     for (std::unique_ptr<FolderNode>& child : at->children) pending.push_back(std::move(child));
     at->children.clear();
-    at->state = State::kDropped;
-    if ((at->request != nullptr && !ahead_.Withdraw(*at)) || at->pins > 0) {
-      dropped_.push_back(std::move(at));
-    } else {
-      LetGoOf(*at);
-    }
+    budget_.Release(at->fd);
+    if (!ahead_.LetGo(*at)) dropped_.push_back(std::move(at));
   }
 }
 
-// Lets go of what the node holds; its listing goes to a helper's next answer.
-void FolderWalk::LetGoOf(FolderNode& node) {
-  ahead_.Forget(node);
-  budget_.Release(node.fd);
-  ahead_.Recycle(std::move(node.listing));
-}
-
-// Takes every answer that has come (the nodes are ready, the folders they
-// were opened from no longer held for them), and lets go of the dropped nodes
-// nothing uses any more, late answers with them.
+// Takes every answer that has come, and lets go of the dropped nodes whose
+// answers came with them.
 void FolderWalk::TakeAnswers() {
   ahead_.TakeAnswers();
-  for (size_t i = dropped_.size(); i-- > 0;) {
-    FolderNode& node = *dropped_[i];
-    if (node.request != nullptr || node.pins > 0) continue;
-    LetGoOf(node);
-    dropped_.erase(dropped_.begin() + static_cast<ptrdiff_t>(i));
-  }
+  std::erase_if(dropped_, [](const std::unique_ptr<FolderNode>& node) { return node->request == nullptr; });
 }
 
 void FolderWalk::Close() {
-  ahead_.Stop();
-  std::vector<std::unique_ptr<FolderNode>> all = std::move(dropped_);
+  ahead_.End();
   dropped_.clear();
+  // Level by level, so that a deep tree is not let go of by recursion.
+  std::vector<std::unique_ptr<FolderNode>> all;
   if (root_ != nullptr) all.push_back(std::move(root_));
   for (size_t i = 0; i < all.size(); ++i) {
     for (std::unique_ptr<FolderNode>& child : all[i]->children) {
@@ -192,9 +167,7 @@ void FolderWalk::Close() {
     }
     all[i]->children.clear();
   }
-  for (std::unique_ptr<FolderNode>& node : all) ahead_.Abandon(*node);
   all.clear();  // closes every descriptor left
-  ahead_.End();
   chain_.Clear();
   mounts_.End();
 }

@@ -21,10 +21,10 @@
 namespace dustvane {
 
 // A walk over a tree of folders: its nodes (folder_node.h), from the root to
-// where the walk is (the chain, walk_chain.h) and ahead of it (read_ahead.h),
-// and the descriptors they hold (descriptor_budget.h). The walk owns the
-// tree of nodes; List is the one place that learns where the walk is from a
-// path.
+// where the walk is (the chain, walk_chain.h) and ahead of it (read_ahead.h).
+// The walk owns the tree of nodes, and through the chain alone opens and
+// closes folders (descriptor_budget.h); it lists every folder itself. List
+// is the one place that learns where the walk is from a path.
 class FolderWalk final : private ReadAhead::Tree {
  public:
   FolderWalk(ReadAheadMode mode, unsigned coldHelpers);
@@ -71,25 +71,25 @@ class FolderWalk final : private ReadAhead::Tree {
 
   MaybeFailure Begin(const std::string& folder);
   FolderNode& ChildNamed(FolderNode& parent, std::string_view name);
-  Result<FolderNode*> Enter(FolderNode& node, bool& adopted);
+  Result<FolderNode*> Enter(FolderNode& node);
   FolderNode* ChildAt(FolderNode& parent, size_t index) override;
-  FolderNode* Replace(FolderNode& node) override;
   void Answered(FolderNode& node) override { node.holdsMounts = mounts_.HoldsAny(node); }
   void PassChild(FolderNode& parent);
   void Discard(std::unique_ptr<FolderNode> node);
-  void LetGoOf(FolderNode& node);
   void TakeAnswers();
 
   FolderReader reader_;
   // Delete's record: it outlives the walk.
   WalkedTree walked_;
 
-  // The walk: its nodes, the chain, and the descriptors they hold.
+  // The walk: the innermost folder's listing, its nodes, the chain, and the
+  // descriptors they hold.
+  FolderListing listing_;
   DescriptorBudget budget_;
   std::unique_ptr<FolderNode> root_;
   WalkChain chain_;
   WalkMounts mounts_;
-  // Nodes the walk let go of that a request still uses.
+  // Nodes the walk let go of whose requests a helper is still at.
   std::vector<std::unique_ptr<FolderNode>> dropped_;
 
   ReadAhead ahead_;

@@ -147,6 +147,5 @@ bool IsSystemFileSystemMagic(long magic) {
 
 bool IsFuseMagic(long magic) { return magic == kFuseMagic; }
 
-bool RecordsMayBeCached(long magic) { return IsFuseMagic(magic) || HasMagic(kRemoteFileSystems, magic); }
 
 }  // namespace dustvane

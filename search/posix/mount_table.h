@@ -46,11 +46,4 @@ bool IsSystemFileSystemMagic(long magic);
 // Whether the magic number is FUSE's, which every FUSE file system shares.
 bool IsFuseMagic(long magic);
 
-// Whether what the kernel tells of a folder on the file system of magic
-// number `magic` may be a copy kept for a while: where a user-space server
-// answers (FUSE: the kernel keeps its answers for the time the server says)
-// or a network client keeps what its server said. A folder's record there
-// may show it unchanged after it changed.
-bool RecordsMayBeCached(long magic);
-
 }  // namespace dustvane

@@ -8,8 +8,8 @@
 namespace dustvane {
 
 // The POSIX file-system layer with its read-ahead as chosen (the program's
-// own is MakeNativeFileSystem: partners, and more helpers when the cache is
-// cold), `coldHelpers` helpers on a cold tree.
+// own is MakeNativeFileSystem: helpers once the cache turns out cold),
+// `coldHelpers` helpers.
 std::unique_ptr<FileSystem> MakePosixFileSystem(ReadAheadMode readAhead, unsigned coldHelpers = kColdHelpers);
 
 }  // namespace dustvane

@@ -2,11 +2,10 @@
 
 namespace dustvane {
 
-// When helper threads read folders ahead of the walk.
+// When helper threads warm the folders ahead of the walk.
 enum class ReadAheadMode {
-  kOff,       // the walk reads every folder itself
-  kPartner,   // one helper for each other processor, reading just ahead of the walk
-  kWhenCold,  // partners, and many helpers once the walk's own reads go to a disk: the program's own
+  kOff,       // none
+  kWhenCold,  // many helpers once the walk's own reads go to a disk: the program's own
   kAlways,    // many helpers from the start of every walk, whatever the cache holds
 };
 

@@ -18,7 +18,9 @@
 #include <system_error>
 
 #include "search/name_pattern.h"
+#include "search/posix/errno_failure.h"
 #include "search/posix/folder_opener.h"
+#include "search/posix/folder_record.h"
 
 namespace dustvane {
 
@@ -26,13 +28,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// What one answer keeps of a folder's entries. Past this the walk lists the
-// folder itself (from the cache the helper filled), so that what the helpers
-// hold stays the same whatever the size of the folders.
+// What one answer keeps of a folder's sub-folders. Past this the helpers
+// warm no more of them, so that what their answers hold stays the same
+// whatever the size of the folders.
 constexpr size_t kMostAnswerBytes = 256 << 10;
 // How long an idle helper looks for work before it sleeps: longer than the
-// walk takes over most folders, so that a helper beside a busy walk is never
-// put to sleep and woken again (a wake-up takes longer than a folder).
+// walk takes over most folders, so that a helper is not put to sleep and
+// woken again between two of them (a wake-up takes longer than a folder).
 constexpr auto kLookBeforeSleeping = std::chrono::milliseconds(1);
 // Entries waiting in the ring for each helper awake, past which the walk
 // wakes one more: while those awake keep up, the others sleep on.
@@ -47,9 +49,9 @@ using Progress = ReadAheadQueue::Progress;
 
 // glibc gives every new thread a malloc arena of its own, up to eight per
 // processor, each keeping up to 128 KiB of freed memory resident. Helpers
-// allocate little, but sixteen of them on a cold tree take their listings'
-// blocks at once: four arenas keep them from waiting on each other's lock
-// (a fifth fewer futex calls than two) for some 150 KiB more.
+// allocate little, but sixteen of them take their answers' blocks at once:
+// four arenas keep them from waiting on each other's lock (a fifth fewer
+// futex calls than two) for some 150 KiB more.
 void ShareMallocArenas() {
   static std::once_flag once;
   std::call_once(once, [] { mallopt(M_ARENA_MAX, 4); });
@@ -86,31 +88,32 @@ void Pause() {
 
 }  // namespace
 
-void AnswerRequest(int parentFd, const std::string& name, const std::string* coldPattern, FolderReader& reader,
+void AnswerRequest(const Anchor& anchor, const std::string& path, const std::string& filePattern, FolderReader& reader,
                    FolderAnswer& answer) {
   answer.whole = false;
-  answer.listing.Clear();
-  Result<int> opened = OpenSubFolderWithoutCrossing(parentFd, name);
-  answer.fd.reset(opened.ok() ? opened.value() : -1);
-  Result<FolderRecord> record = opened.ok() ? ReadRecord(opened.value()) : opened.failure();
-  answer.error = record.ok() ? 0 : record.failure().number;
-  if (!record.ok()) return;
-  // The record first: the entries read after it are at least as new.
-  answer.record = record.value();
-  answer.readAt = ReadFileSystemClock();
+  answer.subFolders.Clear();
+  // Where the folder may be encrypted, it is looked at through a path-only
+  // descriptor, which reads nothing of it, before it is opened.
+  Result<int> opened = OpenPathBelow(anchor.fd, path, anchor.mayHoldEncrypted);
+  if (opened.ok() && anchor.mayHoldEncrypted) {
+    const Descriptor at(opened.value());
+    opened = IsEncrypted(at.get()) ? Result<int>(ErrnoFailure(EPERM)) : OpenSubFolder(at.get(), ".");
+  }
+  answer.error = opened.ok() ? 0 : opened.failure().number;
+  if (!opened.ok()) return;
+  const Descriptor folder(opened.value());
   size_t bytes = 0;
   bool whole = true;
-  const int fd = answer.fd.get();
-  const MaybeFailure failure = reader.ReadAll(fd, true, [&](std::string_view entry, EntryKind kind) {
-    bytes += entry.size() + 3;
-    if (whole && bytes > kMostAnswerBytes) answer.listing.Clear();
-    whole = whole && bytes <= kMostAnswerBytes;
-    if (whole) answer.listing.Add(entry, kind);
-    if (coldPattern != nullptr && kind != EntryKind::kFolder && MatchesNamePattern(entry, *coldPattern)) {
-      struct stat st;
-      static_cast<void>(fstatat(fd, std::string(entry).c_str(), &st, AT_SYMLINK_NOFOLLOW));
+  const MaybeFailure failure = reader.ReadAll(folder.get(), true, [&](std::string_view entry, EntryKind kind) {
+    if (kind == EntryKind::kFolder && entry != "." && entry != "..") {
+      bytes += entry.size() + 3;
+      whole = whole && bytes <= kMostAnswerBytes;
+      if (whole) answer.subFolders.Add(entry, kind);
+    } else if (kind != EntryKind::kFolder && MatchesNamePattern(entry, filePattern)) {
+      struct stat looked;
+      static_cast<void>(fstatat(folder.get(), std::string(entry).c_str(), &looked, AT_SYMLINK_NOFOLLOW));
     }
-    return whole || coldPattern != nullptr;
+    return true;
   });
   answer.whole = whole && !failure;
 }
@@ -122,9 +125,8 @@ struct ReadAheadQueue::Slot {
   void* of = nullptr;  // the walk's own: whose request it is
   // Written by the walk before the request is queued, read by the helper
   // that takes it.
-  int parentFd = -1;
-  std::string name;
-  bool cold = false;
+  Anchor anchor;
+  std::string path;
   std::string filePattern;
   // Written by that helper, read by the walk once the state says answered.
   FolderAnswer answer;
@@ -132,12 +134,11 @@ struct ReadAheadQueue::Slot {
 
 // What the walk shares with its helpers, who hold it too: one kept by a file
 // system that never answers outlives the walk and, when its call returns,
-// ends; the last to let go of this closes every descriptor left in it.
+// ends; the last to let go of this closes the anchors.
 //
 // The ring: the walk alone adds entries (at `tail`); anyone takes the entry
-// at `head` by moving `head` past it. An entry is a slot, or a descriptor to
-// close (odd: its number shifted left by one). A slot's state decides who
-// does a request: an entry whose slot is no longer queued is passed over.
+// at `head` by moving `head` past it. An entry is a slot; its state decides
+// who does a request: an entry whose slot is no longer queued is passed over.
 struct ReadAheadQueue::Shared {
   explicit Shared(size_t requests)
       : slots(new Slot[requests]), slotCount(requests), ringSize(2 * requests), ring(new std::atomic<uintptr_t>[2 * requests]) {}
@@ -195,9 +196,9 @@ struct ReadAheadQueue::Shared {
     wakeUnanswered.store(false, std::memory_order_seq_cst);
   }
 
-  // An idle helper looks for work a while before it sleeps, so that a
-  // partner beside a busy walk is never put to sleep and woken again; a
-  // sleeping one is woken by the walk, one at a time, while it is behind.
+  // An idle helper looks for work a while before it sleeps, so that it is
+  // not put to sleep and woken again between two folders; a sleeping one
+  // is woken by the walk, one at a time, while it is behind.
   void Run(size_t index) {
     pthread_setname_np(pthread_self(), kHelperName);
     FolderReader reader;
@@ -228,15 +229,10 @@ struct ReadAheadQueue::Shared {
   }
 
   void Handle(uintptr_t entry, FolderReader& reader) {
-    if ((entry & 1) != 0) {
-      close(static_cast<int>(entry >> 1));
-      closing.fetch_sub(1, std::memory_order_relaxed);
-      return;
-    }
     Slot& slot = *reinterpret_cast<Slot*>(entry);
     Progress queued = Progress::kQueued;
     if (!slot.state.compare_exchange_strong(queued, Progress::kTaken, std::memory_order_acq_rel)) return;
-    AnswerRequest(slot.parentFd, slot.name, slot.cold ? &slot.filePattern : nullptr, reader, slot.answer);
+    AnswerRequest(slot.anchor, slot.path, slot.filePattern, reader, slot.answer);
     listedAhead.fetch_add(1, std::memory_order_relaxed);
     slot.state.store(Progress::kAnswered, std::memory_order_release);
   }
@@ -250,14 +246,14 @@ struct ReadAheadQueue::Shared {
   std::atomic<unsigned> sleepers{0};
   std::atomic<uint32_t> wakes{0};    // the futex helpers sleep on: changed by each wake
   std::atomic<bool> wakeUnanswered{false};  // no helper has come out of its sleep since the last wake
-  std::atomic<size_t> closing{0};  // descriptors in the ring to close
   std::atomic<bool> stopped{false};
 
   std::mutex mutex;
   std::condition_variable done;  // Stop waits here
   std::vector<bool> finished;    // by helper, guarded by `mutex`
-  // Written by the walk after Stop; closed with this.
-  std::vector<Descriptor> leftovers;
+  // The walk's alone: helpers only see the anchors in their requests.
+  std::vector<Descriptor> anchorFds;
+  std::vector<Anchor> anchors;
 };
 
 ReadAheadQueue::ReadAheadQueue(size_t requests) : shared_(std::make_shared<Shared>(requests)) {
@@ -286,16 +282,21 @@ void ReadAheadQueue::StartHelpers(unsigned count, int anyFd) {
   }
 }
 
-ReadAheadQueue::Slot* ReadAheadQueue::Request(int parentFd, std::string_view name, const std::string* coldPattern,
+size_t ReadAheadQueue::AddAnchor(int fd) {
+  shared_->anchorFds.emplace_back(fcntl(fd, F_DUPFD_CLOEXEC, 0));
+  shared_->anchors.push_back({shared_->anchorFds.back().get(), MayHoldEncryptedFolders(fd)});
+  return shared_->anchors.size() - 1;
+}
+
+ReadAheadQueue::Slot* ReadAheadQueue::Request(size_t anchor, const std::string& path, const std::string& filePattern,
                                               void* of) {
   if (free_.empty() || threads_.empty() || !shared_->HasRoom()) return nullptr;
   Slot* slot = free_.back();
   free_.pop_back();
   slot->of = of;
-  slot->parentFd = parentFd;
-  slot->name.assign(name);
-  slot->cold = coldPattern != nullptr;
-  if (slot->cold) slot->filePattern.assign(*coldPattern);
+  slot->anchor = shared_->anchors[anchor];
+  slot->path = path;
+  slot->filePattern = filePattern;
   slot->state.store(Progress::kQueued, std::memory_order_release);
   shared_->Push(reinterpret_cast<uintptr_t>(slot));
   return slot;
@@ -328,21 +329,6 @@ void ReadAheadQueue::Collect(Slot& slot, FolderAnswer& answer) {
   free_.push_back(&slot);
 }
 
-bool ReadAheadQueue::CloseLater(int fd, size_t most) {
-  // Never when every helper sleeps, which one would have to be woken for,
-  // and never more than half the ring, so that requests always find room.
-  if (shared_->sleepers.load(std::memory_order_relaxed) >= threads_.size() ||
-      shared_->closing.load(std::memory_order_relaxed) >= std::min(most, shared_->ringSize / 2)) {
-    return false;
-  }
-  shared_->closing.fetch_add(1, std::memory_order_relaxed);
-  // The ring may be full of requests taken back, which no helper has passed
-  // over yet: the walk closes it itself then.
-  if (shared_->Push((static_cast<uintptr_t>(fd) << 1) | 1)) return true;
-  shared_->closing.fetch_sub(1, std::memory_order_relaxed);
-  return false;
-}
-
 void ReadAheadQueue::Stop() {
   if (shared_->stopped.exchange(true)) return;
   shared_->wakes.fetch_add(1, std::memory_order_seq_cst);
@@ -363,12 +349,6 @@ void ReadAheadQueue::Stop() {
     }
   }
   threads_.clear();
-  // The descriptors still to close; requests left in the ring stay in their slots.
-  for (uintptr_t entry; shared_->TryPop(entry);) {
-    if ((entry & 1) != 0) close(static_cast<int>(entry >> 1));
-  }
 }
-
-void ReadAheadQueue::KeepUntilHelpersEnd(Descriptor fd) { shared_->leftovers.push_back(std::move(fd)); }
 
 }  // namespace dustvane

@@ -10,46 +10,52 @@
 
 #include "search/posix/descriptor.h"
 #include "search/posix/folder_listing.h"
-#include "search/posix/folder_record.h"
 
 namespace dustvane {
 
-// What opening and listing one sub-folder found.
+// What warming one folder found of it: its sub-folders, as the helper saw
+// them, for the walk to know what comes after it. Nothing the walk lists.
 struct FolderAnswer {
-  Descriptor fd;          // the folder, where it was opened
-  int error = 0;          // why not: errno (EXDEV where a mount shows there)
-  FolderRecord record;    // read from `fd` before its entries were
-  ClockReading readAt;    // the file systems' clock just after the record was read
-  FolderListing listing;  // its entries, where `whole`
-  bool whole = false;     // false past the most one answer keeps: the walk lists such a folder itself
+  int error = 0;             // why it was not warmed: errno (EXDEV where a mount shows there)
+  FolderListing subFolders;  // where `whole`
+  bool whole = false;        // false past the most one answer keeps
 };
 
-// All a request asks of a helper: opens the sub-folder `name` of the open
-// folder `parentFd` on the same file system, with the walk's opener, reads
-// its record and then its entries. On a cold tree (`coldPattern`) it reads
-// the folder whole and looks up the entries that match, to bring them into
-// the cache for the walk.
-void AnswerRequest(int parentFd, const std::string& name, const std::string* coldPattern, FolderReader& reader,
+// A folder the queue holds open, that requests' paths lie below: the walk's
+// root, or a mount the walk entered.
+struct Anchor {
+  int fd = -1;
+  bool mayHoldEncrypted = true;  // its file system may hold encrypted folders
+};
+
+// All a request asks of a helper: brings the folder at `path` (ending in
+// "/") below `anchor` into the kernel's caches, the way the walk will ask
+// for it: opens it, reads it whole, and looks up the entries that match
+// `filePattern`; then closes it. It opens only what the walk
+// would enter: never through a link, never across a mount, never a folder
+// the process may not search, and never an encrypted one (a helper holding
+// it open would keep a key that is removed in use).
+void AnswerRequest(const Anchor& anchor, const std::string& path, const std::string& filePattern, FolderReader& reader,
                    FolderAnswer& answer);
 
 // What the helper threads are called, as tools that list threads show them.
 inline constexpr const char* kHelperName = "read-ahead";
 
-// Folders helpers have listed so far in this process (tests and benchmarks).
+// Folders helpers have warmed so far in this process (tests and benchmarks).
 uint64_t FoldersListedAheadSoFar();
 
 // Requests from a walk's thread to helper threads that only make system
 // calls, through a ring of slots the walk fills and helpers take from
-// without a lock. A request is an open parent folder, which the walk keeps
-// open until it is answered or taken back, a name, and a slot for the
-// answer. A helper takes the oldest request no one has taken and answers it
-// (AnswerRequest); the walk looks at the slot when it needs the answer, and
-// may take back a request no helper has begun. Helpers also close
-// descriptors the walk hands them. An idle helper looks for work a while,
-// then sleeps until the walk, behind with its requests, wakes it. The
-// walk's thread makes every call, and none of them waits for a helper's
-// work: Stop waits a quarter of a second at most.
-// read_ahead_queue.cpp holds the whole protocol.
+// without a lock. A request is a path below an anchor (a folder the queue
+// holds open: the walk's root, and each mount the walk enters) and a slot
+// for the answer. A helper takes the oldest request no one has taken and
+// answers it (AnswerRequest); the walk looks at the slot when it needs the
+// answer, and may take back a request no helper has begun. An idle helper
+// looks for work a while, then sleeps until the walk, behind with its
+// requests, wakes it. The walk's thread makes
+// every call, and none of them waits for a helper's work: Stop waits a
+// quarter of a second at most. read_ahead_queue.cpp holds the whole
+// protocol.
 class ReadAheadQueue {
  public:
   struct Slot;
@@ -69,10 +75,13 @@ class ReadAheadQueue {
   void StartHelpers(unsigned count, int anyFd);
   unsigned Helpers() const { return static_cast<unsigned>(threads_.size()); }
 
-  // Queues a request, for the walk's node `of`, for the sub-folder `name` of
-  // the open folder `parentFd` (on a cold tree, with the pattern of the files
-  // the walk asks for); null when there is no room or no helper.
-  Slot* Request(int parentFd, std::string_view name, const std::string* coldPattern, void* of);
+  // Keeps a copy of `fd` open as an anchor until the last helper has ended;
+  // its number, for requests.
+  size_t AddAnchor(int fd);
+  // Queues a request, for the walk's node `of`, for the folder at `path`
+  // below the anchor `anchor`, with the pattern of the files the walk asks
+  // for; null when there is no room or no helper.
+  Slot* Request(size_t anchor, const std::string& path, const std::string& filePattern, void* of);
   // After requests were queued: wakes a sleeping helper when more requests
   // wait than the helpers awake take soon.
   void WakeOneIfBehind();
@@ -86,18 +95,10 @@ class ReadAheadQueue {
   // Moves the answer of an answered request into `answer`; the slot is free again.
   void Collect(Slot& slot, FolderAnswer& answer);
 
-  // Hands `fd` to a helper to close; false, and the caller closes it, when
-  // none can take it, `most` are still waiting to be closed, or the ring
-  // has no room.
-  bool CloseLater(int fd, size_t most);
-
   // The helpers stop; one that does not within a quarter of a second (a file
   // system keeps it) is left to end on its own. Requests still queued stay in
   // their slots, to be taken back.
   void Stop();
-  // Keeps `fd` open until the last helper has ended: the parent folder of a
-  // request a helper still works on after Stop.
-  void KeepUntilHelpersEnd(Descriptor fd);
 
  private:
   struct Shared;

@@ -55,16 +55,12 @@ void WalkChain::TakeDescriptor(size_t keep) {
   }
 }
 
-// The outermost open level that no request opens from gives back its
-// descriptor; one a request opens from stays open until it is answered.
+// The outermost open level gives back its descriptor.
 bool WalkChain::GiveBackOutermost(size_t keep) {
-  for (size_t level = firstOpen_; level < keep && level < levels_.size(); ++level) {
-    if (levels_[level]->pins > 0) continue;
-    Evict(level);
-    firstOpen_ = level + 1;
-    return true;
-  }
-  return false;
+  if (firstOpen_ >= keep || firstOpen_ >= levels_.size()) return false;
+  Evict(firstOpen_);
+  ++firstOpen_;
+  return true;
 }
 
 // Gives back the descriptor of level `level`, keeping its record and its
@@ -101,8 +97,8 @@ MaybeFailure WalkChain::ReturnTo(size_t target) {
 }
 
 // Opens the given-back `target` through ".." of the levels below it, each
-// checked to be the folder that was there: from firstOpen_ (all below it are
-// open), through levels kept open for their requests.
+// checked to be the folder that was there, from firstOpen_ (all below it are
+// open).
 bool WalkChain::ClimbTo(size_t target) {
   PopTo(firstOpen_);
   while (levels_.size() - 1 > target) {

@@ -19,7 +19,8 @@ namespace dustvane {
 // The walk's way from its root to where it is: the nodes of the folders it
 // is inside, outermost first (the levels), and the innermost folder's path.
 // The root is opened by its path, every level below by its name inside the
-// one above, by the walk's rules (folder_opener.h). Past the budget, the
+// one above, by the walk's rules (folder_opener.h): the chain alone opens
+// and closes the walk's folders. Past the budget, the
 // chain gives back its outermost descriptors but the root's, records and
 // subvolumes read first. Coming back up to one, it opens ".." of the
 // open level below and checks it is the very folder it left; where not (a
@@ -80,8 +81,7 @@ class WalkChain {
   std::vector<FolderNode*> levels_;
   std::string path_;
   std::vector<size_t> ends_;  // where each level's name ends in `path_`
-  // Levels 1 .. firstOpen_-1 are given back or kept open for their
-  // requests, the rest open.
+  // Levels 1 .. firstOpen_-1 are given back, the rest open.
   size_t firstOpen_ = 0;
 };
 

@@ -1,7 +1,6 @@
 // The pacing of the read-ahead, step by step over made-up readings: when a
-// tree turns out cold, and when the partners are left alone for a while.
+// tree turns out cold.
 
-#include <chrono>
 #include <cstdint>
 #include <vector>
 
@@ -12,16 +11,9 @@
 namespace dustvane {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
-
 struct MadeUpReadings final : PaceReadings {
   uint64_t blocks = 0;
-  Clock::time_point now{};
-  Clock::duration worked{};
   uint64_t BlocksRead() const override { return blocks; }
-  Clock::time_point Now() const override { return now; }
-  Clock::duration Worked() const override { return worked; }
 };
 
 // `steps` steps over folders of `entries` entries; the disk is read before
@@ -29,7 +21,7 @@ struct MadeUpReadings final : PaceReadings {
 Pace Steps(Pace pace, MadeUpReadings& readings, unsigned steps, size_t entries = 0, bool readsDisk = false) {
   for (unsigned i = 0; i < steps; ++i) {
     if (readsDisk) ++readings.blocks;
-    pace = Paced(pace, entries, true, readings);
+    pace = Paced(pace, entries, readings);
   }
   return pace;
 }
@@ -65,62 +57,6 @@ TEST(ReadAheadPacing, ALookWithoutTheDiskReadStartsTheCountAgain) {
   pace = Steps(pace, readings, 16, 0, true);
   EXPECT_FALSE(pace.cold);
   EXPECT_TRUE(Steps(pace, readings, 16, 0, true).cold);
-}
-
-// Over each look at the partners (256 folders): the walk's time on a
-// processor against the time gone by, and the answers taken.
-TEST(ReadAheadPacing, RestsPartnersThatDoNotRunBesideTheWalkTwiceAsLongEachTime) {
-  struct Look {
-    int workedMs;  // of 100 ms gone by
-    unsigned answers;
-    unsigned resting;  // after the look
-  };
-  const std::vector<Look> looks = {
-      {100, 256, 0},      // all the time on a processor, every folder answered
-      {80, 64, 0},        // just enough of both
-      {79, 256, 1024},    // too little time: a rest
-      {100, 63, 2048},    // too few answers: a rest twice as long
-      {100, 256, 0},      // helping again: no rest, and the next one short again
-      {50, 256, 1024},
-      {50, 256, 2048},
-      {50, 256, 4096},
-      {50, 256, 8192},
-      {50, 256, 16384},
-      {50, 256, 16384},   // no longer than that
-  };
-  MadeUpReadings readings;
-  Pace pace = StartingPace(false, false, readings);
-  for (size_t i = 0; i < looks.size(); ++i) {
-    // A rest goes by before the folders of the next look are counted.
-    for (int n = 0; n < 100000 && (pace.resting > 0 || pace.sinceHelpLook < 255); ++n) pace = Paced(pace, 0, true, readings);
-    pace.answers = looks[i].answers;
-    readings.now += milliseconds(100);
-    readings.worked += milliseconds(looks[i].workedMs);
-    pace = Paced(pace, 0, true, readings);
-    EXPECT_EQ(pace.resting, looks[i].resting) << "look " << i;
-  }
-}
-
-TEST(ReadAheadPacing, LooksAtNoPartnersWhileColdOrWithoutHelpers) {
-  MadeUpReadings readings;
-  Pace cold = StartingPace(false, true, readings);
-  Pace warm = StartingPace(false, false, readings);
-  readings.now += milliseconds(100);  // and no time on a processor at all
-  for (unsigned i = 0; i < 1000; ++i) {
-    cold = Paced(cold, 0, true, readings);
-    warm = Paced(warm, 0, false, readings);
-  }
-  EXPECT_EQ(cold.resting, 0u);
-  EXPECT_EQ(warm.resting, 0u);
-}
-
-TEST(ReadAheadPacing, TurningColdEndsARest) {
-  MadeUpReadings readings;
-  Pace pace = StartingPace(true, false, readings);
-  pace.resting = 5000;
-  pace = Steps(pace, readings, 32, 0, true);
-  EXPECT_TRUE(pace.cold);
-  EXPECT_EQ(pace.resting, 0u);
 }
 
 }  // namespace
