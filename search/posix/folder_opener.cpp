@@ -44,19 +44,18 @@ std::optional<bool> IsSystemMountNumbered(int id, const MountMap& mounts) {
 }
 
 // Whether the walk enters the folder on another file system that `at` (a
-// path-only descriptor, which asks nothing of that file system) stands for;
-// `magic` gets its fstatfs number. Where no table knows its mount, only what
-// the file system itself tells decides: FUSE, which fronts remote stores as
-// well as local disks, is not entered, as only a table tells which it is.
-bool EntersCrossing(int at, const WalkRules& rules, long& magic) {
+// path-only descriptor, which asks nothing of that file system) stands for.
+// Where no table knows its mount, only what the file system itself tells
+// decides: FUSE, which fronts remote stores as well as local disks, is not
+// entered, as only a table tells which it is.
+bool EntersCrossing(int at, const WalkRules& rules) {
   const std::optional<KnownFolder> known = KnownWithoutAsking(at);
   const std::optional<bool> system =
       known && known->mountId >= 0 ? IsSystemMountNumbered(known->mountId, rules.mounts) : std::nullopt;
   if (!known || system.value_or(false)) return false;
   struct statfs fs;
   if (fstatfs(at, &fs) != 0 || IsSystemFileSystemMagic(static_cast<long>(fs.f_type))) return false;
-  magic = static_cast<long>(fs.f_type);
-  if (!system && IsFuseMagic(magic)) return false;
+  if (!system && IsFuseMagic(static_cast<long>(fs.f_type))) return false;
   // A folder mounted below itself would be walked for ever.
   return !rules.isInside(known->identity);
 }
@@ -66,7 +65,7 @@ Result<WalkOpened> OpenCrossing(int folderFd, const std::string& name, const Wal
   if (at.get() < 0) return ErrnoFailure(errno);
   WalkOpened opened;
   opened.crossed = true;
-  if (!EntersCrossing(at.get(), rules, opened.magic)) return opened;
+  if (!EntersCrossing(at.get(), rules)) return opened;
   Result<int> fd = Opened(openat(at.get(), ".", kFolderFlags));
   if (!fd.ok()) return fd.failure();
   opened.fd = fd.value();
@@ -151,7 +150,7 @@ Result<int> OpenSubFolderWithoutCrossing(int folderFd, const std::string& name) 
 
 Result<WalkOpened> OpenSubFolderByWalkRules(int folderFd, const std::string& name, const WalkRules& rules) {
   Result<int> fd = OpenSubFolderWithoutCrossing(folderFd, name);
-  if (fd.ok()) return WalkOpened{fd.value(), false, 0};
+  if (fd.ok()) return WalkOpened{fd.value(), false};
   if (fd.failure().number != EXDEV) return fd.failure();
   return OpenCrossing(folderFd, name, rules);
 }

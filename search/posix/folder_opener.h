@@ -58,7 +58,6 @@ struct WalkRules {
 struct WalkOpened {
   int fd = -1;          // -1 when the walk does not enter it
   bool crossed = false;  // it lies on another file system than its parent
-  long magic = 0;        // that file system's fstatfs number, when crossed
 };
 
 // The sub-folder `name` of the open folder `folderFd` by a walk's rules: not
