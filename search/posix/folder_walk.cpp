@@ -103,7 +103,6 @@ Result<FolderNode*> FolderWalk::Enter(FolderNode& child) {
     return nullptr;
   }
   child.fd.reset(opened.value().fd);
-  child.state = State::kTaken;
   if (opened.value().crossed) ahead_.Crossed(child);
   // Below it the walk needs no more of the parent's sub-folders than those
   // still to come: a deep chain holds little more than names.

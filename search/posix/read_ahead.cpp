@@ -105,6 +105,8 @@ void ReadAhead::Gather(FolderNode& node) {
 void ReadAhead::Reached(FolderNode& node) {
   if (node.state == State::kQueued) Withdraw(node);
   if (node.state == State::kWarmed && node.whole) warmedBytes_ -= node.subFolders.Bytes();
+  // Once, even where the walk then cannot open it and lets go of it.
+  node.state = State::kTaken;
 }
 
 bool ReadAhead::LetGo(FolderNode& node) {

@@ -57,9 +57,9 @@ class ReadAhead {
   // Takes every answer that has come.
   void TakeAnswers();
 
-  // The walk comes to `node`, to open it itself: a request no helper has
-  // begun is taken back, and what a helper saw of it no longer counts as
-  // held ahead of the walk.
+  // The walk comes to `node`, to open it itself: it is taken, a request no
+  // helper has begun is taken back, and what a helper saw of it no longer
+  // counts as held ahead of the walk.
   void Reached(FolderNode& node);
   // The walk lets go of `node`: false where a helper is still at its
   // request, which holds the node until it is answered.
