@@ -7,9 +7,9 @@
 namespace dustvane {
 
 // How many descriptors a walk may hold at once, sized from the open-files
-// limit, and how many it holds: those of the folders it is inside. Helpers
-// reading ahead hold one or two each for a moment, out of what the budget
-// leaves the process.
+// limit, and how many it holds: those of the folders it is inside, and the
+// read-ahead's anchors. Helpers reading ahead hold one or two each for a
+// moment, out of what the budget leaves the process.
 class DescriptorBudget {
  public:
   // A new walk: the budget sized from the limit now, nothing held.

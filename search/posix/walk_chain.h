@@ -20,12 +20,11 @@ namespace dustvane {
 // is inside, outermost first (the levels), and the innermost folder's path.
 // The root is opened by its path, every level below by its name inside the
 // one above, by the walk's rules (folder_opener.h): the chain alone opens
-// and closes the walk's folders. Past the budget, the
-// chain gives back its outermost descriptors but the root's, records and
-// subvolumes read first. Coming back up to one, it opens ".." of the
-// open level below and checks it is the very folder it left; where not (a
-// folder was moved), it reopens it name by name from the nearest open level
-// above, or reports it gone.
+// and closes the walk's folders. Past the budget, the chain gives back its
+// outermost descriptors but the root's, records and subvolumes read first.
+// Coming back up to one, it opens ".." of the open level below and checks it
+// is the very folder it left; where not (a folder was moved), it reopens it
+// name by name from the nearest open level above, or reports it gone.
 class WalkChain {
  public:
   // Called for a level's parent when the walk is done with the level.
