@@ -23,7 +23,7 @@ struct FolderNode {
   enum class State : uint8_t {
     kUnqueued,  // known from its parent's sub-folders, nothing asked yet
     kQueued,    // a helper is asked to warm it (`request`)
-    kWarmed,    // a helper read it into the cache; `subFolders` are those it saw
+    kWarmed,    // a helper read it into the cache; `listing` holds the sub-folders it saw
     kTaken,     // the walk is in it, or has been
     kDropped,   // the walk will not come here: let go of once its request is answered
   };
@@ -44,12 +44,13 @@ struct FolderNode {
   std::optional<SubvolumeId> subvolume;  // for Delete's record, read while it was open
   uint32_t walked = kNotWalked;          // where Delete's record holds it
 
-  // The read-ahead's schedule (read_ahead.h): its sub-folders, from the
-  // walk's own listing, or, while the walk has not come here, from a
-  // helper's; made nodes so far in `children`, in their order, from
-  // `firstChild` on (those before it are passed); where the next one lies.
-  FolderListing subFolders;
-  bool whole = false;  // `subFolders` holds them all
+  // The read-ahead's schedule (read_ahead.h): its entries as the walk listed
+  // them, or, where a helper warmed it first, the sub-folders the helper
+  // saw; its sub-folders made nodes so far in `children`, in their order,
+  // from `firstChild` on (those before it are passed); where the next one
+  // lies.
+  FolderListing listing;
+  bool whole = false;  // `listing` holds them all
   std::vector<std::unique_ptr<FolderNode>> children;
   size_t firstChild = 0;
   FolderListing::Place nextChild;

@@ -43,24 +43,23 @@ Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
     openedNow = true;
   }
   FolderNode& here = chain_.Innermost();
-  if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, listing_)) return *failure;
-  if (!warmed) {
-    for (size_t i = here.firstChild; i < here.children.size(); ++i) Discard(std::move(here.children[i]));
-    here.children.clear();
-    here.firstChild = 0;
-    here.nextChild = FolderListing::Place();
-    here.subFolders.Clear();
-    FolderListing::Place at;
-    for (FolderListing::Entry entry; listing_.Next(at, entry);) {
-      if (entry.kind == EntryKind::kFolder && entry.name != "." && entry.name != "..") {
-        here.subFolders.Add(entry.name, entry.kind);
-      }
-    }
-    here.whole = true;
-    here.holdsMounts = mounts_.HoldsAny(here);
+  if (warmed) {
+    // The helper's sub-folders stay the schedule below it; the walk's own
+    // listing is kept apart.
+    if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, listing_)) return *failure;
+    ahead_.Stepped(here, listing_.size());
+    return &listing_;
   }
-  ahead_.Stepped(here, listing_.size());
-  return &listing_;
+  for (size_t i = here.firstChild; i < here.children.size(); ++i) Discard(std::move(here.children[i]));
+  here.children.clear();
+  here.firstChild = 0;
+  here.nextChild = FolderListing::Place();
+  here.whole = false;
+  if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, here.listing)) return *failure;
+  here.whole = true;
+  here.holdsMounts = mounts_.HoldsAny(here);
+  ahead_.Stepped(here, here.listing.size());
+  return &here.listing;
 }
 
 MaybeFailure FolderWalk::Begin(const std::string& folder) {
@@ -106,15 +105,17 @@ Result<FolderNode*> FolderWalk::Enter(FolderNode& child) {
   if (opened.value().crossed) ahead_.Crossed(child);
   // Below it the walk needs no more of the parent's sub-folders than those
   // still to come: a deep chain holds little more than names.
-  parent.subFolders.KeepSubFoldersFrom(parent.nextChild);
+  parent.listing.KeepSubFoldersFrom(parent.nextChild);
   return &child;
 }
 
-// The sub-folder `index` of `parent`, made a node from its sub-folders if need be.
+// The sub-folder `index` of `parent`, made a node from its listing if need be.
 FolderNode* FolderWalk::ChildAt(FolderNode& parent, size_t index) {
   while (parent.children.size() <= index) {
     FolderListing::Entry entry;
-    if (!parent.subFolders.Next(parent.nextChild, entry)) return nullptr;
+    do {
+      if (!parent.listing.Next(parent.nextChild, entry)) return nullptr;
+    } while (entry.kind != EntryKind::kFolder || entry.name == "." || entry.name == "..");
     std::unique_ptr<FolderNode> child = parent.Child(parent.children.size(), entry.name);
     child->walkOnly = parent.holdsMounts && mounts_.At(mounts_.PathOf(*child)) != MountAt::kNone;
     parent.children.push_back(std::move(child));

@@ -82,7 +82,8 @@ class FolderWalk final : private ReadAhead::Tree {
   // Delete's record: it outlives the walk.
   WalkedTree walked_;
 
-  // The walk: the innermost folder's listing, its nodes, the chain, and the
+  // The walk: the listing of an innermost folder a helper warmed first (its
+  // node keeps what the helper saw), its nodes, the chain, and the
   // descriptors they hold.
   FolderListing listing_;
   DescriptorBudget budget_;

@@ -97,14 +97,14 @@ void ReadAhead::Gather(FolderNode& node) {
   node.state = State::kWarmed;
   node.whole = answer_.error == 0 && answer_.whole;
   if (!node.whole) return;
-  std::swap(node.subFolders, answer_.subFolders);
-  warmedBytes_ += node.subFolders.Bytes();
+  std::swap(node.listing, answer_.subFolders);
+  warmedBytes_ += node.listing.Bytes();
   tree_.Answered(node);
 }
 
 void ReadAhead::Reached(FolderNode& node) {
   if (node.state == State::kQueued) Withdraw(node);
-  if (node.state == State::kWarmed && node.whole) warmedBytes_ -= node.subFolders.Bytes();
+  if (node.state == State::kWarmed && node.whole) warmedBytes_ -= node.listing.Bytes();
   // Once, even where the walk then cannot open it and lets go of it.
   node.state = State::kTaken;
 }
