@@ -50,7 +50,7 @@ struct FolderNode {
   // from `firstChild` on (those before it are passed); where the next one
   // lies.
   FolderListing listing;
-  bool whole = false;  // `listing` holds them all
+  bool whole = false;  // warmed: `listing` holds all the sub-folders the helper saw
   std::vector<std::unique_ptr<FolderNode>> children;
   size_t firstChild = 0;
   FolderListing::Place nextChild;

@@ -54,9 +54,7 @@ Result<const FolderListing*> FolderWalk::List(const std::string& folder) {
   here.children.clear();
   here.firstChild = 0;
   here.nextChild = FolderListing::Place();
-  here.whole = false;
   if (MaybeFailure failure = reader_.Read(here.fd.get(), openedNow, here.listing)) return *failure;
-  here.whole = true;
   here.holdsMounts = mounts_.HoldsAny(here);
   ahead_.Stepped(here, here.listing.size());
   return &here.listing;
